@@ -1,0 +1,40 @@
+# The two everyday commands are `make run` and `make test`; both install what is missing first.
+PRESET ?= dev
+BUILD_DIR := build/$(PRESET)
+FUZZ_SECONDS ?= 30
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/build.ninja: CMakeLists.txt CMakePresets.json
+	cmake --preset $(PRESET)
+
+configure: deps
+	cmake --preset $(PRESET)
+
+build: deps
+	@test -f $(BUILD_DIR)/build.ninja || cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+
+run: build
+	$(BUILD_DIR)/src/app/horavant
+
+test: build
+	ctest --preset $(PRESET)
+
+bench: deps
+	@test -f build/bench/build.ninja || cmake --preset bench
+	cmake --build --preset bench
+	scripts/run-bench build/bench
+
+fuzz: deps
+	@test -f build/fuzz/build.ninja || cmake --preset fuzz
+	cmake --build --preset fuzz
+	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build

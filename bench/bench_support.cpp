@@ -1,0 +1,153 @@
+// Benchmark inputs and ratio reporting.
+#include "bench_support.h"
+
+#include "store/byte_io.h"
+#include "store/cp1252.h"
+#include "store/dbf_table.h"
+#include "store/posix_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <unistd.h>
+
+namespace horavant::bench {
+
+std::filesystem::path dataDir()
+{
+    const char* env = std::getenv("HORAVANT_BENCH_DATA");
+    std::filesystem::path dir = env && *env ? env : "/tmp/horavant-bench";
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+void defineWorkTimeFields(DbfTable& t)
+{
+    t.clearFieldDefs();
+    t.addFieldDef(u"Datum", FieldType::Character, 10);
+    t.addFieldDef(u"Arbeiter", FieldType::Character, 45);
+    t.addFieldDef(u"Ort", FieldType::Character, 45);
+    t.addFieldDef(u"Tätigkeit", FieldType::Character, 45);
+    t.addFieldDef(u"Zeit von", FieldType::Character, 5);
+    t.addFieldDef(u"Zeit bis", FieldType::Character, 5);
+    t.addFieldDef(u"Bemerkungen", FieldType::Character, 100);
+    t.addFieldDef(u"Auswaerts", FieldType::Logical, 0);
+    t.addFieldDef(u"Pause", FieldType::Character, 5);
+    t.addFieldDef(u"Doppelt", FieldType::Logical, 0);
+}
+
+namespace {
+
+void put(std::string& rec, std::size_t offset, std::size_t width, const std::string& text)
+{
+    for (std::size_t i = 0; i < width; ++i)
+        rec[offset + i] = i < text.size() ? text[i] : ' ';
+}
+
+std::string two(int v)
+{
+    char b[8];
+    std::snprintf(b, sizeof b, "%02d", v);
+    return b;
+}
+
+}  // namespace
+
+std::filesystem::path workTimeTable(std::uint32_t records)
+{
+    const auto path = dataDir() / ("arbeitszeit-" + std::to_string(records) + ".dbf");
+    constexpr std::uint64_t kHeader = 353, kRecord = 263;
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) == kHeader + records * kRecord + 1)
+        return path;
+
+    DbfTable t;
+    t.setFolder(path.parent_path());
+    t.setTableName(path.filename().string());
+    defineWorkTimeFields(t);
+    t.CreateTable();
+
+    UniqueFd fd(::open(path.c_str(), O_RDWR));
+    std::string block;
+    std::string rec(kRecord, ' ');
+    std::uint64_t offset = kHeader;
+    for (std::uint32_t i = 0; i < records; ++i) {
+        const int day = static_cast<int>(i / 900);  // about 900 bookings a day
+        rec[0] = (i % 1000 == 999) ? '*' : ' ';
+        put(rec, 1, 10, two(day % 28 + 1) + "." + two(day / 28 % 12 + 1) + "." + std::to_string(2010 + day / 336));
+        put(rec, 11, 45, "Mitarbeiter " + std::to_string(i % 40));
+        put(rec, 56, 45, "Baustelle " + std::to_string(i * 7 % 200));
+        put(rec, 101, 45, cp1252::encode(u"Tätigkeit ") + std::to_string(i * 3 % 50));
+        const int start = 6 + static_cast<int>(i % 5);
+        put(rec, 146, 5, two(start) + ":" + two(static_cast<int>(i % 4) * 15));
+        put(rec, 151, 5, two(start + 8) + ":00");
+        put(rec, 156, 100, i % 3 == 0 ? "Material geholt, Kunde war nicht da" : "");
+        rec[256] = (i % 10 == 0) ? 'T' : 'F';
+        put(rec, 257, 5, "00:30");
+        rec[262] = 'F';
+        block += rec;
+        if (block.size() >= (1 << 20) || i + 1 == records) {
+            writeFullyAt(fd.get(), block.data(), block.size(), offset);
+            offset += block.size();
+            block.clear();
+        }
+    }
+    const std::uint8_t eof = 0x1A;
+    writeFullyAt(fd.get(), &eof, 1, offset);
+    std::uint8_t count[4];
+    putU32le(count, records);
+    writeFullyAt(fd.get(), count, 4, 4);
+    ::fsync(fd.get());
+    return path;
+}
+
+std::uint64_t rawRead(const std::filesystem::path& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY));
+    std::vector<char> buf(256 * 1024);
+    std::uint64_t total = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf.data(), buf.size());
+        if (n <= 0)
+            break;
+        total += static_cast<std::uint64_t>(n);
+        benchmark::DoNotOptimize(buf.data());
+    }
+    return total;
+}
+
+namespace {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int runWithRatios(int argc, char** argv, const std::vector<std::pair<std::string, std::string>>& ratios)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nRatios against the baseline measured in this run:\n");
+    for (const auto& [name, base] : ratios) {
+        auto a = reporter.times.find(name), b = reporter.times.find(base);
+        if (a == reporter.times.end() || b == reporter.times.end() || b->second <= 0)
+            continue;
+        std::printf("  %-40s %7.2f x  %s\n", name.c_str(), a->second / b->second, base.c_str());
+    }
+    benchmark::Shutdown();
+    return 0;
+}
+
+}  // namespace horavant::bench

@@ -1,0 +1,210 @@
+// The dBase IV table layer: character and logical fields, records in physical order, a cursor,
+// edit and append with locks between processes, and random access for the data grid.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/posix_file.h"
+
+namespace horavant {
+
+enum class FieldType { Character, Logical };
+
+struct FieldDef {
+    std::u16string name;
+    FieldType type = FieldType::Character;
+    int width = 0;  // 0 for logical fields
+};
+
+struct FieldInfo {
+    std::u16string name;  // as stored in the file, upper-cased
+    FieldType type = FieldType::Character;
+    int width = 0;
+    int offset = 0;  // from the start of the record, after the deletion flag
+};
+
+enum class TableState { Closed, Browse, Edit, Insert };
+
+namespace dbf {
+// File layout.
+constexpr std::size_t kHeaderSize = 32;
+constexpr std::size_t kDescriptorSize = 32;
+constexpr std::size_t kVersionOffset = 0;
+constexpr std::size_t kDateOffset = 1;
+constexpr std::size_t kRecordCountOffset = 4;
+constexpr std::size_t kHeaderLengthOffset = 8;
+constexpr std::size_t kRecordLengthOffset = 10;
+constexpr std::size_t kIndexFlagOffset = 28;
+constexpr std::size_t kLanguageDriverOffset = 29;
+constexpr std::size_t kFieldNameSize = 11;
+constexpr std::size_t kFieldTypeOffset = 11;
+constexpr std::size_t kFieldWidthOffset = 16;
+constexpr std::uint8_t kVersionDbase = 0x03;
+constexpr std::uint8_t kMemoBit = 0x80;
+constexpr std::uint8_t kLanguageDriverAnsi = 0x03;
+constexpr std::uint8_t kHeaderTerminator = 0x0D;
+constexpr std::uint8_t kEndOfFile = 0x1A;
+constexpr std::uint8_t kLiveFlag = 0x20;
+constexpr std::uint8_t kDeletedFlag = 0x2A;
+constexpr int kMaxFieldNameBytes = 10;
+constexpr int kMaxCharacterWidth = 255;
+constexpr int kMaxFieldCount = 4095;
+// Lock bytes lie far beyond any data, as dBase programs place them.
+constexpr std::uint64_t kAppendLockOffset = 0xEFFFFFFFull;
+constexpr std::uint64_t recordLockOffset(std::uint32_t record) { return 0xEFFFFFFFull - (record + 1ull); }
+}  // namespace dbf
+
+class DbfTable {
+public:
+    using Filter = std::function<bool(const DbfTable&)>;
+
+    DbfTable();
+    ~DbfTable();
+    DbfTable(const DbfTable&) = delete;
+    DbfTable& operator=(const DbfTable&) = delete;
+
+    void setFolder(std::filesystem::path folder) { m_folder = std::move(folder); }
+    const std::filesystem::path& folder() const { return m_folder; }
+    void setTableName(std::string name) { m_tableName = std::move(name); }
+    std::filesystem::path path() const { return m_folder / m_tableName; }
+
+    // Field definitions: used only by CreateTable; an opened table takes its fields from the file.
+    void clearFieldDefs() { m_defs.clear(); }
+    void addFieldDef(std::u16string name, FieldType type, int width);
+    const std::vector<FieldDef>& fieldDefs() const { return m_defs; }
+
+    // Creates the file from the definitions, replacing one of the same name; the table stays
+    // closed. On failure nothing of the new file is left behind.
+    void CreateTable();
+    void Open();
+    // Writes back a pending edit or insert and releases the file.
+    void Close();
+    bool active() const { return m_fd.get() >= 0; }
+    TableState state() const { return m_state; }
+
+    int fieldCount() const { return static_cast<int>(m_fields.size()); }
+    const FieldInfo& field(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
+    std::uint32_t physicalCount() const { return m_count; }
+    std::uint16_t headerLength() const { return m_headerLength; }
+    std::uint16_t recordLength() const { return m_recordLength; }
+
+    // Cursor over the visible records (live and, while filtering, accepted) in physical order.
+    void First();
+    void Next();
+    bool Eof() const { return m_pos >= m_count; }
+    std::uint32_t recNo() const { return m_pos; }
+    // Makes a physical record current; false when it is deleted or beyond the end.
+    bool gotoRecord(std::uint32_t record);
+
+    // Field values of the current record (the edit buffer while editing or inserting).
+    std::u16string fieldText(int index) const;
+    void readFieldText(int index, std::u16string& out) const;
+    bool fieldIsNull(int index) const;
+    // "True", "False" or the empty text (null) for logical fields; the text for character fields.
+    void setFieldText(int index, std::u16string_view text);
+
+    void Edit();
+    void Post();
+    void Cancel();
+    // Starts a new record; Post stores it after the last one, whatever the cursor position.
+    void Append();
+    // Appends, sets the first fields from the values in order and posts. An empty list stores a
+    // blank record.
+    void AppendRecord(const std::vector<std::u16string>& values);
+    // Marks the current record deleted (flag 0x2A); it stays in the file and in the count.
+    void Delete();
+    // Re-reads the header and forgets cached records, so records written by another copy of the
+    // program appear.
+    void Refresh();
+
+    // Random access for the grid, without holding the records in memory.
+    std::size_t visibleCount();
+    std::uint32_t visibleRecord(std::size_t n);
+    // The position of a physical record among the visible ones, if it is visible.
+    std::optional<std::size_t> visibleIndexOf(std::uint32_t record);
+    // The raw bytes of a record; valid until the next read of the table.
+    std::span<const std::uint8_t> peekRecord(std::uint32_t record);
+    std::u16string fieldTextOf(std::span<const std::uint8_t> record, int index) const;
+    static void decodeField(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out);
+
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool readOnly() const { return m_readOnly; }
+    void setFiltered(bool filtered);
+    bool filtered() const { return m_filtered; }
+    void setFilter(Filter filter);
+
+    // While bulk mode is on, appends and posts are not synced one by one; endBulk syncs once.
+    void beginBulk() { m_bulk = true; }
+    void endBulk();
+
+private:
+    void requireActive() const;
+    void requireWritable() const;
+    void requireEditing() const;
+    [[noreturn]] void writeFailed() const;
+    void writeAt(const void* data, std::size_t size, std::uint64_t offset) const;
+    void sync() const;
+    void writeHeaderAndEof(std::uint32_t count, std::uint8_t version, std::uint8_t indexFlag);
+    std::uint64_t recordOffset(std::uint32_t record) const
+    {
+        return m_headerLength + static_cast<std::uint64_t>(record) * m_recordLength;
+    }
+
+    const std::uint8_t* recordPtr(std::uint32_t record);
+    void loadCurrent(std::uint32_t record);
+    bool accepts(std::uint32_t record);
+    void seekVisibleFrom(std::uint32_t record);
+    void invalidateCache() { m_cacheCount = 0; }
+    void storeInCache(std::uint32_t record, const std::uint8_t* bytes);
+    void resetIndex();
+    void ensureIndex();
+    void extendIndex(std::uint32_t from, std::uint32_t to);
+    void appendPending();
+    void checkBrowseMode();
+    void releaseRecordLock();
+
+    std::filesystem::path m_folder;
+    std::string m_tableName;
+    std::vector<FieldDef> m_defs;
+
+    UniqueFd m_fd;
+    std::vector<FieldInfo> m_fields;
+    std::uint16_t m_headerLength = 0;
+    std::uint16_t m_recordLength = 0;
+    std::uint8_t m_version = dbf::kVersionDbase;
+    std::uint8_t m_indexFlag = 0;
+    std::uint32_t m_count = 0;
+
+    TableState m_state = TableState::Closed;
+    std::uint32_t m_pos = 0;
+    std::vector<std::uint8_t> m_current;  // the current record, or the edit buffer
+    const std::uint8_t* m_view = nullptr;  // what the field getters read: m_current, or a record the filter judges
+    std::vector<std::uint8_t> m_header;   // the header as read at opening
+    std::optional<std::uint32_t> m_lockedRecord;
+    std::uint32_t m_posBeforeInsert = 0;
+
+    std::vector<std::uint8_t> m_cache;
+    std::uint32_t m_cacheFirst = 0;
+    std::uint32_t m_cacheCount = 0;
+
+    bool m_readOnly = false;
+    bool m_filtered = false;
+    bool m_bulk = false;
+    bool m_inFilter = false;
+    Filter m_filter;
+
+    // Which records are visible: the sorted deleted records, or (while filtering) the list of
+    // accepted ones. Built on first use and kept up to date by the table's own writes.
+    bool m_indexBuilt = false;
+    std::vector<std::uint32_t> m_deletedList;
+    std::vector<std::uint32_t> m_acceptedList;
+};
+
+}  // namespace horavant

@@ -1,0 +1,32 @@
+// The errors the core raises. Their text is what the user reads, exactly as the program words it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <initializer_list>
+
+namespace horavant {
+
+// An error whose what() (UTF-8) is shown to the user as it stands.
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An input/output error while reading or writing one of the program's own files.
+class IoError : public Error {
+public:
+    using Error::Error;
+};
+
+// A silent abort: the operation stops and nothing is shown to the user.
+class AbortError : public Error {
+public:
+    AbortError() : Error("Operation aborted") {}
+};
+
+// Replaces each "%s" or "%d" in the pattern, in order, by the next argument.
+std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> args);
+
+}  // namespace horavant

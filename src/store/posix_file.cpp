@@ -1,0 +1,181 @@
+// POSIX file helpers.
+#include "store/posix_file.h"
+
+#include "store/error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace horavant {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept
+{
+    if (this != &other)
+        reset(other.release());
+    return *this;
+}
+
+int UniqueFd::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+void UniqueFd::reset(int fd)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+bool writeFullyAt(int fd, const void* data, std::size_t size, std::uint64_t offset)
+{
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+long long readFullyAt(int fd, void* data, std::size_t size, std::uint64_t offset)
+{
+    auto* p = static_cast<char*>(data);
+    long long total = 0;
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+        total += n;
+    }
+    return total;
+}
+
+long long fileSize(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return std::nullopt;
+    const long long size = fileSize(fd.get());
+    if (size < 0)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    const long long got = readFullyAt(fd.get(), bytes.data(), bytes.size(), 0);
+    if (got < 0)
+        throw IoError(formatMessage("Read error in file \"%s\": %s.", {path.string(), std::strerror(errno)}));
+    bytes.resize(static_cast<std::size_t>(got));
+    return bytes;
+}
+
+void syncDirectory(const std::filesystem::path& folder)
+{
+    UniqueFd fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        ::fsync(fd.get());
+}
+
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : m_target(std::move(target)) {}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
+}
+
+bool AtomicFileWriter::open()
+{
+    std::string pattern = m_target.string() + ".XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // mkostemp creates the file 0600; data files get the permissions of an ordinary new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    m_fd.reset(fd);
+    m_temp = pattern;
+    m_written = 0;
+    return true;
+}
+
+void AtomicFileWriter::write(std::string_view bytes)
+{
+    if (!writeFullyAt(m_fd.get(), bytes.data(), bytes.size(), m_written)) {
+        const std::string reason = std::strerror(errno);
+        discard();
+        throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), reason}));
+    }
+    m_written += bytes.size();
+}
+
+void AtomicFileWriter::commit()
+{
+    if (::fsync(m_fd.get()) != 0 || ::close(m_fd.release()) != 0
+        || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        discard();
+        throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), reason}));
+    }
+    m_temp.clear();
+    syncDirectory(m_target.parent_path());
+}
+
+void AtomicFileWriter::discard()
+{
+    m_fd.reset();
+    if (!m_temp.empty()) {
+        ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
+bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes)
+{
+    AtomicFileWriter writer(path);
+    if (!writer.open())
+        return false;
+    writer.write(bytes);
+    writer.commit();
+    return true;
+}
+
+std::filesystem::path executableDir()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return std::filesystem::current_path();
+    return exe.parent_path();
+}
+
+}  // namespace horavant

@@ -1,0 +1,79 @@
+// Thin POSIX file helpers: an owning descriptor, full reads and writes, and the atomic
+// whole-file save (temporary file, fsync, rename) used by the program's small data files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace horavant {
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    int release();
+    void reset(int fd = -1);
+
+private:
+    int m_fd = -1;
+};
+
+// Writes every byte at offset; false (errno set) when the system writes less.
+bool writeFullyAt(int fd, const void* data, std::size_t size, std::uint64_t offset);
+// Reads until size bytes or the end of the file; the count read, or -1 (errno set).
+long long readFullyAt(int fd, void* data, std::size_t size, std::uint64_t offset);
+// Current size of the open file, or -1.
+long long fileSize(int fd);
+
+// The whole file, or nothing when it cannot be opened for reading. A read that fails half-way
+// throws IoError.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+
+// Makes a rename or a new file in the folder durable.
+void syncDirectory(const std::filesystem::path& folder);
+
+// Writes a file beside the target and renames it over the target only when every byte is on
+// disk, so a save that fails leaves the old file exactly as it was.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::filesystem::path target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False when the temporary file cannot be created (folder missing or not writable).
+    bool open();
+    // Throws IoError on a failed write.
+    void write(std::string_view bytes);
+    // fsync, rename over the target, fsync the folder. Throws IoError; the target is then unchanged.
+    void commit();
+
+private:
+    void discard();
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_temp;
+    UniqueFd m_fd;
+    std::uint64_t m_written = 0;
+};
+
+// Saves bytes to path atomically. False when the file cannot be created at all (the caller
+// decides whether that is silent); throws IoError when writing fails half-way.
+bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The folder of the running executable.
+std::filesystem::path executableDir();
+
+}  // namespace horavant
