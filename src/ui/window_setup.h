@@ -1,0 +1,26 @@
+// Common set-up of the program's windows: designed client size, fixed or resizable, centred.
+#pragma once
+
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace horavant {
+
+enum class Sizing { Fixed, Resizable };
+
+void setupWindow(QWidget* window, int clientWidth, int clientHeight, Sizing sizing);
+void centreOnScreen(QWidget* window);
+
+inline QString qs(const std::u16string& text)
+{
+    return QString::fromStdU16String(text);
+}
+
+inline std::u16string u16(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+}  // namespace horavant

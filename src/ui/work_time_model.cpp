@@ -1,0 +1,248 @@
+// The work-time table model.
+#include "ui/work_time_model.h"
+
+#include "app/error_report.h"
+#include "store/dbf_table.h"
+
+namespace horavant {
+
+WorkTimeModel::WorkTimeModel(DbfTable& table, QObject* parent) : QAbstractTableModel(parent), m_table(table)
+{
+    m_rows = countRows();
+}
+
+int WorkTimeModel::countRows() const
+{
+    if (!m_table.active())
+        return 0;
+    const auto visible = static_cast<int>(m_table.visibleCount());
+    return visible + (m_table.state() == TableState::Insert ? 1 : 0);
+}
+
+int WorkTimeModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int WorkTimeModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_table.active() ? 0 : m_table.fieldCount();
+}
+
+bool WorkTimeModel::isInserting() const
+{
+    return m_table.active() && m_table.state() == TableState::Insert;
+}
+
+bool WorkTimeModel::readOnly() const
+{
+    return m_table.readOnly();
+}
+
+std::optional<int> WorkTimeModel::editingRow() const
+{
+    if (isInserting())
+        return m_rows - 1;
+    if (m_table.active() && m_table.state() == TableState::Edit && m_editRecord) {
+        if (auto row = m_table.visibleIndexOf(*m_editRecord))
+            return static_cast<int>(*row);
+    }
+    return std::nullopt;
+}
+
+QVariant WorkTimeModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    try {
+        const auto editing = editingRow();
+        if (editing && *editing == index.row())
+            return QString::fromStdU16String(m_table.fieldText(index.column()));
+        const auto record = m_table.visibleRecord(static_cast<std::size_t>(index.row()));
+        return QString::fromStdU16String(m_table.fieldTextOf(m_table.peekRecord(record), index.column()));
+    } catch (const std::exception&) {
+        // A record that cannot be read (the file changed under us) shows empty; refresh re-reads.
+        return {};
+    }
+}
+
+QVariant WorkTimeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal) {
+        if (!m_table.active() || section < 0 || section >= m_table.fieldCount())
+            return {};
+        return QString::fromStdU16String(m_table.field(section).name);
+    }
+    if (isInserting() && section == m_rows - 1)
+        return QStringLiteral("*");
+    return section + 1;
+}
+
+Qt::ItemFlags WorkTimeModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!m_table.readOnly())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool WorkTimeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || m_table.readOnly())
+        return false;
+    return guarded(nullptr, [&] {
+        const auto editing = editingRow();
+        if (!editing || *editing != index.row())
+            beginEdit(index.row());
+        m_table.setFieldText(index.column(), value.toString().toStdU16String());
+        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    });
+}
+
+void WorkTimeModel::beginEdit(int row)
+{
+    const auto editing = editingRow();
+    if (editing && *editing == row)
+        return;
+    if (editing)
+        post();
+    const auto record = m_table.visibleRecord(static_cast<std::size_t>(row));
+    if (!m_table.gotoRecord(record))
+        return;
+    m_table.Edit();
+    m_editRecord = record;
+    emit headerDataChanged(Qt::Vertical, row, row);
+}
+
+void WorkTimeModel::insertRow()
+{
+    if (editingRow())
+        post();
+    if (m_table.readOnly()) {
+        m_table.Append();  // refuses with the table's message
+        return;
+    }
+    beginInsertRows({}, m_rows, m_rows);
+    try {
+        m_table.Append();
+        for (const auto& [field, text] : m_insertDefaults)
+            m_table.setFieldText(field, text);
+    } catch (...) {
+        if (m_table.state() == TableState::Insert)
+            m_table.Cancel();
+        endInsertRows();
+        reload();
+        throw;
+    }
+    ++m_rows;
+    endInsertRows();
+}
+
+void WorkTimeModel::post()
+{
+    const auto editing = editingRow();
+    if (!editing)
+        return;
+    const bool inserting = isInserting();
+    m_table.Post();
+    if (!inserting)
+        m_editRecord.reset();
+    else
+        m_editRecord.reset();
+    reconcile(*editing);
+}
+
+void WorkTimeModel::cancel()
+{
+    const auto editing = editingRow();
+    if (!editing)
+        return;
+    if (isInserting()) {
+        m_table.Cancel();
+        beginRemoveRows({}, *editing, *editing);
+        --m_rows;
+        endRemoveRows();
+        return;
+    }
+    m_table.Cancel();
+    m_editRecord.reset();
+    emit dataChanged(index(*editing, 0), index(*editing, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+}
+
+void WorkTimeModel::deleteRow(int row)
+{
+    if (row < 0 || row >= m_rows)
+        return;
+    const auto editing = editingRow();
+    if (editing && *editing == row && isInserting()) {
+        cancel();
+        return;
+    }
+    if (editing && *editing != row)
+        post();
+    if (editing && *editing == row)
+        cancel();
+    if (!m_table.gotoRecord(m_table.visibleRecord(static_cast<std::size_t>(row))))
+        return;
+    m_table.Delete();
+    // The table has changed already; the row goes from the views now.
+    beginRemoveRows({}, row, row);
+    --m_rows;
+    endRemoveRows();
+    if (countRows() != m_rows)
+        reload();
+}
+
+void WorkTimeModel::refresh()
+{
+    if (editingRow())
+        post();
+    beginResetModel();
+    m_editRecord.reset();
+    try {
+        m_table.Refresh();
+    } catch (...) {
+        m_rows = countRows();
+        endResetModel();
+        throw;
+    }
+    m_rows = countRows();
+    endResetModel();
+}
+
+void WorkTimeModel::reload()
+{
+    beginResetModel();
+    if (m_table.state() != TableState::Edit)
+        m_editRecord.reset();
+    m_rows = countRows();
+    endResetModel();
+}
+
+void WorkTimeModel::reconcile(int row)
+{
+    // After a post the row is a stored record; it may have left a filtered view, and another
+    // copy of the program may have appended meanwhile.
+    const int now = countRows();
+    if (now == m_rows) {
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+        emit headerDataChanged(Qt::Vertical, row, row);
+    } else if (now == m_rows - 1 && row == m_rows - 1) {
+        beginRemoveRows({}, row, row);
+        --m_rows;
+        endRemoveRows();
+    } else {
+        reload();
+    }
+}
+
+void WorkTimeModel::setInsertDefaults(std::vector<std::pair<int, std::u16string>> defaults)
+{
+    m_insertDefaults = std::move(defaults);
+}
+
+}  // namespace horavant

@@ -1,0 +1,60 @@
+// The item model over the open work-time table: rows read on demand, and data-aware editing
+// through the table's edit buffer (one row at a time, written by post, dropped by cancel).
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace horavant {
+
+class DbfTable;
+
+class WorkTimeModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit WorkTimeModel(DbfTable& table, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Puts the row into the edit buffer (locking its record) and sets the cell. Errors of the
+    // table are reported by the general error report.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // The row being edited or inserted, if any.
+    std::optional<int> editingRow() const;
+    bool isInserting() const;
+    bool readOnly() const;
+
+    // These throw the table's errors; callers run them inside the error report.
+    void beginEdit(int row);
+    void insertRow();
+    void post();
+    void cancel();
+    void deleteRow(int row);
+    void refresh();
+
+    // Re-reads everything after the table's filter, read-only switch or contents changed.
+    void reload();
+
+    // Values given to a newly inserted row (field index, text).
+    void setInsertDefaults(std::vector<std::pair<int, std::u16string>> defaults);
+
+private:
+    int countRows() const;
+    void reconcile(int row);
+
+    DbfTable& m_table;
+    int m_rows = 0;
+    std::optional<std::uint32_t> m_editRecord;
+    std::vector<std::pair<int, std::u16string>> m_insertDefaults;
+};
+
+}  // namespace horavant
