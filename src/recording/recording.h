@@ -46,7 +46,7 @@ struct WorkPeriod {
     std::u16string activity;
     std::int64_t from = 0;  // milliseconds since 00:00
     std::int64_t to = 0;
-    std::u16string remarks;
+    std::u16string remarks {};
     bool away = false;
     std::int64_t breakTime = 0;
     bool doubleBooking = false;
