@@ -117,6 +117,40 @@ std::uint64_t rawRead(const std::filesystem::path& path)
     return total;
 }
 
+void openTable(DbfTable& t, const std::filesystem::path& path)
+{
+    t.setFolder(path.parent_path());
+    t.setTableName(path.filename().string());
+    t.Open();
+}
+
+void BM_RawRead(benchmark::State& state)
+{
+    const auto path = workTimeTable(kMillion);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rawRead(path));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
+}
+
+void BM_FullScanAllFields(benchmark::State& state)
+{
+    const auto path = workTimeTable(kMillion);
+    DbfTable t;
+    openTable(t, path);
+    std::vector<std::u16string> fields(static_cast<std::size_t>(t.fieldCount()));
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        for (t.First(); !t.Eof(); t.Next()) {
+            for (int i = 0; i < t.fieldCount(); ++i)
+                t.readFieldText(i, fields[static_cast<std::size_t>(i)]);
+            ++rows;
+        }
+        benchmark::DoNotOptimize(fields.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 namespace {
 
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -28,6 +28,13 @@ constexpr std::uint32_t kMillion = 1'000'000;
 // Reads the whole file sequentially in 256 KiB blocks; returns the bytes read.
 std::uint64_t rawRead(const std::filesystem::path& path);
 
+void openTable(DbfTable& table, const std::filesystem::path& path);
+
+// The two baselines on the million-record table, for every program to register with BENCHMARK:
+// a raw sequential read of the file, and a scan that decodes every field of every record.
+void BM_RawRead(benchmark::State& state);
+void BM_FullScanAllFields(benchmark::State& state);
+
 // Runs the registered benchmarks and prints, for each pair, the first's time as a multiple of
 // the second's (its baseline in the same run).
 int runWithRatios(int argc, char** argv, const std::vector<std::pair<std::string, std::string>>& ratios);

@@ -11,40 +11,7 @@
 namespace horavant::bench {
 namespace {
 
-void openAt(DbfTable& t, const std::filesystem::path& path)
-{
-    t.setFolder(path.parent_path());
-    t.setTableName(path.filename().string());
-    t.Open();
-}
-
-void BM_RawRead(benchmark::State& state)
-{
-    const auto path = workTimeTable(kMillion);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(rawRead(path));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
-}
 BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
-
-void BM_FullScanAllFields(benchmark::State& state)
-{
-    const auto path = workTimeTable(kMillion);
-    DbfTable t;
-    openAt(t, path);
-    std::vector<std::u16string> fields(static_cast<std::size_t>(t.fieldCount()));
-    std::size_t rows = 0;
-    for (auto _ : state) {
-        rows = 0;
-        for (t.First(); !t.Eof(); t.Next()) {
-            for (int i = 0; i < t.fieldCount(); ++i)
-                t.readFieldText(i, fields[static_cast<std::size_t>(i)]);
-            ++rows;
-        }
-        benchmark::DoNotOptimize(fields.data());
-    }
-    state.counters["rows"] = static_cast<double>(rows);
-}
 BENCHMARK(BM_FullScanAllFields)->Unit(benchmark::kMillisecond);
 
 void BM_OpenAndReachLastRecord(benchmark::State& state)
@@ -52,7 +19,7 @@ void BM_OpenAndReachLastRecord(benchmark::State& state)
     const auto path = workTimeTable(kMillion);
     for (auto _ : state) {
         DbfTable t;
-        openAt(t, path);
+        openTable(t, path);
         const std::size_t n = t.visibleCount();
         benchmark::DoNotOptimize(t.fieldTextOf(t.peekRecord(t.visibleRecord(n - 1)), 1));
     }

@@ -3,6 +3,7 @@
 #include "store/dbf_table.h"
 #include "store/error.h"
 #include "support/temp_dir.h"
+#include "support/work_time_table.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,21 +18,7 @@ namespace {
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-
-void defineWorkTimeFields(DbfTable& t)
-{
-    t.clearFieldDefs();
-    t.addFieldDef(u"Datum", FieldType::Character, 10);
-    t.addFieldDef(u"Arbeiter", FieldType::Character, 45);
-    t.addFieldDef(u"Ort", FieldType::Character, 45);
-    t.addFieldDef(u"Tätigkeit", FieldType::Character, 45);
-    t.addFieldDef(u"Zeit von", FieldType::Character, 5);
-    t.addFieldDef(u"Zeit bis", FieldType::Character, 5);
-    t.addFieldDef(u"Bemerkungen", FieldType::Character, 100);
-    t.addFieldDef(u"Auswaerts", FieldType::Logical, 0);
-    t.addFieldDef(u"Pause", FieldType::Character, 5);
-    t.addFieldDef(u"Doppelt", FieldType::Logical, 0);
-}
+using test::defineWorkTimeFields;
 
 std::vector<std::u16string> row(std::u16string date, std::u16string who, std::u16string place = u"Bau")
 {

@@ -1,0 +1,51 @@
+// The three evaluations' report text: subjects, rows of the period, columns and totals.
+#pragma once
+
+#include "recording/suggestions.h"
+#include "store/regional.h"
+#include "store/work_time_text.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavant {
+
+class DbfTable;
+
+enum class EvaluationLayout { Employee, Place, Activity };
+
+// The field that the layout gathers its subjects from and selects its rows by: 1, 2 or 3.
+int subjectPosition(EvaluationLayout layout);
+
+// The distinct texts of the field at `position`, in order of first appearance, exact comparison.
+inline std::vector<std::u16string> CollectSubjects(DbfTable& table, int position)
+{
+    return collectDistinctTexts(table, position);
+}
+
+// Appends blanks until the text has at least `width` characters; never cuts.
+std::u16string PadRight(std::u16string text, std::size_t width);
+
+// DD.MM.YYYY with "." and zero padding whatever the regional settings.
+std::u16string FormatPeriodDate(std::chrono::year_month_day date);
+
+// Hours with exactly two decimals, rounded half away from zero from the exact milliseconds, the
+// regional decimal separator, no grouping, "-" in front of a negative value (a value that rounds
+// to 0,00 has no sign).
+std::u16string FormatHours(std::int64_t totalMs, const Regional& regional);
+
+// The report lines: the subject and period lines, an empty line, the column titles, one line per
+// row of `subject` dated from..to (both inclusive), an empty line and the away count, break total
+// and work total. The break column is shown only with `showBreaks`; breaks are deducted always.
+// Texts come from `messageText` in the current language. Moves the cursor.
+std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
+                                            std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
+                                            bool showBreaks, const Regional& regional,
+                                            const std::function<std::u16string(int)>& messageText);
+
+}  // namespace horavant

@@ -1,0 +1,81 @@
+// The rules behind "Okay, erfassen".
+#include "recording/recording.h"
+
+#include "store/dbf_table.h"
+#include "store/work_time_text.h"
+
+namespace horavant {
+namespace {
+
+bool overlaps(std::int64_t rowFrom, std::int64_t rowTo, std::int64_t newFrom, std::int64_t newTo)
+{
+    return (rowFrom > newFrom && rowFrom < newTo) || (rowTo > newFrom && rowTo < newTo) ||
+           (newFrom > rowFrom && newFrom < rowTo) || (newTo > rowFrom && newTo < rowTo) ||
+           (newTo == rowTo && newFrom == rowFrom);
+}
+
+const char16_t* logical(bool value) { return value ? u"True" : u"False"; }
+
+}  // namespace
+
+std::optional<RecordingRefusal> checkWorkPeriod(std::u16string_view place, std::u16string_view activity,
+                                                std::int64_t from, std::int64_t to, std::int64_t breakTime)
+{
+    if (place.empty())
+        return RecordingRefusal {9, RecordingFocus::Orted};
+    if (activity.empty())
+        return RecordingRefusal {10, RecordingFocus::TatEd};
+    if (from == to)
+        return RecordingRefusal {11, RecordingFocus::DateTimePicker1};
+    if (to < from)
+        return RecordingRefusal {12, RecordingFocus::DateTimePicker1};
+    if (to - from < breakTime)
+        return RecordingRefusal {13, RecordingFocus::DateTimePicker4};
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> findOverlap(DbfTable& table, std::u16string_view employee, std::chrono::sys_days day,
+                                         std::int64_t from, std::int64_t to, const Regional& regional)
+{
+    std::u16string text;
+    // Every unreadable field skips the row and the day must match, so the date is read first and
+    // the times only for the employee's rows of that day; the outcome is the same in any order.
+    for (table.First(); !table.Eof(); table.Next()) {
+        table.readFieldText(workfield::kEmployee, text);
+        if (text != employee)
+            continue;
+        table.readFieldText(workfield::kDate, text);
+        const auto date = readStoredDate(text, regional);
+        if (!date || *date != day)
+            continue;
+        table.readFieldText(workfield::kFrom, text);
+        const auto rowFrom = readStoredTime(text, regional);
+        if (!rowFrom)
+            continue;
+        table.readFieldText(workfield::kTo, text);
+        const auto rowTo = readStoredTime(text, regional);
+        if (!rowTo)
+            continue;
+        if (overlaps(*rowFrom, *rowTo, from, to))
+            return table.recNo();
+    }
+    return std::nullopt;
+}
+
+std::vector<std::u16string> workPeriodRow(const WorkPeriod& p)
+{
+    return {formatStoredDate(p.date),
+            p.employee,
+            p.place,
+            p.activity,
+            formatStoredTime(p.from),
+            formatStoredTime(p.to),
+            p.remarks,
+            logical(p.away),
+            formatStoredTime(p.breakTime),
+            logical(p.doubleBooking)};
+}
+
+void appendWorkPeriod(DbfTable& table, const WorkPeriod& period) { table.AppendRecord(workPeriodRow(period)); }
+
+}  // namespace horavant

@@ -1,0 +1,62 @@
+// Recording a work period: the checks before anything is stored, the double-booking scan and the
+// texts of the new row.
+#pragma once
+
+#include "store/regional.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavant {
+
+class DbfTable;
+
+// The recording window's control that takes the focus after a refusal.
+enum class RecordingFocus { Orted, TatEd, DateTimePicker1, DateTimePicker4 };
+
+struct RecordingRefusal {
+    int message;  // 9 to 13
+    RecordingFocus focus;
+
+    bool operator==(const RecordingRefusal&) const = default;
+};
+
+// The first failing check, in the window's order: empty place (9), empty activity (10), equal
+// times (11), end before start (12), break longer than the period (13). Times are milliseconds
+// since 00:00 exactly as the fields hold them. Blank texts count as filled.
+std::optional<RecordingRefusal> checkWorkPeriod(std::u16string_view place, std::u16string_view activity,
+                                                std::int64_t from, std::int64_t to, std::int64_t breakTime);
+
+// The physical record number of the first row of `employee` (exact text) on `day` that overlaps
+// from..to, scanning the rows the table shows from first to last; the recording window keeps the
+// table's filter off, so that is the whole table. Rows whose date or times cannot be read are
+// skipped. Periods that only touch do not overlap; two equal periods do. Moves the cursor.
+std::optional<std::uint32_t> findOverlap(DbfTable& table, std::u16string_view employee, std::chrono::sys_days day,
+                                         std::int64_t from, std::int64_t to, const Regional& regional);
+
+// What one recording stores.
+struct WorkPeriod {
+    std::chrono::year_month_day date;
+    std::u16string employee;
+    std::u16string place;
+    std::u16string activity;
+    std::int64_t from = 0;  // milliseconds since 00:00
+    std::int64_t to = 0;
+    std::u16string remarks {};
+    bool away = false;
+    std::int64_t breakTime = 0;
+    bool doubleBooking = false;
+};
+
+// The ten texts of the row in field order: DD.MM.YYYY, the texts as typed, HH:MM for the times
+// and the break, "True"/"False" for the two marks. Over-long texts are left for the table to cut.
+std::vector<std::u16string> workPeriodRow(const WorkPeriod& period);
+
+// Appends the row in one step; the table makes it durable before returning.
+void appendWorkPeriod(DbfTable& table, const WorkPeriod& period);
+
+}  // namespace horavant

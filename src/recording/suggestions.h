@@ -1,0 +1,34 @@
+// The suggestion lists of the place and activity boxes, and the gathering of distinct field texts
+// that the evaluations share.
+#pragma once
+
+#include "store/user_model.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavant {
+
+class DbfTable;
+
+// Each distinct text of the field at `position` over the rows the table shows, once, in order
+// of first appearance; exact comparison (case-sensitive, no trimming), the empty text included.
+// Moves the cursor.
+std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position);
+
+// The lines of a fixed text, split at CR LF, LF or CR. Blank lines are kept as empty entries,
+// as the administrator typed them; a line break at the very end ends the last line and adds no
+// entry, so an empty text gives no lines.
+std::vector<std::u16string> textLines(std::u16string_view text);
+
+struct SuggestionLists {
+    std::vector<std::u16string> activities;  // for TatEd
+    std::vector<std::u16string> places;      // for Orted
+};
+
+// Builds the activity list, then the place list, each from its own mode: 0 the distinct texts of
+// the table's field, any other value the lines of the stored texts.
+SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& settings);
+
+}  // namespace horavant

@@ -1,0 +1,170 @@
+// The checks of a recording, the double-booking scan over a real table and the stored row.
+#include "recording/recording.h"
+
+#include "store/dbf_table.h"
+#include "store/work_time_text.h"
+#include "support/temp_dir.h"
+#include "support/work_time_table.h"
+
+#include <gtest/gtest.h>
+
+namespace horavant {
+namespace {
+
+using namespace std::chrono;
+using test::Row;
+
+constexpr std::int64_t hm(int h, int m, int s = 0) { return h * kMsPerHour + m * kMsPerMinute + s * kMsPerSecond; }
+
+struct CheckCase {
+    const char* name;
+    std::u16string place;
+    std::u16string activity;
+    std::int64_t from, to, pause;
+    std::optional<RecordingRefusal> expected;
+
+    friend void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CheckWorkPeriod : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckWorkPeriod, RefusesWithTheFirstFailingCheck)
+{
+    const CheckCase& c = GetParam();
+    EXPECT_EQ(checkWorkPeriod(c.place, c.activity, c.from, c.to, c.pause), c.expected);
+}
+
+const RecordingRefusal kNoPlace {9, RecordingFocus::Orted};
+const RecordingRefusal kNoActivity {10, RecordingFocus::TatEd};
+const RecordingRefusal kEqualTimes {11, RecordingFocus::DateTimePicker1};
+const RecordingRefusal kEndBeforeStart {12, RecordingFocus::DateTimePicker1};
+const RecordingRefusal kBreakTooLong {13, RecordingFocus::DateTimePicker4};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckWorkPeriod,
+    testing::Values(
+        CheckCase {"PlaceBeforeEverything", u"", u"", hm(17, 0), hm(8, 0), hm(9, 0), kNoPlace},
+        CheckCase {"ActivityBeforeTimes", u"Bau", u"", hm(8, 0), hm(8, 0), 0, kNoActivity},
+        CheckCase {"BlanksCountAsFilled", u" ", u" ", hm(8, 0), hm(12, 0), 0, std::nullopt},
+        CheckCase {"EqualTimes", u"Bau", u"Maurern", hm(8, 0), hm(8, 0), 0, kEqualTimes},
+        CheckCase {"EqualTimesBeforeBreak", u"Bau", u"Maurern", hm(8, 0), hm(8, 0), hm(1, 0), kEqualTimes},
+        CheckCase {"NightShift", u"Bau", u"Maurern", hm(17, 0), hm(8, 0), 0, kEndBeforeStart},
+        CheckCase {"OneMillisecondApart", u"Bau", u"Maurern", hm(8, 0), hm(8, 0) + 1, 0, std::nullopt},
+        CheckCase {"BreakAsLongAsPeriod", u"Bau", u"Maurern", hm(8, 0), hm(12, 0), hm(4, 0), std::nullopt},
+        CheckCase {"BreakOneMinuteLonger", u"Bau", u"Maurern", hm(8, 0), hm(12, 0), hm(4, 1), kBreakTooLong},
+        CheckCase {"BreakOneSecondLonger", u"Bau", u"Maurern", hm(8, 0), hm(12, 0), hm(4, 0, 1), kBreakTooLong}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+constexpr sys_days kDay = sys_days(2012y / March / 1);
+
+class OverlapScan : public testing::Test {
+protected:
+    OverlapScan() { test::createWorkTimeTable(table, dir.path()); }
+
+    std::optional<std::uint32_t> scan(std::u16string_view employee, std::int64_t from, std::int64_t to,
+                                      sys_days day = kDay, const Regional& regional = Regional::german())
+    {
+        return findOverlap(table, employee, day, from, to, regional);
+    }
+
+    test::TempDir dir;
+    DbfTable table;
+};
+
+struct OverlapCase {
+    const char* name;
+    std::int64_t from, to;
+    bool overlaps;
+
+    friend void PrintTo(const OverlapCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class OverlapWithOneRow : public OverlapScan, public testing::WithParamInterface<OverlapCase> {};
+
+TEST_P(OverlapWithOneRow, ComparesStrictly)
+{
+    test::appendRows(table, {Row {.from = u"08:00", .to = u"10:00"}});
+    EXPECT_EQ(scan(u"Meier", GetParam().from, GetParam().to).has_value(), GetParam().overlaps);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OverlapWithOneRow,
+                         testing::Values(OverlapCase {"TouchingAfter", hm(10, 0), hm(12, 0), false},
+                                         OverlapCase {"TouchingBefore", hm(6, 0), hm(8, 0), false},
+                                         OverlapCase {"StartsInside", hm(9, 59), hm(12, 0), true},
+                                         OverlapCase {"EndsInside", hm(7, 0), hm(8, 1), true},
+                                         OverlapCase {"Equal", hm(8, 0), hm(10, 0), true},
+                                         OverlapCase {"Spanning", hm(7, 0), hm(11, 0), true},
+                                         OverlapCase {"Inside", hm(8, 30), hm(9, 30), true},
+                                         OverlapCase {"SameStartLonger", hm(8, 0), hm(11, 0), true},
+                                         OverlapCase {"SameEndShorter", hm(9, 0), hm(10, 0), true},
+                                         OverlapCase {"SecondsAfterEnd", hm(10, 0, 1), hm(12, 0), false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OverlapScan, OnlyTheSameEmployeeOnTheSameDayCounts)
+{
+    test::appendRows(table, {Row {.employee = u"Müller"}, Row {.employee = u"meier"}, Row {.date = u"02.03.2012"},
+                             Row {.date = u"01.03.2013"}});
+    EXPECT_EQ(scan(u"Meier", hm(8, 0), hm(12, 0)), std::nullopt);
+    EXPECT_EQ(scan(u"Müller", hm(8, 0), hm(12, 0)), 0u);
+    EXPECT_EQ(scan(u"Meier", hm(8, 0), hm(12, 0), sys_days(2012y / March / 2)), 2u);
+}
+
+TEST_F(OverlapScan, SkipsUnreadableRowsAndFindsTheFirstOverlap)
+{
+    test::appendRows(table, {Row {.date = u"1.3.12"}, Row {.date = u""}, Row {.from = u""}, Row {.to = u"8 Uhr"},
+                             Row {.to = u"24:00"}, Row {.from = u"09:00", .to = u"11:00"}, Row {}});
+    EXPECT_EQ(scan(u"Meier", hm(8, 0), hm(12, 0)), 5u);
+}
+
+TEST_F(OverlapScan, NamesTheTableCannotHoldFindNoRows)
+{
+    const std::u16string longName(50, u'X');
+    for (const std::u16string& name : {std::u16string(u"Meier "), longName}) {
+        appendWorkPeriod(table, {.date = 2012y / March / 1, .employee = name, .place = u"Bau",
+                                 .activity = u"Maurern", .from = hm(8, 0), .to = hm(12, 0)});
+        EXPECT_EQ(scan(name, hm(8, 0), hm(12, 0)), std::nullopt);
+    }
+    EXPECT_EQ(scan(u"Meier", hm(8, 0), hm(12, 0)), 0u);
+    EXPECT_EQ(scan(longName.substr(0, 45), hm(8, 0), hm(12, 0)), 1u);
+}
+
+TEST_F(OverlapScan, StoredRowsCountUnderEnglishAndSpanishSettings)
+{
+    test::appendRows(table, {Row {}});
+    EXPECT_EQ(scan(u"Meier", hm(9, 0), hm(10, 0), kDay, Regional {DateOrder::MonthDayYear, u'/', u':', u'.'}), 0u);
+    EXPECT_EQ(scan(u"Meier", hm(9, 0), hm(10, 0), kDay, Regional {DateOrder::DayMonthYear, u'/', u':', u','}), 0u);
+}
+
+TEST_F(OverlapScan, RowIsStoredAsTenTextsInOneAppend)
+{
+    appendWorkPeriod(table, {.date = 2012y / March / 1,
+                             .employee = u"Meier",
+                             .place = u"Baustelle Nord",
+                             .activity = u"Maurern",
+                             .from = hm(7, 5, 42) + 250,
+                             .to = hm(16, 15),
+                             .remarks = u"Gerüst",
+                             .away = true,
+                             .breakTime = hm(0, 45),
+                             .doubleBooking = false});
+    appendWorkPeriod(table, {.date = 2012y / December / 24, .employee = u"Meier", .place = std::u16string(50, u'P'),
+                             .activity = u"A", .from = hm(0, 0), .to = hm(23, 59, 59), .doubleBooking = true});
+    ASSERT_EQ(table.physicalCount(), 2u);
+    std::vector<std::vector<std::u16string>> stored;
+    for (table.First(); !table.Eof(); table.Next()) {
+        stored.emplace_back();
+        for (int i = 0; i < table.fieldCount(); ++i)
+            stored.back().push_back(table.fieldText(i));
+    }
+    const std::vector<std::vector<std::u16string>> expected = {
+        {u"01.03.2012", u"Meier", u"Baustelle Nord", u"Maurern", u"07:05", u"16:15", u"Gerüst", u"True", u"00:45",
+         u"False"},
+        {u"24.12.2012", u"Meier", std::u16string(45, u'P'), u"A", u"00:00", u"23:59", u"", u"False", u"00:00",
+         u"True"}};
+    EXPECT_EQ(stored, expected);
+    // The row just written takes part in the next scan.
+    EXPECT_EQ(scan(u"Meier", hm(16, 0), hm(17, 0)), 0u);
+}
+
+}  // namespace
+}  // namespace horavant
