@@ -1,13 +1,16 @@
-// The program's entry point.
+// The program's entry point: the application object and its event loop.
+#include "app/application.h"
+#include "store/posix_file.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QWidget login;
-    login.setWindowTitle(QStringLiteral("Als Benutzer einloggen"));
-    login.resize(431, 435);
-    login.show();
-    return app.exec();
+    QApplication qapp(argc, argv);
+    // The login window ends the program when it closes; a hidden login window (while another
+    // window is open) must not.
+    QApplication::setQuitOnLastWindowClosed(false);
+    horavant::Application app(horavant::executablePath());
+    app.start();
+    return QApplication::exec();
 }

@@ -169,13 +169,18 @@ bool saveFileAtomically(const std::filesystem::path& path, std::string_view byte
     return true;
 }
 
-std::filesystem::path executableDir()
+std::filesystem::path executablePath()
 {
     std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
-        return std::filesystem::current_path();
-    return exe.parent_path();
+        exe = std::filesystem::current_path(ec) / "horavant";
+    return exe;
+}
+
+std::filesystem::path executableDir()
+{
+    return executablePath().parent_path();
 }
 
 }  // namespace horavant

@@ -73,7 +73,8 @@ private:
 // decides whether that is silent); throws IoError when writing fails half-way.
 bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// The folder of the running executable.
+// The running executable, and its folder.
+std::filesystem::path executablePath();
 std::filesystem::path executableDir();
 
 }  // namespace horavant

@@ -101,7 +101,7 @@ void Feldhinzufgen1Click(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& me
 
 bool Dbf1FilterRecord(const DbfTable& table, std::u16string_view arbeiter)
 {
-    return table.fieldText(worktime::kEmployee) == arbeiter;
+    return table.fieldText(workfield::kEmployee) == arbeiter;
 }
 
 }  // namespace horavant

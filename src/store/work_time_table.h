@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/dbf_table.h"
+#include "store/work_time_fields.h"
 
 #include <array>
 #include <functional>
@@ -15,18 +16,6 @@ namespace horavant {
 using MessageLookup = std::function<std::u16string(int)>;
 
 namespace worktime {
-constexpr int kDate = 0;
-constexpr int kEmployee = 1;
-constexpr int kPlace = 2;
-constexpr int kActivity = 3;
-constexpr int kFrom = 4;
-constexpr int kTo = 5;
-constexpr int kRemarks = 6;
-constexpr int kAway = 7;
-constexpr int kBreak = 8;
-constexpr int kDouble = 9;
-constexpr int kFieldCount = 10;
-
 constexpr const char* kTableName = "arbeitszeit.dbf";
 constexpr const char* kScratchName = "temp.dbf";
 constexpr const char* kBackupName = "arbeitszeit0.dbf";
@@ -37,7 +26,7 @@ struct FieldSchema {
     int width;
 };
 
-constexpr std::array<FieldSchema, kFieldCount> kSchema = {{
+constexpr std::array<FieldSchema, workfield::kCount> kSchema = {{
     {36, FieldType::Character, 10},   // Datum
     {44, FieldType::Character, 45},   // Arbeiter
     {37, FieldType::Character, 45},   // Ort

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/regional.h"
+#include "store/work_time_fields.h"
 
 #include <chrono>
 #include <cstddef>
@@ -11,21 +12,6 @@
 #include <string_view>
 
 namespace horavant {
-
-// Positions of the work-time table's fields; the program addresses them by position only.
-namespace workfield {
-constexpr int kDate = 0;
-constexpr int kEmployee = 1;
-constexpr int kPlace = 2;
-constexpr int kActivity = 3;
-constexpr int kFrom = 4;
-constexpr int kTo = 5;
-constexpr int kRemarks = 6;
-constexpr int kAway = 7;
-constexpr int kBreak = 8;
-constexpr int kDouble = 9;
-constexpr int kCount = 10;
-}  // namespace workfield
 
 constexpr std::int64_t kMsPerSecond = 1000;
 constexpr std::int64_t kMsPerMinute = 60 * kMsPerSecond;

@@ -1,0 +1,34 @@
+// The user editing dialog.
+#include "admin/benutzer_bearbeiten_form.h"
+
+#include "ui/window_setup.h"
+
+namespace horavant {
+
+TBenutzerBearbeitenForm::TBenutzerBearbeitenForm(QWidget* parent) : QDialog(parent)
+{
+    m_ui.setupUi(this);
+    setupWindow(this, 360, 220, Sizing::Fixed);
+    connect(m_ui.BitBtn4, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui.BitBtn5, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TBenutzerBearbeitenForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_ui.LabeledEdit1->setFocus();
+}
+
+void TBenutzerBearbeitenForm::setRecord(const UserRecord& record)
+{
+    m_ui.LabeledEdit1->setText(qs(record.EmployeeName));
+    m_ui.LabeledEdit2->setText(qs(record.UserName));
+    m_ui.LabeledEdit3->setText(qs(record.Password));
+}
+
+UserRecord TBenutzerBearbeitenForm::record() const
+{
+    return {u16(m_ui.LabeledEdit1->text()), u16(m_ui.LabeledEdit2->text()), u16(m_ui.LabeledEdit3->text())};
+}
+
+}  // namespace horavant

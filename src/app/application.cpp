@@ -1,0 +1,74 @@
+// Start-up: the windows in their order.
+#include "app/application.h"
+
+#include "admin/admin_form.h"
+#include "admin/admin_pass_form.h"
+#include "admin/benutzer_bearbeiten_form.h"
+#include "admin/benutzer_verwalten_form.h"
+#include "app/main_form.h"
+#include "evaluation/auswerten_form.h"
+#include "evaluation/mitarbeiter_aussuchen_form.h"
+#include "i18n/translate_form.h"
+#include "recording/daten_auflisten_form.h"
+#include "recording/einloggen_form.h"
+#include "recording/erfassen_form.h"
+#include "recording/pausen_form.h"
+#include "recording/vorgabe_texte_form.h"
+
+#include <QTimer>
+
+namespace horavant {
+namespace {
+
+template <class Form>
+Form* keep(std::vector<std::unique_ptr<QWidget>>& owned, Form* form)
+{
+    owned.emplace_back(form);
+    return form;
+}
+
+}  // namespace
+
+Application::Application(std::filesystem::path executablePath)
+    : m_store(std::filesystem::path(programFolderOf(executablePath)) / "translate.dat"),
+      m_services {m_store, m_userData, systemRegional(), std::move(executablePath)}
+{
+    // The order matters: the login window, created first, initialises the translation store;
+    // the main window loads the user file that the three windows before it show.
+    Windows& w = m_windows;
+    w.einloggen = keep(m_owned, new TEinloggenForm(m_services, m_windows, *this));
+    w.benutzerVerwalten = keep(m_owned, new TBenutzerVerwaltenForm(m_services, m_windows));
+    w.benutzerBearbeiten = keep(m_owned, new TBenutzerBearbeitenForm());
+    w.adminPass = keep(m_owned, new TAdminPassForm(m_services));
+    w.admin = keep(m_owned, new TAdminForm(m_services));
+    w.vorgabeTexte = keep(m_owned, new TVorgabeTexteForm(m_services));
+    w.main = keep(m_owned, new TMainForm(m_services, m_windows));
+    w.erfassen = keep(m_owned, new TErfassenForm(m_services, m_windows));
+    w.datenAuflisten = keep(m_owned, new TDatenAuflistenForm(m_services, m_windows));
+    w.mitarbeiterAussuchen = keep(m_owned, new TMitarbeiterAussuchenForm());
+    w.auswerten = keep(m_owned, new TAuswertenForm(m_services));
+    w.pausen = keep(m_owned, new TPausenForm(m_services));
+    w.translate = keep(m_owned, new TTranslateForm(m_services));
+}
+
+Application::~Application()
+{
+    // Windows go in reverse order of creation; the main window closes the table on its way.
+    while (!m_owned.empty())
+        m_owned.pop_back();
+}
+
+void Application::start()
+{
+    QTimer::singleShot(0, m_windows.einloggen, [this] { m_windows.einloggen->show(); });
+}
+
+std::vector<QWidget*> Application::windowList() const
+{
+    std::vector<QWidget*> list;
+    for (const auto& w : m_owned)
+        list.push_back(w.get());
+    return list;
+}
+
+}  // namespace horavant

@@ -1,0 +1,184 @@
+// The administration window.
+#include "app/main_form.h"
+
+#include "admin/admin_form.h"
+#include "admin/admin_pass_form.h"
+#include "admin/benutzer_verwalten_form.h"
+#include "app/error_report.h"
+#include "evaluation/auswerten_form.h"
+#include "evaluation/mitarbeiter_aussuchen_form.h"
+#include "i18n/message_table.h"
+#include "recording/einloggen_form.h"
+#include "recording/vorgabe_texte_form.h"
+#include "store/user_file.h"
+#include "store/work_time_table.h"
+#include "ui/data_grid.h"
+#include "ui/message_boxes.h"
+#include "ui/work_time_model.h"
+
+#include <QVBoxLayout>
+
+namespace horavant {
+namespace {
+
+std::u16string germanMessageText(int number)
+{
+    return number >= 1 && number <= kMessageCount ? std::u16string(MessageTable[static_cast<std::size_t>(number)])
+                                                  : std::u16string();
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent)
+    : QDialog(parent), m_services(services), m_windows(windows)
+{
+    m_ui.setupUi(this);
+    layout()->setMenuBar(m_ui.MainMenu1);
+    setupWindow(this, 764, 547, Sizing::Resizable);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    FormCreate();
+
+    m_model = new WorkTimeModel(Dbf1, this);
+    m_grid = new DataGrid(m_ui.DBGrid1, m_ui.DBNavigator1, m_model,
+                          [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); },
+                          this);
+
+    connect(m_ui.AusloggenBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::Benutzerverwalten1Click);
+    connect(m_ui.BitBtn2, &QPushButton::clicked, this, &TMainForm::AuswertungnachMitarbeiter1Click);
+    connect(m_ui.BitBtn3, &QPushButton::clicked, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
+    connect(m_ui.Benutzerverwalten1, &QAction::triggered, this, &TMainForm::Benutzerverwalten1Click);
+    connect(m_ui.AdministratorPasswortfestlegen1, &QAction::triggered, this,
+            &TMainForm::AdministratorPasswortfestlegen1Click);
+    connect(m_ui.VorgabetextefrdasAusfllenfestlegen1, &QAction::triggered, this,
+            &TMainForm::VorgabetextefrdasAusfllenfestlegen1Click);
+    connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
+    connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
+    connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
+}
+
+TMainForm::~TMainForm()
+{
+    // Program end: close the work-time table; an error here is of no use to anybody.
+    try {
+        Dbf1.Close();
+    } catch (...) {
+    }
+}
+
+void TMainForm::FormCreate()
+{
+    progpath = QString::fromStdString(programFolderOf(m_services.executablePath));
+    guarded(this, [this] { LoadBenutzer(); });
+    m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_services.userData.settings.ShowBreakTimeInEvaluation);
+    const std::filesystem::path folder = progpath.toStdString();
+    Dbf1.setFolder(folder);
+    Dbf1.setTableName(worktime::kTableName);
+    Dbf2.setFolder(folder);
+    Dbf2.setTableName(worktime::kScratchName);
+    // Both tables are filtered on the logged-in employee while filtering is switched on.
+    const auto filter = [this](const DbfTable& table) {
+        return Dbf1FilterRecord(table, m_windows.einloggen->currentEmployee());
+    };
+    Dbf1.setFilter(filter);
+    Dbf2.setFilter(filter);
+}
+
+QString TMainForm::GetProgramDir(bool /*create*/) const
+{
+    return progpath;
+}
+
+std::filesystem::path TMainForm::programFile(const char* name) const
+{
+    return std::filesystem::path(progpath.toStdString()) / name;
+}
+
+void TMainForm::LoadBenutzer()
+{
+    horavant::LoadBenutzer(programFile("benutzer.dat"), m_services.userData);
+}
+
+void TMainForm::SaveBenutzer()
+{
+    m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
+    horavant::SaveBenutzer(programFile("benutzer.dat"), m_services.userData);
+}
+
+void TMainForm::CreateandopenTables()
+{
+    horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    m_model->reload();
+}
+
+bool TMainForm::IsAdmin()
+{
+    return m_windows.adminPass->IsAdmin();
+}
+
+void TMainForm::done(int result)
+{
+    // FormClose: store a pending insert or edit made in the grid; its errors are not shown.
+    try {
+        m_grid->postPending();
+    } catch (...) {
+    }
+    QDialog::done(result);
+}
+
+void TMainForm::Benutzerverwalten1Click()
+{
+    m_windows.benutzerVerwalten->exec();
+    guarded(this, [this] { SaveBenutzer(); });
+}
+
+void TMainForm::AdministratorPasswortfestlegen1Click()
+{
+    if (!IsAdmin())
+        return;
+    m_windows.admin->exec();
+    guarded(this, [this] { SaveBenutzer(); });
+}
+
+void TMainForm::VorgabetextefrdasAusfllenfestlegen1Click()
+{
+    m_windows.vorgabeTexte->exec();
+    guarded(this, [this] { SaveBenutzer(); });
+}
+
+void TMainForm::AuswertungnachMitarbeiter1Click()
+{
+    runEvaluation(EvaluationLayout::Employee, 30);
+}
+
+void TMainForm::AuswertungnachOrtBaustelle1Click()
+{
+    runEvaluation(EvaluationLayout::Place, 32);
+}
+
+void TMainForm::AuswertungnachTtigkeit1Click()
+{
+    runEvaluation(EvaluationLayout::Activity, 33);
+}
+
+void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
+{
+    guarded(this, [&] {
+        m_grid->postPending();
+        const auto subjects = CollectSubjects(Dbf1, subjectPosition(layout));
+        if (subjects.empty()) {
+            showError(this, m_services.message(noRowsMessage));
+            return;
+        }
+        TMitarbeiterAussuchenForm& choice = *m_windows.mitarbeiterAussuchen;
+        choice.setSubjects(subjects);
+        if (choice.exec() != QDialog::Accepted)
+            return;
+        const auto lines = BuildEvaluation(Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(),
+                                           showBreaks(), m_services.regional, m_services.messageLookup());
+        m_windows.auswerten->setReport(lines);
+        m_windows.auswerten->exec();
+    });
+}
+
+}  // namespace horavant

@@ -1,0 +1,66 @@
+// The administration window: the grid over every work period with its navigator, the three
+// evaluations, and the dialogs for users, the administrator password and default texts. It owns
+// the work-time table and the scratch table, and loads and saves the user file.
+#pragma once
+
+#include "app/services.h"
+#include "app/windows.h"
+#include "evaluation/report.h"
+#include "store/dbf_table.h"
+#include "ui_main_form.h"
+
+#include <QDialog>
+
+namespace horavant {
+
+class DataGrid;
+class WorkTimeModel;
+
+class TMainForm : public QDialog {
+    Q_OBJECT
+public:
+    TMainForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The program folder, ending in one path separator. The argument has no effect.
+    QString GetProgramDir(bool create = false) const;
+    std::filesystem::path programFile(const char* name) const;
+
+    void LoadBenutzer();
+    void SaveBenutzer();
+    // Defines, opens or creates, and upgrades the work-time table; throws when it cannot.
+    void CreateandopenTables();
+    bool IsAdmin();
+
+    DbfTable& workTimeTable() { return Dbf1; }
+    WorkTimeModel& model() { return *m_model; }
+    DataGrid& grid() { return *m_grid; }
+    // The break column switch: a checkable menu entry, so each click inverts it; saved with the
+    // user file, never by the click itself.
+    bool showBreaks() const { return m_ui.PausenzeitinAuswertungauffhren1->isChecked(); }
+
+    void Benutzerverwalten1Click();
+    void AdministratorPasswortfestlegen1Click();
+    void VorgabetextefrdasAusfllenfestlegen1Click();
+    void AuswertungnachMitarbeiter1Click();
+    void AuswertungnachOrtBaustelle1Click();
+    void AuswertungnachTtigkeit1Click();
+
+    // Every way of closing the window ends here: a pending grid edit is stored first.
+    void done(int result) override;
+
+private:
+    void FormCreate();
+    void runEvaluation(EvaluationLayout layout, int noRowsMessage);
+
+    Services& m_services;
+    const Windows& m_windows;
+    Ui::TMainForm m_ui;
+    QString progpath;
+    DbfTable Dbf1;
+    DbfTable Dbf2;
+    WorkTimeModel* m_model = nullptr;
+    DataGrid* m_grid = nullptr;
+};
+
+}  // namespace horavant

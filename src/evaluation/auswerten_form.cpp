@@ -1,0 +1,82 @@
+// The evaluation output window.
+#include "evaluation/auswerten_form.h"
+
+#include "app/error_report.h"
+#include "ui/report_printer.h"
+#include "store/error.h"
+
+#include <QPrintDialog>
+#include <QPrinterInfo>
+
+namespace horavant {
+
+TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
+    : QDialog(parent), m_services(services), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    m_ui.setupUi(this);
+    setupWindow(this, 764, 537, Sizing::Resizable);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    m_ui.RichEdit1->setFont(font);
+    m_ui.RichEdit1->document()->setDefaultFont(font);
+    connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui.DruckenBtn, &QPushButton::clicked, this, &TAuswertenForm::DruckenBtnClick);
+    connect(m_ui.BitBtn3, &QPushButton::clicked, this, &TAuswertenForm::BitBtn3Click);
+}
+
+TAuswertenForm::~TAuswertenForm() = default;
+
+void TAuswertenForm::setReport(const std::vector<std::u16string>& lines)
+{
+    QString text;
+    std::size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 1;
+    text.reserve(static_cast<qsizetype>(size));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += u'\n';
+        text += qs(lines[i]);
+    }
+    // One paragraph per line, set in one step while the window does not repaint.
+    m_ui.RichEdit1->setUpdatesEnabled(false);
+    m_ui.RichEdit1->setPlainText(text);
+    m_ui.RichEdit1->setUpdatesEnabled(true);
+}
+
+void TAuswertenForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TAuswertenForm::FormShow()
+{
+    guarded(this, [this] {
+        if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFormat() == QPrinter::NativeFormat)
+            throw Error("There is no default printer currently selected.");
+        m_printer->setPageOrientation(QPageLayout::Landscape);
+    });
+}
+
+void TAuswertenForm::DruckenBtnClick()
+{
+    guarded(this, [this] {
+        if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFormat() == QPrinter::NativeFormat)
+            throw Error("There is no default printer currently selected.");
+        printReport(*m_printer, *m_ui.RichEdit1->document(), m_services.message(6));
+    });
+}
+
+void TAuswertenForm::BitBtn3Click()
+{
+    QPrintDialog dialog(m_printer.get(), this);
+    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.exec();
+}
+
+}  // namespace horavant

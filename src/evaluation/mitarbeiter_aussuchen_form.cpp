@@ -1,0 +1,64 @@
+// The evaluation selection window.
+#include "evaluation/mitarbeiter_aussuchen_form.h"
+
+#include "ui/window_setup.h"
+
+#include <QDate>
+
+namespace horavant {
+namespace {
+
+std::chrono::sys_days daysOf(const QDate& date)
+{
+    return std::chrono::sys_days(std::chrono::year_month_day{std::chrono::year(date.year()),
+                                                             std::chrono::month(static_cast<unsigned>(date.month())),
+                                                             std::chrono::day(static_cast<unsigned>(date.day()))});
+}
+
+}  // namespace
+
+TMitarbeiterAussuchenForm::TMitarbeiterAussuchenForm(QWidget* parent) : QDialog(parent)
+{
+    m_ui.setupUi(this);
+    setupWindow(this, 418, 270, Sizing::Fixed);
+    connect(m_ui.OkayBtn, &QPushButton::clicked, this, &QDialog::accept);
+    FormCreate();
+}
+
+void TMitarbeiterAussuchenForm::FormCreate()
+{
+    // The day the program started; the pickers hold whole days.
+    const QDate today = QDate::currentDate();
+    m_ui.DateTimePicker1->setDate(today);
+    m_ui.DateTimePicker2->setDate(today);
+}
+
+void TMitarbeiterAussuchenForm::setSubjects(const std::vector<std::u16string>& subjects)
+{
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(subjects.size()));
+    for (const auto& s : subjects)
+        items.append(qs(s));
+    m_ui.ArbeiterEd->setUpdatesEnabled(false);
+    m_ui.ArbeiterEd->clear();
+    m_ui.ArbeiterEd->addItems(items);
+    m_ui.ArbeiterEd->setCurrentIndex(items.isEmpty() ? -1 : 0);
+    m_ui.ArbeiterEd->setUpdatesEnabled(true);
+}
+
+std::u16string TMitarbeiterAussuchenForm::subject() const
+{
+    return u16(m_ui.ArbeiterEd->currentText());
+}
+
+std::chrono::sys_days TMitarbeiterAussuchenForm::fromDate() const
+{
+    return daysOf(m_ui.DateTimePicker1->date());
+}
+
+std::chrono::sys_days TMitarbeiterAussuchenForm::toDate() const
+{
+    return daysOf(m_ui.DateTimePicker2->date());
+}
+
+}  // namespace horavant

@@ -1,0 +1,30 @@
+// The selection window of the evaluations: the subject (employee, place or activity) and the period.
+#pragma once
+
+#include "ui_mitarbeiter_aussuchen_form.h"
+
+#include <QDialog>
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace horavant {
+
+class TMitarbeiterAussuchenForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TMitarbeiterAussuchenForm(QWidget* parent = nullptr);
+
+    // Refills the list and selects its first entry; the dates stay as they are.
+    void setSubjects(const std::vector<std::u16string>& subjects);
+    std::u16string subject() const;
+    std::chrono::sys_days fromDate() const;
+    std::chrono::sys_days toDate() const;
+
+private:
+    void FormCreate();
+
+    Ui::TMitarbeiterAussuchenForm m_ui;
+};
+
+}  // namespace horavant

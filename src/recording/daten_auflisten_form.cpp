@@ -1,0 +1,45 @@
+// The data list window.
+#include "recording/daten_auflisten_form.h"
+
+#include "app/error_report.h"
+#include "app/main_form.h"
+#include "store/work_time_fields.h"
+#include "ui/data_grid.h"
+#include "ui/message_boxes.h"
+#include "ui/work_time_model.h"
+
+namespace horavant {
+
+TDatenAuflistenForm::TDatenAuflistenForm(Services& services, const Windows& windows, QWidget* parent)
+    : QDialog(parent), m_services(services), m_windows(windows)
+{
+    m_ui.setupUi(this);
+    setupWindow(this, 549, 400, Sizing::Resizable);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    // The same model as the main window's grid, on the same open table.
+    m_grid = new DataGrid(m_ui.DBGrid1, m_ui.DBNavigator1, &m_windows.main->model(),
+                          [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); },
+                          this);
+    connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TDatenAuflistenForm::showList(const std::u16string& employee)
+{
+    WorkTimeModel& model = m_windows.main->model();
+    // A row inserted here gets the employee's name, so it stays in the employee's own list.
+    model.setInsertDefaults({{workfield::kEmployee, employee}});
+    model.reload();
+    m_ui.DBGrid1->setColumnHidden(workfield::kEmployee, true);
+    m_grid->updateButtons();
+    exec();
+    model.setInsertDefaults({});
+}
+
+void TDatenAuflistenForm::done(int result)
+{
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    QDialog::done(result);
+}
+
+}  // namespace horavant

@@ -1,0 +1,34 @@
+// The data list: the logged-in employee's own rows in a grid over the shared work-time table,
+// editable only when the administrator allows it.
+#pragma once
+
+#include "app/services.h"
+#include "app/windows.h"
+#include "ui_daten_auflisten_form.h"
+
+#include <QDialog>
+
+namespace horavant {
+
+class DataGrid;
+
+class TDatenAuflistenForm : public QDialog {
+    Q_OBJECT
+public:
+    TDatenAuflistenForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
+
+    // Shows the table's rows as they are filtered and switched now, modally. Rows inserted here
+    // belong to the employee.
+    void showList(const std::u16string& employee);
+
+    // A pending edit is written before the window closes; if that fails the window stays open.
+    void done(int result) override;
+
+private:
+    Services& m_services;
+    const Windows& m_windows;
+    Ui::TDatenAuflistenForm m_ui;
+    DataGrid* m_grid = nullptr;
+};
+
+}  // namespace horavant

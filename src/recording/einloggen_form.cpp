@@ -1,0 +1,216 @@
+// The login window.
+#include "recording/einloggen_form.h"
+
+#include "app/application.h"
+#include "app/error_report.h"
+#include "app/main_form.h"
+#include "i18n/translate_components.h"
+#include "i18n/translate_form.h"
+#include "recording/erfassen_form.h"
+#include "recording/login.h"
+#include "recording/suggestions.h"
+#include "store/options_file.h"
+#include "ui/message_boxes.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QLibraryInfo>
+#include <QTimer>
+
+namespace horavant {
+
+TEinloggenForm::TEinloggenForm(Services& services, const Windows& windows, Application& application,
+                               QWidget* parent)
+    : QDialog(parent), m_services(services), m_windows(windows), m_application(application)
+{
+    m_ui.setupUi(this);
+    layout()->setMenuBar(m_ui.MainMenu1);
+    setupWindow(this, 431, 435, Sizing::Fixed);
+
+    m_languages = new QActionGroup(this);
+    m_languages->setExclusive(true);
+    for (QAction* item : {m_ui.Deutsch1, m_ui.English1, m_ui.Espanol1})
+        m_languages->addAction(item);
+
+    connect(m_ui.BitBtnXP1, &QPushButton::clicked, this, &TEinloggenForm::BitBtnXP1Click);
+    connect(m_ui.BitBtnXP2, &QPushButton::clicked, this, &TEinloggenForm::BitBtnXP2Click);
+    connect(m_ui.BeendenBtn, &QPushButton::clicked, this, &TEinloggenForm::BeendenBtnClick);
+    connect(m_ui.Deutsch1, &QAction::triggered, this, &TEinloggenForm::Deutsch1Click);
+    connect(m_ui.English1, &QAction::triggered, this, &TEinloggenForm::English1Click);
+    connect(m_ui.Espanol1, &QAction::triggered, this, &TEinloggenForm::Espanol1Click);
+    connect(m_ui.bersetzen1, &QAction::triggered, this, &TEinloggenForm::bersetzen1Click);
+    FormCreate();
+}
+
+void TEinloggenForm::FormCreate()
+{
+    guarded(this, [this] { m_services.store.InitTranslations(); });
+}
+
+void TEinloggenForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TEinloggenForm::FormShow()
+{
+    m_ui.Edit1->setFocus();
+    if (firstshow)
+        return;
+    firstshow = true;
+    firstShowing();
+}
+
+void TEinloggenForm::firstShowing()
+{
+    LoadOptions();
+    guarded(this, [this] {
+        m_services.store.RegisterMessages();
+        m_services.store.setCurrentLanguage(languagesetto);
+        loadToolkitTranslations();
+        if (languagesetto != 0)
+            TranslateComponents(m_application.windowList(), m_services.store);
+    });
+    // An existing table that cannot be opened is never replaced: tell the user and end, leaving
+    // the file as it is.
+    if (!guarded(this, [this] { m_windows.main->CreateandopenTables(); })) {
+        hide();
+        QTimer::singleShot(0, qApp, [] { QApplication::exit(1); });
+    }
+}
+
+void TEinloggenForm::loadToolkitTranslations()
+{
+    // The toolkit's own texts (Yes, No, Cancel of the message boxes) in the current language.
+    static constexpr const char* kLocales[] = {"de", "en", "es"};
+    QApplication::removeTranslator(&m_qtTranslator);
+    const int language = m_services.store.CurrentLanguage();
+    if (language < 0 || language > 2)
+        return;
+    if (m_qtTranslator.load(QStringLiteral("qtbase_") + QString::fromLatin1(kLocales[language]),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&m_qtTranslator);
+}
+
+void TEinloggenForm::BitBtnXP1Click()
+{
+    const UserList& users = m_services.userData.users;
+    const auto entry = findLoginEntry(users, u16(m_ui.Edit1->text()), u16(m_ui.Edit2->text()));
+    if (!entry) {
+        showError(this, m_services.message(3), m_services.message(4));
+        return;
+    }
+    arbeiter = users[*entry].EmployeeName;
+    TErfassenForm& erfassen = *m_windows.erfassen;
+    erfassen.setRecordingDate(QDate::currentDate());
+    hide();
+    guarded(this, [&] {
+        erfassen.setSuggestions(FillSuggestionLists(m_windows.main->workTimeTable(), m_services.userData.settings));
+    });
+    erfassen.exec();
+    show();
+    m_ui.Edit1->clear();
+    m_ui.Edit2->clear();
+}
+
+void TEinloggenForm::BitBtnXP2Click()
+{
+    if (!m_windows.main->IsAdmin())
+        return;
+    hide();
+    m_windows.main->exec();
+    show();
+}
+
+void TEinloggenForm::BeendenBtnClick()
+{
+    close();
+}
+
+void TEinloggenForm::reject()
+{
+    BeendenBtnClick();
+}
+
+void TEinloggenForm::closeEvent(QCloseEvent* event)
+{
+    // The login window is the application's main window: closing it ends the program.
+    event->accept();
+    QApplication::quit();
+}
+
+QAction* TEinloggenForm::languageItem(std::int32_t language) const
+{
+    switch (language) {
+    case 0: return m_ui.Deutsch1;
+    case 1: return m_ui.English1;
+    case 2: return m_ui.Espanol1;
+    default: return nullptr;
+    }
+}
+
+void TEinloggenForm::LoadOptions()
+{
+    languagesetto = 2;
+    m_services.store.setCurrentLanguage(2);
+    dontchlang = true;
+    m_ui.Espanol1->setChecked(true);
+    dontchlang = false;
+    const auto stored = LoadOptionsFile(m_windows.main->programFile("options.dat"));
+    if (!stored)
+        return;
+    languagesetto = *stored;
+    dontchlang = true;
+    if (QAction* item = languageItem(languagesetto))
+        item->setChecked(true);
+    dontchlang = false;
+}
+
+void TEinloggenForm::SaveOptions()
+{
+    SaveOptionsFile(m_windows.main->programFile("options.dat"), m_services.store.CurrentLanguage());
+}
+
+void TEinloggenForm::chooseLanguage(QAction* item, std::int32_t language)
+{
+    if (dontchlang)
+        return;
+    item->setChecked(true);
+    m_services.store.setCurrentLanguage(language);
+    SaveOptions();
+    loadToolkitTranslations();
+    showRestartNotice();
+}
+
+void TEinloggenForm::Deutsch1Click()
+{
+    chooseLanguage(m_ui.Deutsch1, 0);
+}
+
+void TEinloggenForm::English1Click()
+{
+    chooseLanguage(m_ui.English1, 1);
+}
+
+void TEinloggenForm::Espanol1Click()
+{
+    chooseLanguage(m_ui.Espanol1, 2);
+}
+
+void TEinloggenForm::showRestartNotice()
+{
+    showInformation(this, m_services.message(1), m_services.message(2));
+}
+
+void TEinloggenForm::bersetzen1Click()
+{
+    TTranslateForm& editor = *m_windows.translate;
+    editor.FillStringGrid();
+    editor.exec();
+    showRestartNotice();
+}
+
+}  // namespace horavant

@@ -1,0 +1,152 @@
+// The recording window.
+#include "recording/erfassen_form.h"
+
+#include "app/error_report.h"
+#include "app/main_form.h"
+#include "recording/breaks.h"
+#include "recording/daten_auflisten_form.h"
+#include "recording/einloggen_form.h"
+#include "recording/pausen_form.h"
+#include "recording/recording.h"
+#include "ui/message_boxes.h"
+#include "ui/work_time_model.h"
+
+#include <chrono>
+
+namespace horavant {
+namespace {
+
+std::int64_t msOf(const QTime& time)
+{
+    return time.msecsSinceStartOfDay();
+}
+
+std::chrono::year_month_day ymdOf(const QDate& date)
+{
+    return std::chrono::year_month_day{std::chrono::year(date.year()),
+                                       std::chrono::month(static_cast<unsigned>(date.month())),
+                                       std::chrono::day(static_cast<unsigned>(date.day()))};
+}
+
+void fillSuggestions(QComboBox* box, const std::vector<std::u16string>& items)
+{
+    const QString typed = box->currentText();
+    box->setUpdatesEnabled(false);
+    box->clear();
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(items.size()));
+    for (const auto& item : items)
+        list.append(qs(item));
+    box->addItems(list);
+    box->setEditText(typed);
+    box->setUpdatesEnabled(true);
+}
+
+}  // namespace
+
+TErfassenForm::TErfassenForm(Services& services, const Windows& windows, QWidget* parent)
+    : QDialog(parent), m_services(services), m_windows(windows)
+{
+    m_ui.setupUi(this);
+    setupWindow(this, 449, 458, Sizing::Fixed);
+    // Suggestions are offered as typed; the list never completes a text by itself.
+    for (QComboBox* box : {m_ui.Orted, m_ui.TatEd})
+        box->setCompleter(nullptr);
+    connect(m_ui.ErfassenBtn, &QPushButton::clicked, this, &TErfassenForm::ErfassenBtnClick);
+    connect(m_ui.PauseBtn, &QPushButton::clicked, this, &TErfassenForm::PauseBtnClick);
+    connect(m_ui.EditBtn, &QPushButton::clicked, this, &TErfassenForm::EditBtnClick);
+    connect(m_ui.AusloggenBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TErfassenForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_ui.Orted->setFocus();
+}
+
+void TErfassenForm::setRecordingDate(const QDate& date)
+{
+    m_ui.DateTimePicker3->setDate(date);
+}
+
+void TErfassenForm::setSuggestions(const SuggestionLists& lists)
+{
+    fillSuggestions(m_ui.TatEd, lists.activities);
+    fillSuggestions(m_ui.Orted, lists.places);
+}
+
+void TErfassenForm::ErfassenBtnClick()
+{
+    const std::u16string place = u16(m_ui.Orted->currentText());
+    const std::u16string activity = u16(m_ui.TatEd->currentText());
+    const std::int64_t from = msOf(m_ui.DateTimePicker1->time());
+    const std::int64_t to = msOf(m_ui.DateTimePicker2->time());
+    const std::int64_t pause = msOf(m_ui.DateTimePicker4->time());
+
+    if (const auto refusal = checkWorkPeriod(place, activity, from, to, pause)) {
+        showError(this, m_services.message(refusal->message));
+        switch (refusal->focus) {
+        case RecordingFocus::Orted: m_ui.Orted->setFocus(); break;
+        case RecordingFocus::TatEd: m_ui.TatEd->setFocus(); break;
+        case RecordingFocus::DateTimePicker1: m_ui.DateTimePicker1->setFocus(); break;
+        case RecordingFocus::DateTimePicker4: m_ui.DateTimePicker4->setFocus(); break;
+        }
+        return;
+    }
+
+    TMainForm& main = *m_windows.main;
+    DbfTable& table = main.workTimeTable();
+    const auto date = ymdOf(m_ui.DateTimePicker3->date());
+    const std::u16string& employee = m_windows.einloggen->currentEmployee();
+    bool recorded = false;
+    guarded(this, [&] {
+        const bool overlaps
+            = findOverlap(table, employee, std::chrono::sys_days(date), from, to, m_services.regional).has_value();
+        if (overlaps && !askYesNoCancel(this, m_services.message(14), m_services.message(15)))
+            return;
+        WorkPeriod period {date, employee, place, activity, from, to};
+        period.remarks = u16(m_ui.BemEd->text());
+        period.away = m_ui.AuswertsCheck->isChecked();
+        period.breakTime = pause;
+        period.doubleBooking = overlaps;
+        appendWorkPeriod(table, period);
+        recorded = true;
+    });
+    if (recorded) {
+        main.model().reload();
+        m_ui.Orted->setEditText({});
+        m_ui.TatEd->setEditText({});
+        m_ui.BemEd->clear();
+    }
+    m_ui.Orted->setFocus();
+}
+
+void TErfassenForm::PauseBtnClick()
+{
+    TPausenForm& pausen = *m_windows.pausen;
+    pausen.resetIntervals();
+    if (pausen.exec() != QDialog::Accepted)
+        return;
+    const auto intervals = pausen.intervals();
+    m_ui.DateTimePicker4->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(breakFieldValue(intervals))));
+    if (pausen.listInRemarks())
+        m_ui.BemEd->setText(m_ui.BemEd->text() + qs(breakRemarks(intervals, m_services.messageLookup())));
+}
+
+void TErfassenForm::EditBtnClick()
+{
+    TMainForm& main = *m_windows.main;
+    DbfTable& table = main.workTimeTable();
+    guarded(this, [&] {
+        table.setFiltered(true);
+        table.setReadOnly(!m_services.userData.settings.EmployeesMayEdit);
+    });
+    m_windows.datenAuflisten->showList(m_windows.einloggen->currentEmployee());
+    guarded(this, [&] {
+        table.setReadOnly(false);
+        table.setFiltered(false);
+    });
+    main.model().reload();
+}
+
+}  // namespace horavant

@@ -1,0 +1,36 @@
+// The recording window: an employee enters a work period, which is checked, compared with the
+// employee's other periods of the day, and appended to the work-time table.
+#pragma once
+
+#include "app/services.h"
+#include "app/windows.h"
+#include "recording/suggestions.h"
+#include "ui_erfassen_form.h"
+
+#include <QDate>
+#include <QDialog>
+
+namespace horavant {
+
+class TErfassenForm : public QDialog {
+    Q_OBJECT
+public:
+    TErfassenForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
+
+    void setRecordingDate(const QDate& date);
+    void setSuggestions(const SuggestionLists& lists);
+
+    void ErfassenBtnClick();
+    void PauseBtnClick();
+    void EditBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Services& m_services;
+    const Windows& m_windows;
+    Ui::TErfassenForm m_ui;
+};
+
+}  // namespace horavant

@@ -1,0 +1,148 @@
+// Grid, navigator and model working together.
+#include "ui/data_grid.h"
+
+#include "app/error_report.h"
+#include "ui/work_time_model.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
+#include <QToolButton>
+
+namespace horavant {
+
+DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model,
+                   std::function<bool()> confirmDelete, QWidget* window)
+    : QObject(window), m_grid(grid), m_navigator(navigator), m_model(model),
+      m_confirmDelete(std::move(confirmDelete)), m_window(window)
+{
+    // Fixed row heights keep a grid over a million rows as quick as a small one.
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->horizontalHeader()->setDefaultSectionSize(110);
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                onCurrentRowChanged(current.row(), previous.row());
+            });
+    connect(m_navigator, &DbNavigator::clicked, this, &DataGrid::press);
+    for (auto signal : {&QAbstractItemModel::modelReset, &QAbstractItemModel::layoutChanged})
+        connect(m_model, signal, this, &DataGrid::updateButtons);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &DataGrid::updateButtons);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DataGrid::updateButtons);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &DataGrid::updateButtons);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, &DataGrid::updateButtons);
+    updateButtons();
+}
+
+int DataGrid::currentRow() const
+{
+    return m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1;
+}
+
+void DataGrid::goToRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const int column = std::max(0, m_grid->currentIndex().column());
+    m_grid->setCurrentIndex(m_model->index(row, column));
+    m_grid->scrollTo(m_model->index(row, column));
+}
+
+void DataGrid::onCurrentRowChanged(int current, int previous)
+{
+    if (m_moving)
+        return;
+    const auto editing = m_model->editingRow();
+    if (editing && *editing != current) {
+        if (!guarded(m_window, [this] { m_model->post(); })) {
+            // The row could not be written: stay on it so the user can correct or cancel.
+            m_moving = true;
+            goToRow(editing.value_or(previous));
+            m_moving = false;
+        }
+    }
+    updateButtons();
+}
+
+void DataGrid::postPending()
+{
+    if (m_grid->state() == QAbstractItemView::EditingState) {
+        // Let an open cell editor hand its text to the model first.
+        if (QWidget* editor = m_grid->indexWidget(m_grid->currentIndex()))
+            m_grid->commitData(editor);
+        m_grid->setFocus();
+    }
+    m_model->post();
+    updateButtons();
+}
+
+void DataGrid::press(DbNavigator::Button button)
+{
+    guarded(m_window, [&] {
+        const int row = currentRow();
+        const int last = m_model->rowCount() - 1;
+        switch (button) {
+        case DbNavigator::First: goToRow(0); break;
+        case DbNavigator::Prior: goToRow(std::max(0, row - 1)); break;
+        case DbNavigator::Next: goToRow(row < 0 ? 0 : std::min(last, row + 1)); break;
+        case DbNavigator::Last: goToRow(last); break;
+        case DbNavigator::Insert:
+            postPending();
+            m_model->insertRow();
+            goToRow(m_model->rowCount() - 1);
+            m_grid->edit(m_grid->currentIndex());
+            break;
+        case DbNavigator::Delete:
+            if (row >= 0 && m_confirmDelete()) {
+                m_moving = true;
+                m_model->deleteRow(row);
+                m_moving = false;
+                goToRow(std::min(row, m_model->rowCount() - 1));
+            }
+            break;
+        case DbNavigator::Edit:
+            if (row >= 0) {
+                m_model->beginEdit(row);
+                m_grid->edit(m_grid->currentIndex());
+            }
+            break;
+        case DbNavigator::Post: postPending(); break;
+        case DbNavigator::Cancel:
+            if (m_grid->state() == QAbstractItemView::EditingState)
+                m_grid->setFocus();  // closes the cell editor without committing
+            m_moving = true;
+            m_model->cancel();
+            m_moving = false;
+            break;
+        case DbNavigator::Refresh:
+            m_model->refresh();
+            goToRow(std::min(std::max(row, 0), m_model->rowCount() - 1));
+            break;
+        }
+    });
+    m_moving = false;
+    updateButtons();
+}
+
+void DataGrid::updateButtons()
+{
+    const int rows = m_model->rowCount();
+    const int row = currentRow();
+    const bool editing = m_model->editingRow().has_value();
+    const bool writable = !m_model->readOnly();
+    m_navigator->setButtonEnabled(DbNavigator::First, rows > 0 && row != 0);
+    m_navigator->setButtonEnabled(DbNavigator::Prior, rows > 0 && row != 0);
+    m_navigator->setButtonEnabled(DbNavigator::Next, rows > 0 && row != rows - 1);
+    m_navigator->setButtonEnabled(DbNavigator::Last, rows > 0 && row != rows - 1);
+    m_navigator->setButtonEnabled(DbNavigator::Insert, writable);
+    m_navigator->setButtonEnabled(DbNavigator::Delete, writable && rows > 0);
+    m_navigator->setButtonEnabled(DbNavigator::Edit, writable && rows > 0 && !editing);
+    m_navigator->setButtonEnabled(DbNavigator::Post, writable && editing);
+    m_navigator->setButtonEnabled(DbNavigator::Cancel, writable && editing);
+    m_navigator->setButtonEnabled(DbNavigator::Refresh, true);
+}
+
+}  // namespace horavant

@@ -1,0 +1,42 @@
+// Binds a grid, its navigator and the shared work-time model the way a data-aware grid works:
+// leaving an edited row, the post button or closing the window writes it; cancel drops it.
+#pragma once
+
+#include "ui/db_navigator.h"
+
+#include <QObject>
+#include <functional>
+
+class QTableView;
+class QWidget;
+
+namespace horavant {
+
+class WorkTimeModel;
+
+class DataGrid : public QObject {
+    Q_OBJECT
+public:
+    // confirmDelete asks before a row is deleted; true deletes.
+    DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model, std::function<bool()> confirmDelete,
+             QWidget* window);
+
+    // Writes a pending edit or insert. Throws the table's errors.
+    void postPending();
+    void press(DbNavigator::Button button);
+    void updateButtons();
+
+private:
+    void onCurrentRowChanged(int current, int previous);
+    int currentRow() const;
+    void goToRow(int row);
+
+    QTableView* m_grid;
+    DbNavigator* m_navigator;
+    WorkTimeModel* m_model;
+    std::function<bool()> m_confirmDelete;
+    QWidget* m_window;
+    bool m_moving = false;
+};
+
+}  // namespace horavant

@@ -1,0 +1,58 @@
+// Report printing.
+#include "ui/report_printer.h"
+
+#include "store/error.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QTextDocument>
+#include <memory>
+
+namespace horavant {
+
+void printReport(QPrinter& printer, const QTextDocument& document, const QString& title)
+{
+    printer.setDocName(title);
+    printer.setFullPage(false);
+    // Half an inch on every side, in printer pixels of the printable area.
+    const int halfX = printer.logicalDpiX() / 2;
+    const int halfY = printer.logicalDpiY() / 2;
+    const QRect printable = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRect page(halfX, halfY, printable.width() - 2 * halfX, printable.height() - 2 * halfY);
+    if (page.width() <= 0 || page.height() <= 0)
+        throw Error("The printer's page is too small for the margins.");
+
+    // The text is laid out for the printer in its own font, so the columns line up on paper.
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    copy->documentLayout()->setPaintDevice(&printer);
+    QFont font = document.defaultFont();
+    if (font.pixelSize() > 0) {
+        // Pixel sizes are the screen's: keep the size the reader sees (12 px at 96 dpi = 9 pt).
+        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    }
+    copy->setDefaultFont(font);
+    copy->setDocumentMargin(0);
+    copy->setPageSize(page.size());
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Error("The printer could not be started.");
+    const int pages = std::max(1, copy->pageCount());
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0 && !printer.newPage())
+            break;
+        painter.save();
+        painter.translate(page.left(), page.top() - i * page.height());
+        const QRectF clip(0, i * page.height(), page.width(), page.height());
+        painter.setClipRect(clip);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = clip;
+        copy->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+    if (!painter.end())
+        throw Error("The print job could not be finished.");
+}
+
+}  // namespace horavant
