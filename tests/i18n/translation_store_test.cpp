@@ -294,15 +294,6 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"EmptyFile", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(TranslationStoreTest, ThePartialRowOfADamagedFileIsLookedUpLikeAnyOther)
-{
-    writeFile(file(), kTwoRows.substr(0, kFirstRowEnd + wide(u"Zwei").size() + wide(u"Two").size() + 3));
-    EXPECT_THROW(store.InitTranslations(), Error);
-    store.setCurrentLanguage(1);
-    EXPECT_EQ(store.Translate(u"Zwei"), u"Two");
-    EXPECT_EQ(store.rowCount(), 2);
-}
-
 TEST_F(TranslationStoreTest, TextsWhoseFirstUnitsShareLowBitsShareABucketButNotTheirRows)
 {
     EXPECT_EQ(translationBucket(u"Auto"), 0x41);
