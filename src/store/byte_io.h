@@ -61,6 +61,7 @@ public:
     void writeU8(std::uint8_t v) { m_bytes += static_cast<char>(v); }
     void writeI32(std::int32_t v);
     void writeBytes(std::string_view bytes) { m_bytes += bytes; }
+    void reserve(std::size_t bytes) { m_bytes.reserve(bytes); }
     const std::string& bytes() const { return m_bytes; }
 
 private:

@@ -1,0 +1,116 @@
+// The translation store: every German text of the program with up to 29 translations, kept in
+// translate.dat, its index of German texts, and the lookup that every shown text passes through.
+#pragma once
+
+#include "store/dyna_array.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavant {
+
+// The store's texts, addressed by handles that rows and index entries hold (records of a
+// TDynaArray own nothing). Handle 0 is the empty text, so a zero-filled row is a row of empty cells.
+class TextPool {
+public:
+    using Handle = std::uint32_t;
+
+    // 0 for the empty text.
+    Handle add(std::u16string text);
+    std::u16string_view text(Handle handle) const;
+    void release(Handle handle) noexcept;
+    void clear() noexcept;
+
+private:
+    std::vector<std::u16string> m_texts;
+    std::vector<Handle> m_free;
+};
+
+constexpr int kTranslationColumns = 30;
+
+struct TranslationRow {
+    std::array<TextPool::Handle, kTranslationColumns> cells;
+};
+
+struct TranslationIndexEntry {
+    TextPool::Handle text;  // the entry's own copy of the German text
+    std::int32_t row;
+};
+
+using TranslationTable = TypedDynaArray<TranslationRow>;
+using TranslationBucket = TypedDynaArray<TranslationIndexEntry>;
+constexpr int kTranslationBuckets = 256;
+using TranslationIndex = std::array<TranslationBucket, kTranslationBuckets>;
+
+// The low 8 bits of the first unit: A (U+0041) and Ł (U+0141) share a bucket. text is not empty.
+inline int translationBucket(std::u16string_view text)
+{
+    return text.front() & 0xFF;
+}
+
+// Sorts a bucket by the ordinal order of its texts, with a quicksort around the middle entry
+// that swaps whole entries with Change.
+void sortTranslationBucket(TranslationBucket& bucket, const TextPool& texts);
+
+class TranslationStore {
+public:
+    static constexpr std::int32_t kRowGrowthStep = 100000;
+
+    // Nothing is read until InitTranslations.
+    explicit TranslationStore(std::filesystem::path file);
+    TranslationStore(const TranslationStore&) = delete;
+    TranslationStore& operator=(const TranslationStore&) = delete;
+
+    // Loads the file and builds the index. A damaged file leaves what was read before the damage
+    // in the table, indexed, and then throws Error("The file translation.dat has been corrupted.").
+    void InitTranslations();
+    // Replaces the table by the file's rows (silently none when the file is missing or
+    // unreadable) and rebuilds the index from them; a damaged file throws as above.
+    void LoadTranslations();
+    // Replaces the file atomically with all rows in 30 columns. Silent when the file cannot be
+    // created; a failed write throws IoError and leaves the old file as it was.
+    void SaveTranslations() const;
+
+    // The text in the current language, framed by the text's own leading and trailing blanks.
+    // A text the store does not know is added as a row and saved at once.
+    std::u16string Translate(std::u16string_view text);
+    // Translate of message 1 ... 48; the empty text, with nothing stored, for any other number.
+    std::u16string GetMessageText(int number);
+    // Gives every message its row, so that the editor shows them before they are first needed.
+    void RegisterMessages();
+
+    // A language outside 0 ... 29 is kept but looks up column 0, the German text.
+    int CurrentLanguage() const { return m_currentLanguage; }
+    void setCurrentLanguage(int language) { m_currentLanguage = language; }
+
+    // The editor's access. Rows and columns outside the table are ignored (and read as empty);
+    // the index follows every change, so lookups never reach a deleted or moved row.
+    int rowCount() const { return static_cast<int>(m_table.recordCount()); }
+    std::u16string cell(int row, int column) const;
+    void setCell(int row, int column, std::u16string_view text);
+    void deleteRow(int row);
+
+    const std::filesystem::path& file() const { return m_file; }
+
+private:
+    bool validCell(int row, int column) const;
+    void clearAll() noexcept;
+    void parse(std::string_view bytes);
+    void buildIndex();
+    void addIndexEntry(std::u16string_view text, std::int32_t row);
+    // The position of row's entry in the bucket of text, or -1.
+    std::int32_t findIndexEntry(std::u16string_view text, std::int32_t row) const;
+    void removeIndexEntry(int bucket, std::int32_t position);
+
+    std::filesystem::path m_file;
+    int m_currentLanguage = 0;
+    TextPool m_texts;
+    TranslationTable m_table;
+    TranslationIndex m_index;
+};
+
+}  // namespace horavant

@@ -1,0 +1,248 @@
+// benutzer.dat: exact layout, tail sections, scrambling, damaged files and interrupted saves.
+#include "store/error.h"
+#include "store/user_file.h"
+#include "support/temp_dir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace horavant {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+std::string le(std::int32_t v)
+{
+    const auto u = static_cast<std::uint32_t>(v);
+    return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24)};
+}
+
+std::string counted(const std::string& bytes)
+{
+    return le(static_cast<std::int32_t>(bytes.size())) + bytes;
+}
+
+// A file of two users with every tail section, written by hand; the item boundaries are kept.
+struct Golden {
+    std::string bytes;
+    std::size_t afterItem5 = 0, afterItem8 = 0, afterItem9 = 0;
+    std::size_t afterFirstUser = 0, afterItem3 = 0;
+};
+
+Golden golden()
+{
+    Golden g;
+    std::string& b = g.bytes;
+    b += le(2);
+    b += counted("J\xFCrgen Wei\xDF") + counted("jw") + counted("efg");  // abc scrambled
+    g.afterFirstUser = b.size();
+    b += counted("Anna") + counted("anna") + counted("");
+    b += counted("geheim");
+    g.afterItem3 = b.size();
+    b += counted("kilimq");  // geheim scrambled
+    b += '\x01';
+    g.afterItem5 = b.size();
+    b += le(1);
+    b += le(13) + std::string("B\0a\0u\0 \0" "1\0\r\0\n\0B\0a\0u\0 \0" "2\0\0\x01", 26);  // Bau 1 CR LF Bau 2, U+0100
+    b += le(7) + std::string("M\0a\0u\0r\0" "e\0r\0n\0", 14);
+    g.afterItem8 = b.size();
+    b += le(1);
+    g.afterItem9 = b.size();
+    b += '\x01';
+    return g;
+}
+
+UserData goldenData()
+{
+    UserData d;
+    d.users = {{u"Jürgen Weiß", u"jw", u"abc"}, {u"Anna", u"anna", u""}};
+    d.settings.AdminPassword = u"geheim";
+    d.settings.AdminPasswordRepeat = u"geheim";
+    d.settings.EmployeesMayEdit = true;
+    d.settings.PlaceTextMode = 1;
+    d.settings.PlaceTexts = u"Bau 1\r\nBau 2\u0100";
+    d.settings.ActivityTexts = u"Maurern";
+    d.settings.ActivityTextMode = 1;
+    d.settings.ShowBreakTimeInEvaluation = true;
+    return d;
+}
+
+class UserFileTest : public testing::Test {
+protected:
+    std::filesystem::path file() const { return dir / "benutzer.dat"; }
+    TempDir dir;
+};
+
+TEST_F(UserFileTest, EmptyDataIsThirtyBytes)
+{
+    SaveBenutzer(file(), UserData{});
+    EXPECT_EQ(readFile(file()), std::string(30, '\0'));
+    UserData loaded;
+    loaded.users.push_back({u"old", u"old", u"old"});
+    LoadBenutzer(file(), loaded);
+    EXPECT_EQ(loaded, UserData{});
+}
+
+TEST_F(UserFileTest, WritesTheLayoutByteForByteAndReadsItBackInOrder)
+{
+    SaveBenutzer(file(), goldenData());
+    EXPECT_EQ(readFile(file()), golden().bytes);
+    UserData loaded;
+    LoadBenutzer(file(), loaded);
+    EXPECT_EQ(loaded, goldenData());
+}
+
+TEST_F(UserFileTest, ScramblesBySixteenBitShiftThroughTheCodePage)
+{
+    EXPECT_EQ(scramblePassword(u"abc"), "efg");
+    EXPECT_EQ(unscramblePassword("efg"), u"abc");
+    EXPECT_EQ(scramblePassword(u"z0"), "~4");
+    EXPECT_EQ(scramblePassword(u"\uFFFE"), "\x02");  // wraps around in 16 bits
+    EXPECT_EQ(unscramblePassword("\x02"), u"\uFFFE");
+}
+
+TEST_F(UserFileTest, UmlautsSurviveButShiftedCharactersOutsideTheCodePageDoNot)
+{
+    UserData d;
+    // ü and ý shift to U+0100 and U+0101, which Windows-1252 lacks.
+    d.users = {{u"Bärbel Öztürk", u"Üßle", u"äöß"}, {u"Ýves", u"yves", u"pý"}, {u"Jürgen", u"jü", u"ü"}};
+    d.settings.AdminPasswordRepeat = u"ý";
+    SaveBenutzer(file(), d);
+    UserData loaded;
+    LoadBenutzer(file(), loaded);
+    ASSERT_EQ(loaded.users.size(), 3u);
+    EXPECT_EQ(loaded.users[0], d.users[0]);
+    EXPECT_EQ(loaded.users[2].EmployeeName, u"Jürgen");
+    EXPECT_NE(loaded.users[2].Password, u"ü");
+    EXPECT_EQ(loaded.users[1].EmployeeName, u"Ýves");
+    EXPECT_NE(loaded.users[1].Password, u"pý");
+    EXPECT_EQ(loaded.users[1].Password.substr(0, 1), u"p");
+    EXPECT_NE(loaded.settings.AdminPasswordRepeat, u"ý");
+}
+
+struct Tail {
+    const char* name;
+    std::size_t Golden::*end;
+    bool place, activityMode;  // which tail sections are there
+};
+
+class UserFileTail : public UserFileTest, public testing::WithParamInterface<Tail> {};
+
+TEST_P(UserFileTail, MissingTailSectionsKeepTheirDefaults)
+{
+    const Golden g = golden();
+    writeFile(file(), g.bytes.substr(0, g.*GetParam().end));
+    UserData loaded;
+    LoadBenutzer(file(), loaded);
+    UserData expected = goldenData();
+    ProgramSettings& s = expected.settings;
+    if (!GetParam().place) {
+        s.PlaceTextMode = 0;
+        s.PlaceTexts.clear();
+        s.ActivityTexts.clear();
+    }
+    if (!GetParam().activityMode)
+        s.ActivityTextMode = 0;
+    s.ShowBreakTimeInEvaluation = false;
+    EXPECT_EQ(loaded, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, UserFileTail,
+                         testing::Values(Tail{"AfterItem5", &Golden::afterItem5, false, false},
+                                         Tail{"AfterItem8", &Golden::afterItem8, true, false},
+                                         Tail{"AfterItem9", &Golden::afterItem9, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct DamagedFile {
+    const char* name;
+    std::string bytes;
+    std::size_t usersKept;
+};
+
+class UserFileDamaged : public UserFileTest, public testing::WithParamInterface<DamagedFile> {};
+
+TEST_P(UserFileDamaged, KeepsTheUsersReadBeforeTheDamageAndReportsIt)
+{
+    writeFile(file(), GetParam().bytes);
+    UserData loaded;
+    EXPECT_THROW(LoadBenutzer(file(), loaded), IoError);
+    ASSERT_EQ(loaded.users.size(), GetParam().usersKept);
+    if (GetParam().usersKept > 0) {
+        EXPECT_EQ(loaded.users[0], goldenData().users[0]);
+    }
+}
+
+const Golden kGolden = golden();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UserFileDamaged,
+    testing::Values(
+        DamagedFile{"InsideTheUserCount", kGolden.bytes.substr(0, 3), 0},
+        DamagedFile{"InsideTheSecondUser", kGolden.bytes.substr(0, kGolden.afterFirstUser + 6), 1},
+        DamagedFile{"CountPromisingTooMany", le(0x7FFFFFFF) + kGolden.bytes.substr(4, kGolden.afterFirstUser - 4), 1},
+        DamagedFile{"NegativeStringLength", le(1) + counted("x") + le(-2) + "abcdefgh", 0},
+        DamagedFile{"InsideTheAdminRepeat", kGolden.bytes.substr(0, kGolden.afterItem3 + 5), 2},
+        DamagedFile{"BeforeTheEditFlag", kGolden.bytes.substr(0, kGolden.afterItem5 - 1), 2},
+        DamagedFile{"InsideThePlaceMode", kGolden.bytes.substr(0, kGolden.afterItem5 + 2), 2},
+        DamagedFile{"InsideThePlaceTexts", kGolden.bytes.substr(0, kGolden.afterItem5 + 10), 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UserFileTest, ANegativeUserCountMeansNoUsers)
+{
+    writeFile(file(), le(-3) + counted("pw") + counted("") + '\0');
+    UserData loaded;
+    loaded.users.push_back({u"old", u"old", u"old"});
+    LoadBenutzer(file(), loaded);
+    EXPECT_TRUE(loaded.users.empty());
+    EXPECT_EQ(loaded.settings.AdminPassword, u"pw");
+}
+
+TEST_F(UserFileTest, AMissingOrUnreadableFileChangesNothing)
+{
+    UserData loaded = goldenData();
+    LoadBenutzer(file(), loaded);
+    EXPECT_EQ(loaded, goldenData());
+    std::filesystem::create_directory(file());
+    LoadBenutzer(file(), loaded);
+    EXPECT_EQ(loaded, goldenData());
+}
+
+TEST_F(UserFileTest, LoadsAFileThatCannotBeWritten)
+{
+    writeFile(file(), golden().bytes);
+    ASSERT_EQ(::chmod(file().c_str(), 0444), 0);
+    UserData loaded;
+    LoadBenutzer(file(), loaded);
+    EXPECT_EQ(loaded, goldenData());
+}
+
+TEST_F(UserFileTest, SavingWhereNoFileCanBeCreatedIsSilent)
+{
+    const auto nowhere = dir / "missing" / "benutzer.dat";
+    EXPECT_NO_THROW(SaveBenutzer(nowhere, goldenData()));
+    EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
+}
+
+TEST_F(UserFileTest, ASaveThatFailsHalfWayLeavesTheOldFileByteForByte)
+{
+    SaveBenutzer(file(), goldenData());
+    const std::string before = readFile(file());
+    UserData bigger = goldenData();
+    bigger.settings.PlaceTexts.assign(5000, u'x');
+    {
+        test::FileSizeLimit limit(before.size() + 100);
+        EXPECT_THROW(SaveBenutzer(file(), bigger), IoError);
+    }
+    EXPECT_EQ(readFile(file()), before);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_THAT(names, testing::ElementsAre("benutzer.dat"));
+}
+
+}  // namespace
+}  // namespace horavant
