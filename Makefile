@@ -21,7 +21,7 @@ build: deps
 	cmake --build --preset $(PRESET)
 
 run: build
-	$(BUILD_DIR)/src/app/horavant
+	$(BUILD_DIR)/horavant
 
 test: build
 	ctest --preset $(PRESET)

@@ -4,7 +4,7 @@
 #include "app/application.h"
 #include "app/error_report.h"
 #include "app/main_form.h"
-#include "i18n/translate_components.h"
+#include "ui/translate_components.h"
 #include "i18n/translate_form.h"
 #include "recording/erfassen_form.h"
 #include "recording/login.h"

@@ -4,6 +4,7 @@
 #include "app/error_report.h"
 #include "ui/work_time_model.h"
 
+#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -28,8 +29,7 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
                 onCurrentRowChanged(current.row(), previous.row());
             });
     connect(m_navigator, &DbNavigator::clicked, this, &DataGrid::press);
-    for (auto signal : {&QAbstractItemModel::modelReset, &QAbstractItemModel::layoutChanged})
-        connect(m_model, signal, this, &DataGrid::updateButtons);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::updateButtons);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &DataGrid::updateButtons);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DataGrid::updateButtons);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &DataGrid::updateButtons);
@@ -67,14 +67,22 @@ void DataGrid::onCurrentRowChanged(int current, int previous)
     updateButtons();
 }
 
+void DataGrid::closeEditor(bool commit)
+{
+    const QModelIndex current = m_grid->currentIndex();
+    QWidget* editor = current.isValid() ? m_grid->indexWidget(current) : nullptr;
+    if (!editor)
+        return;
+    QAbstractItemDelegate* delegate = m_grid->itemDelegateForIndex(current);
+    // An open cell editor hands its text to the model first (or drops it), as on leaving the cell.
+    if (commit)
+        emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void DataGrid::postPending()
 {
-    if (m_grid->state() == QAbstractItemView::EditingState) {
-        // Let an open cell editor hand its text to the model first.
-        if (QWidget* editor = m_grid->indexWidget(m_grid->currentIndex()))
-            m_grid->commitData(editor);
-        m_grid->setFocus();
-    }
+    closeEditor(true);
     m_model->post();
     updateButtons();
 }
@@ -111,8 +119,7 @@ void DataGrid::press(DbNavigator::Button button)
             break;
         case DbNavigator::Post: postPending(); break;
         case DbNavigator::Cancel:
-            if (m_grid->state() == QAbstractItemView::EditingState)
-                m_grid->setFocus();  // closes the cell editor without committing
+            closeEditor(false);
             m_moving = true;
             m_model->cancel();
             m_moving = false;

@@ -28,6 +28,7 @@ public:
 
 private:
     void onCurrentRowChanged(int current, int previous);
+    void closeEditor(bool commit);
     int currentRow() const;
     void goToRow(int row);
 

@@ -1,0 +1,274 @@
+// Start-up, the windows and the main window's grid, driven through the real widgets.
+#include "gui_support.h"
+
+#include "app/main_form.h"
+#include "recording/einloggen_form.h"
+#include "store/dbf_table.h"
+#include "store/user_file.h"
+#include "support/work_time_table.h"
+#include "ui/db_navigator.h"
+#include "ui/work_time_model.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+
+#include <gmock/gmock.h>
+
+namespace horavant::test {
+namespace {
+
+using testing::ElementsAre;
+
+class AppShellTest : public AppTest {
+protected:
+    TMainForm& mainForm() { return *windows().main; }
+    TEinloggenForm& login() { return *windows().einloggen; }
+
+    // Opens the main window through "Als Administrator einloggen"; `inside` runs with it shown
+    // and should end with the window closing.
+    void asAdministrator(ModalScript& script)
+    {
+        clickLater(child<QPushButton>(&login(), "BitBtnXP2"));
+        processEvents(20);
+        while (!script.finished() || QApplication::activeModalWidget())
+            processEvents(10);
+    }
+
+    void writeTable(const std::vector<Row>& rows)
+    {
+        DbfTable t;
+        createWorkTimeTable(t, dir.path());
+        appendRows(t, rows);
+    }
+
+    std::vector<QString> column(int field)
+    {
+        WorkTimeModel& m = mainForm().model();
+        std::vector<QString> out;
+        for (int r = 0; r < m.rowCount(); ++r)
+            out.push_back(m.index(r, field).data().toString());
+        return out;
+    }
+
+    QToolButton* navigatorButton(QWidget* window, DbNavigator::Button b)
+    {
+        return child<DbNavigator>(window, "DBNavigator1")->button(b);
+    }
+};
+
+TEST_F(AppShellTest, CreatesTheThirteenWindowsInOrderWithTheirCaptions)
+{
+    start();
+    std::vector<std::pair<QString, QString>> seen;
+    for (QWidget* w : application().windowList())
+        seen.emplace_back(w->objectName(), w->windowTitle());
+    const std::vector<std::pair<QString, QString>> expected = {
+        {"TEinloggenForm", "Als Benutzer einloggen"},
+        {"TBenutzerVerwaltenForm", "Benutzer verwalten"},
+        {"TBenutzerBearbeitenForm", "Benutzer bearbeiten"},
+        {"TAdminPassForm", "Admin Passwort eingeben"},
+        {"TAdminForm", "Admin Menü"},
+        {"TVorgabeTexteForm", "Vorgabetexte für das Ausfüllen"},
+        {"TMainForm", "Ombrix Horavant 1.0"},
+        {"TErfassenForm", "Arbeitszeit erfassen"},
+        {"TDatenAuflistenForm", "Daten auflisten"},
+        {"TMitarbeiterAussuchenForm", "Mitarbeiter/Ort/Tätigkeit auswählen"},
+        {"TAuswertenForm", "Auswertung"},
+        {"TPausenForm", "Pausenzeiten eingeben"},
+        {"TTranslateForm", "Übersetzen"},
+    };
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_EQ(login().size(), QSize(431, 435));
+    EXPECT_EQ(mainForm().size(), QSize(764, 547));
+}
+
+TEST_F(AppShellTest, ProgramFolderEndsInExactlyOneSeparator)
+{
+    EXPECT_EQ(programFolderOf("/opt/horavant/horavant"), "/opt/horavant/");
+    EXPECT_EQ(programFolderOf("/opt/horavant//horavant"), "/opt/horavant/");
+    EXPECT_EQ(programFolderOf("/horavant"), "/");
+    start();
+    EXPECT_EQ(mainForm().GetProgramDir().toStdString(), dir.path().string() + "/");
+}
+
+TEST_F(AppShellTest, FirstStartCreatesTheTableInTheProgramFolder)
+{
+    start();
+    EXPECT_EQ(readFile(dir / "arbeitszeit.dbf").size(), 354u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "temp.dbf"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "arbeitszeit0.dbf"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "translate.dat"));  // the messages are registered
+}
+
+TEST_F(AppShellTest, ADamagedTableIsReportedAndLeftUntouched)
+{
+    writeFile(dir / "arbeitszeit.dbf", std::string(500, '\x07'));
+    QString text;
+    ModalScript script;
+    script.answer(QMessageBox::Ok, &text);
+    start();
+    while (!script.finished())
+        processEvents(10);
+    EXPECT_EQ(text, "Invalid DBF file.");
+    processEvents(20);
+    EXPECT_FALSE(login().isVisible());
+    EXPECT_EQ(readFile(dir / "arbeitszeit.dbf"), std::string(500, '\x07'));
+}
+
+TEST_F(AppShellTest, AdministratorReachesTheGridAndComesBackToTheLogin)
+{
+    writeTable({{.employee = u"Meier"}, {.employee = u"Schulz"}});
+    start();
+    child<QLineEdit>(&login(), "Edit1")->setText("typed");
+    bool shown = false;
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        shown = w == &mainForm() && !login().isVisible();
+        EXPECT_EQ(mainForm().model().rowCount(), 2);
+        EXPECT_EQ(mainForm().model().headerData(3, Qt::Horizontal).toString(), "TÄTIGKEIT");
+        clickLater(child<QPushButton>(w, "AusloggenBtn"));
+    });
+    asAdministrator(script);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(login().isVisible());
+    EXPECT_EQ(child<QLineEdit>(&login(), "Edit1")->text(), "typed");
+}
+
+TEST_F(AppShellTest, GridInsertsEditsCancelsAndDeletesWithConfirmation)
+{
+    writeTable({{.employee = u"A"}, {.employee = u"B"}, {.employee = u"C"}});
+    start();
+    QString question;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            auto* grid = child<QTableView>(w, "DBGrid1");
+            WorkTimeModel& m = mainForm().model();
+            // Edit a cell, then cancel: the old text comes back.
+            grid->setCurrentIndex(m.index(0, 2));
+            m.setData(m.index(0, 2), "Halle");
+            EXPECT_EQ(m.index(0, 2).data().toString(), "Halle");
+            navigatorButton(w, DbNavigator::Cancel)->click();
+            EXPECT_EQ(m.index(0, 2).data().toString(), "Bau");
+            // Insert goes to the end whatever the current row; post stores it.
+            grid->setCurrentIndex(m.index(0, 0));
+            navigatorButton(w, DbNavigator::Insert)->click();
+            EXPECT_EQ(m.rowCount(), 4);
+            m.setData(m.index(3, 1), "D");
+            navigatorButton(w, DbNavigator::Post)->click();
+            // Delete the second row: asks first.
+            grid->setCurrentIndex(m.index(1, 0));
+            clickLater(navigatorButton(w, DbNavigator::Delete));
+        })
+        .answer(QMessageBox::No, &question)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(mainForm().model().rowCount(), 4);
+            clickLater(navigatorButton(w, DbNavigator::Delete));
+        })
+        .answer(QMessageBox::Yes)
+        .then([&](QWidget* w) { clickLater(child<QPushButton>(w, "AusloggenBtn")); });
+    asAdministrator(script);
+    EXPECT_EQ(question, "Datensatz löschen?");
+    EXPECT_THAT(column(1), ElementsAre("A", "C", "D"));
+
+    // In the file: four records, the second marked deleted.
+    const std::string bytes = readFile(dir / "arbeitszeit.dbf");
+    ASSERT_EQ(bytes.size(), 353u + 4 * 263 + 1);
+    EXPECT_EQ(bytes[353 + 263], '*');
+    EXPECT_EQ(bytes.substr(353 + 3 * 263 + 11, 1), "D");
+}
+
+TEST_F(AppShellTest, AnEditedRowIsStoredWhenTheWindowCloses)
+{
+    writeTable({{.employee = u"A"}});
+    start();
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        WorkTimeModel& m = mainForm().model();
+        child<QTableView>(w, "DBGrid1")->setCurrentIndex(m.index(0, 6));
+        m.setData(m.index(0, 6), "nachgetragen");
+        closeLater(w);
+    });
+    asAdministrator(script);
+    DbfTable t;
+    t.setFolder(dir.path());
+    t.setTableName("arbeitszeit.dbf");
+    t.Open();
+    EXPECT_EQ(t.fieldText(6), u"nachgetragen");
+}
+
+TEST_F(AppShellTest, MovingToAnotherRowPostsTheEdit)
+{
+    writeTable({{.employee = u"A"}, {.employee = u"B"}});
+    start();
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        WorkTimeModel& m = mainForm().model();
+        auto* grid = child<QTableView>(w, "DBGrid1");
+        grid->setCurrentIndex(m.index(0, 2));
+        m.setData(m.index(0, 2), "Halle");
+        grid->setCurrentIndex(m.index(1, 2));
+        EXPECT_FALSE(m.editingRow().has_value());
+        navigatorButton(w, DbNavigator::Refresh)->click();
+        EXPECT_EQ(m.index(0, 2).data().toString(), "Halle");
+        clickLater(child<QPushButton>(w, "AusloggenBtn"));
+    });
+    asAdministrator(script);
+}
+
+TEST_F(AppShellTest, RefreshShowsRowsAppendedByAnotherCopy)
+{
+    writeTable({{.employee = u"A"}});
+    start();
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        DbfTable other;
+        other.setFolder(dir.path());
+        other.setTableName("arbeitszeit.dbf");
+        other.Open();
+        appendRows(other, {{.employee = u"B"}});
+        navigatorButton(w, DbNavigator::Refresh)->click();
+        EXPECT_EQ(mainForm().model().rowCount(), 2);
+        clickLater(child<QPushButton>(w, "AusloggenBtn"));
+    });
+    asAdministrator(script);
+}
+
+TEST_F(AppShellTest, BreakToggleIsKeptOnlyWhenADialogClosesAfterIt)
+{
+    start();
+    QAction* toggle = mainForm().findChild<QAction*>("PausenzeitinAuswertungauffhren1");
+    ASSERT_NE(toggle, nullptr);
+    toggle->trigger();
+    EXPECT_TRUE(mainForm().showBreaks());
+    EXPECT_FALSE(std::filesystem::exists(dir / "benutzer.dat"));  // toggling alone saves nothing
+
+    ModalScript script;
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn5")); });  // "Abbrechen"
+    mainForm().Benutzerverwalten1Click();
+    UserData saved;
+    LoadBenutzer(dir / "benutzer.dat", saved);
+    EXPECT_TRUE(saved.settings.ShowBreakTimeInEvaluation);
+
+    toggle->trigger();
+    toggle->trigger();
+    EXPECT_TRUE(mainForm().showBreaks());
+}
+
+TEST_F(AppShellTest, ControlsCarryAccessibleNames)
+{
+    start();
+    auto name = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    EXPECT_EQ(name(child<QLineEdit>(&login(), "Edit1")), "Benutzername:");
+    EXPECT_EQ(name(child<QLineEdit>(&login(), "Edit2")), "Passwort:");
+    EXPECT_EQ(name(navigatorButton(&mainForm(), DbNavigator::Insert)), "Datensatz einfügen");
+    EXPECT_EQ(navigatorButton(&mainForm(), DbNavigator::Refresh)->toolTip(), "Daten neu einlesen");
+}
+
+}  // namespace
+}  // namespace horavant::test

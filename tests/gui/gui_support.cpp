@@ -1,0 +1,104 @@
+// Window test support.
+#include "gui_support.h"
+
+#include "recording/einloggen_form.h"
+#include "store/byte_io.h"
+
+#include <QElapsedTimer>
+
+namespace horavant::test {
+
+ModalScript::ModalScript()
+{
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+    m_timer.start();
+}
+
+ModalScript::~ModalScript()
+{
+    m_timer.stop();
+    EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " expected modal window(s) never appeared";
+}
+
+ModalScript& ModalScript::then(Step step)
+{
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+ModalScript& ModalScript::answer(QMessageBox::StandardButton button, QString* text, QString* title,
+                                 QMessageBox::Icon* icon)
+{
+    return then([=](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr) << "expected a message box, got " << modal->objectName().toStdString();
+        if (text)
+            *text = box->text();
+        if (title)
+            *title = box->windowTitle();
+        if (icon)
+            *icon = box->icon();
+        QAbstractButton* b = box->button(button);
+        ASSERT_NE(b, nullptr) << "the message box has no such button";
+        clickLater(b);
+    });
+}
+
+void ModalScript::poll()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == m_current || m_steps.empty())
+        return;
+    m_current = modal;
+    Step step = std::move(m_steps.front());
+    m_steps.pop_front();
+    ++m_handled;
+    step(modal);
+}
+
+void clickLater(QAbstractButton* button)
+{
+    QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+}
+
+void closeLater(QWidget* window)
+{
+    QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
+}
+
+void processEvents(int milliseconds)
+{
+    QElapsedTimer t;
+    t.start();
+    do {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    } while (t.elapsed() < milliseconds);
+}
+
+AppTest::AppTest()
+{
+    writeLanguage(0);
+}
+
+AppTest::~AppTest()
+{
+    m_app.reset();
+    processEvents();
+}
+
+void AppTest::writeLanguage(int language)
+{
+    std::string bytes(4, '\0');
+    putU32le(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(language));
+    writeFile(dir / "options.dat", bytes);
+}
+
+void AppTest::start()
+{
+    m_app = std::make_unique<Application>(exe());
+    m_app->start();
+    processEvents();
+}
+
+}  // namespace horavant::test

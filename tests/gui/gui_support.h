@@ -1,0 +1,80 @@
+// Window tests: the running application in a fresh program folder, and a script that answers
+// modal windows and message boxes as they appear, the way a user would.
+#pragma once
+
+#include "app/application.h"
+#include "support/temp_dir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace horavant::test {
+
+// Runs the steps in order, each on the next modal window that appears. A step should end the
+// modal window by a queued click (clickLater, answer), so the code that opened it can go on.
+class ModalScript {
+public:
+    using Step = std::function<void(QWidget* modal)>;
+
+    ModalScript();
+    ~ModalScript();
+
+    ModalScript& then(Step step);
+    // Presses a button of the next message box, after recording its text and title.
+    ModalScript& answer(QMessageBox::StandardButton button, QString* text = nullptr, QString* title = nullptr,
+                        QMessageBox::Icon* icon = nullptr);
+    bool finished() const { return m_steps.empty(); }
+    int handled() const { return m_handled; }
+
+private:
+    void poll();
+
+    QTimer m_timer;
+    std::deque<Step> m_steps;
+    QPointer<QWidget> m_current;
+    int m_handled = 0;
+};
+
+void clickLater(QAbstractButton* button);
+// Closes the window as its close box would, after the current event.
+void closeLater(QWidget* window);
+void processEvents(int milliseconds = 0);
+
+template <class T>
+T* child(QWidget* window, const char* name)
+{
+    T* w = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << "no control " << name << " in " << window->objectName().toStdString();
+    return w;
+}
+
+// The program started in a fresh folder. German is stored as the language unless a test writes
+// another options.dat before start().
+class AppTest : public testing::Test {
+protected:
+    AppTest();
+    ~AppTest() override;
+
+    std::filesystem::path exe() const { return dir / "horavant"; }
+    // Creates the windows and shows the login window (running its first-showing steps).
+    void start();
+    Application& application() { return *m_app; }
+    const Windows& windows() const { return m_app->windows(); }
+    void writeLanguage(int language);
+
+    TempDir dir;
+
+private:
+    std::unique_ptr<Application> m_app;
+};
+
+}  // namespace horavant::test
