@@ -1,0 +1,267 @@
+// User management, the administrator password and menu, and the default texts, through the real widgets.
+#include "gui_support.h"
+
+#include "admin/admin_pass_form.h"
+#include "app/main_form.h"
+#include "recording/einloggen_form.h"
+#include "store/user_file.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTreeWidget>
+
+#include <gmock/gmock.h>
+
+namespace horavant::test {
+namespace {
+
+class AdminTest : public AppTest {
+protected:
+    TMainForm& mainForm() { return *windows().main; }
+    UserData& model() { return application().userData(); }
+
+    UserData saved()
+    {
+        UserData data;
+        LoadBenutzer(dir / "benutzer.dat", data);
+        return data;
+    }
+
+    void savePassword(const std::u16string& password)
+    {
+        UserData data;
+        data.settings.AdminPassword = password;
+        data.settings.AdminPasswordRepeat = password;
+        SaveBenutzer(dir / "benutzer.dat", data);
+    }
+
+    static ModalScript::Step editUser(QString employee, QString user, QString password, const char* button)
+    {
+        return [=](QWidget* d) {
+            EXPECT_EQ(d->objectName(), "TBenutzerBearbeitenForm");
+            child<QLineEdit>(d, "LabeledEdit1")->setText(employee);
+            child<QLineEdit>(d, "LabeledEdit2")->setText(user);
+            child<QLineEdit>(d, "LabeledEdit3")->setText(password);
+            clickLater(child<QPushButton>(d, button));
+        };
+    }
+
+    static void select(QWidget* w, int row)
+    {
+        auto* list = child<QTreeWidget>(w, "ListView1");
+        list->clearSelection();
+        if (row >= 0)
+            list->topLevelItem(row)->setSelected(true);
+    }
+
+    static ModalScript::Step typePassword(QString text)
+    {
+        return [=](QWidget* p) {
+            EXPECT_EQ(p->objectName(), "TAdminPassForm");
+            EXPECT_EQ(child<QLineEdit>(p, "Edit1")->text(), "");  // each prompt starts empty
+            child<QLineEdit>(p, "Edit1")->setText(text);
+            clickLater(child<QPushButton>(p, "BitBtnXP1"));
+        };
+    }
+};
+
+TEST_F(AdminTest, UsersAreAddedEditedAndDeletedInPlaceAndSaved)
+{
+    start();
+    QString question, title;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            // Before any selection both buttons are enabled but do nothing.
+            EXPECT_TRUE(child<QPushButton>(w, "BenutzerBearbeitenBtn")->isEnabled());
+            child<QPushButton>(w, "BenutzerBearbeitenBtn")->click();
+            child<QPushButton>(w, "BenutzerLoeschenBtn")->click();
+            clickLater(child<QPushButton>(w, "NeuerBenutzerBtn"));
+        })
+        .then(editUser("", "", "", "BitBtn4"))  // three empty texts are a user too
+        .then([&](QWidget* w) { clickLater(child<QPushButton>(w, "NeuerBenutzerBtn")); })
+        .then(editUser("Jürgen Groß", "jg", "pässwort", "BitBtn4"))
+        .then([&](QWidget* w) { clickLater(child<QPushButton>(w, "NeuerBenutzerBtn")); })
+        .then(editUser("Abgebrochen", "x", "y", "BitBtn5"))
+        .then([&](QWidget* w) {
+            EXPECT_EQ(child<QTreeWidget>(w, "ListView1")->topLevelItemCount(), 2);
+            select(w, 0);
+            clickLater(child<QPushButton>(w, "BenutzerBearbeitenBtn"));
+        })
+        .then([&](QWidget* d) {
+            EXPECT_EQ(d->focusWidget(), child<QLineEdit>(d, "LabeledEdit1"));
+            editUser("Erste", "eins", "1", "BitBtn4")(d);
+        })
+        .then([&](QWidget* w) {
+            select(w, 1);
+            clickLater(child<QPushButton>(w, "BenutzerBearbeitenBtn"));
+        })
+        .then(editUser("Verworfen", "v", "v", "BitBtn5"))
+        .then([&](QWidget* w) {
+            select(w, 1);
+            clickLater(child<QPushButton>(w, "BenutzerLoeschenBtn"));
+        })
+        .answer(QMessageBox::No, &question, &title)
+        .then([&](QWidget* w) {
+            select(w, -1);
+            EXPECT_FALSE(child<QPushButton>(w, "BenutzerLoeschenBtn")->isEnabled());
+            EXPECT_FALSE(child<QPushButton>(w, "BenutzerBearbeitenBtn")->isEnabled());
+            select(w, 0);
+            clickLater(child<QPushButton>(w, "BenutzerLoeschenBtn"));
+        })
+        .answer(QMessageBox::Cancel)
+        .then([&](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn5")); });  // "Abbrechen" keeps the changes
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_EQ(question, "Hiermit löschen Sie den folgenden Mitarbeiter: Jürgen Groß");
+    EXPECT_EQ(title, "Löschen");
+    const UserList expected = {{u"Erste", u"eins", u"1"}, {u"Jürgen Groß", u"jg", u"pässwort"}};
+    EXPECT_EQ(model().users, expected);
+    EXPECT_EQ(saved().users, expected);
+
+    ModalScript again;
+    again
+        .then([&](QWidget* w) {
+            select(w, 0);
+            clickLater(child<QPushButton>(w, "BenutzerLoeschenBtn"));
+        })
+        .answer(QMessageBox::Yes)
+        .then([&](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn4")); });
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_EQ(saved().users, UserList({{u"Jürgen Groß", u"jg", u"pässwort"}}));
+}
+
+TEST_F(AdminTest, WithoutAPasswordTheAdministrationIsOpen)
+{
+    start();
+    EXPECT_TRUE(mainForm().IsAdmin());
+}
+
+TEST_F(AdminTest, ThePromptRefusesWrongPasswordsAndAcceptsTheRightOne)
+{
+    savePassword(u"Chef 1");
+    start();
+    for (const QString& wrong : {QString("chef 1"), QString("Chef 1 "), QString("")}) {
+        QString text, title;
+        ModalScript script;
+        script.then(typePassword(wrong)).answer(QMessageBox::Ok, &text, &title);
+        EXPECT_FALSE(mainForm().IsAdmin());
+        EXPECT_EQ(text, "Das Passwort war leider falsch.");
+        EXPECT_EQ(title, "");
+    }
+    {
+        ModalScript script;
+        script.then([](QWidget* p) {
+            child<QLineEdit>(p, "Edit1")->setText("Chef 1");
+            clickLater(child<QPushButton>(p, "BitBtnXP2"));  // cancelled: refused without a message
+        });
+        EXPECT_FALSE(mainForm().IsAdmin());
+    }
+    ModalScript script;
+    script.then(typePassword("Chef 1"));
+    EXPECT_TRUE(mainForm().IsAdmin());
+    EXPECT_EQ(child<QLineEdit>(windows().adminPass, "Edit1")->echoMode(), QLineEdit::Password);
+}
+
+TEST_F(AdminTest, SettingThePasswordChecksTheRepetitionAndSavesWithThePermission)
+{
+    savePassword(u"alt");
+    start();
+    QString mismatch;
+    ModalScript script;
+    script.then(typePassword("alt"))
+        .then([&](QWidget* a) {
+            EXPECT_EQ(a->objectName(), "TAdminForm");
+            EXPECT_EQ(child<QLineEdit>(a, "Edit1")->text(), "alt");
+            child<QLineEdit>(a, "Edit1")->setText("neu");
+            child<QLineEdit>(a, "Edit2")->setText("Neu");
+            child<QCheckBox>(a, "CheckBox1")->setChecked(true);
+            clickLater(child<QPushButton>(a, "BitBtnXP1"));
+        })
+        .answer(QMessageBox::Ok, &mismatch)
+        .then([&](QWidget* a) {
+            EXPECT_EQ(child<QLineEdit>(a, "Edit2")->text(), "Neu");  // stays open as typed
+            EXPECT_FALSE(std::filesystem::exists(dir / "benutzer.dat.tmp"));
+            child<QLineEdit>(a, "Edit2")->setText("neu");
+            clickLater(child<QPushButton>(a, "BitBtnXP1"));
+        });
+    mainForm().AdministratorPasswortfestlegen1Click();
+    EXPECT_EQ(mismatch, "Die zwei eingegebenen Passwörter stimmen nicht überein!");
+    const UserData data = saved();
+    EXPECT_EQ(data.settings.AdminPassword, u"neu");
+    EXPECT_EQ(data.settings.AdminPasswordRepeat, u"neu");
+    EXPECT_TRUE(data.settings.EmployeesMayEdit);
+
+    // The password is not copied into the settings store; the placement is.
+    auto store = application().services().settings();
+    for (const QString& key : store->allKeys())
+        EXPECT_FALSE(store->value(key).toString().contains("neu")) << key.toStdString();
+    EXPECT_TRUE(store->contains("TAdminForm/Placement"));
+}
+
+TEST_F(AdminTest, ClosingTheMenuByItsFrameKeepsThePreviousPasswordButStillSaves)
+{
+    start();
+    ModalScript script;
+    script.then([&](QWidget* a) {
+        child<QLineEdit>(a, "Edit1")->setText("unbestätigt");
+        child<QCheckBox>(a, "CheckBox1")->setChecked(true);
+        closeLater(a);
+    });
+    mainForm().AdministratorPasswortfestlegen1Click();
+    EXPECT_TRUE(std::filesystem::exists(dir / "benutzer.dat"));
+    EXPECT_EQ(saved().settings.AdminPassword, u"");
+    EXPECT_FALSE(saved().settings.EmployeesMayEdit);
+    EXPECT_TRUE(mainForm().IsAdmin());
+}
+
+TEST_F(AdminTest, EmptyFieldsRemoveThePassword)
+{
+    savePassword(u"alt");
+    start();
+    ModalScript script;
+    script.then(typePassword("alt")).then([&](QWidget* a) {
+        child<QLineEdit>(a, "Edit1")->clear();
+        child<QLineEdit>(a, "Edit2")->clear();
+        clickLater(child<QPushButton>(a, "BitBtnXP1"));
+    });
+    mainForm().AdministratorPasswortfestlegen1Click();
+    EXPECT_EQ(saved().settings.AdminPassword, u"");
+    EXPECT_TRUE(mainForm().IsAdmin());
+}
+
+TEST_F(AdminTest, DefaultTextsAreEditedAndSavedHoweverTheWindowCloses)
+{
+    start();
+    ModalScript script;
+    script.then([&](QWidget* v) {
+        EXPECT_TRUE(child<QRadioButton>(v, "AutoTexteCheck")->isChecked());
+        child<QRadioButton>(v, "VorgabeTexteCheck")->setChecked(true);
+        child<QPlainTextEdit>(v, "Memo1")->setPlainText("Bau\nHalle");
+        child<QPlainTextEdit>(v, "Memo2")->setPlainText("Maurern");
+        closeLater(v);
+    });
+    mainForm().VorgabetextefrdasAusfllenfestlegen1Click();
+    const ProgramSettings s = saved().settings;
+    EXPECT_EQ(s.PlaceTextMode, 1);
+    EXPECT_EQ(s.PlaceTexts, u"Bau\r\nHalle");
+    EXPECT_EQ(s.ActivityTextMode, 0);
+    EXPECT_EQ(s.ActivityTexts, u"Maurern");
+
+    ModalScript again;
+    again.then([&](QWidget* v) {
+        EXPECT_TRUE(child<QRadioButton>(v, "VorgabeTexteCheck")->isChecked());
+        EXPECT_EQ(child<QPlainTextEdit>(v, "Memo1")->toPlainText(), "Bau\nHalle");
+        child<QRadioButton>(v, "AutoTexteCheck")->setChecked(true);  // the fixed list stays stored
+        clickLater(child<QPushButton>(v, "BitBtn1"));
+    });
+    mainForm().VorgabetextefrdasAusfllenfestlegen1Click();
+    EXPECT_EQ(saved().settings.PlaceTextMode, 0);
+    EXPECT_EQ(saved().settings.PlaceTexts, u"Bau\r\nHalle");
+}
+
+}  // namespace
+}  // namespace horavant::test
