@@ -53,11 +53,18 @@ void TAuswertenForm::showEvent(QShowEvent* event)
     FormShow();
 }
 
+// Without a printer Qt quietly turns the printer into a PDF writer with no file to write; printing
+// to a file chosen in the setup dialog (or by a test) needs no printer.
+void TAuswertenForm::requirePrinter() const
+{
+    if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFileName().isEmpty())
+        throw Error("There is no default printer currently selected.");
+}
+
 void TAuswertenForm::FormShow()
 {
     guarded(this, [this] {
-        if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFormat() == QPrinter::NativeFormat)
-            throw Error("There is no default printer currently selected.");
+        requirePrinter();
         m_printer->setPageOrientation(QPageLayout::Landscape);
     });
 }
@@ -65,8 +72,7 @@ void TAuswertenForm::FormShow()
 void TAuswertenForm::DruckenBtnClick()
 {
     guarded(this, [this] {
-        if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFormat() == QPrinter::NativeFormat)
-            throw Error("There is no default printer currently selected.");
+        requirePrinter();
         printReport(*m_printer, *m_ui.RichEdit1->document(), m_services.message(6));
     });
 }

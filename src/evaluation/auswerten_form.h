@@ -30,6 +30,7 @@ protected:
 
 private:
     void FormShow();
+    void requirePrinter() const;
 
     Services& m_services;
     Ui::TAuswertenForm m_ui;

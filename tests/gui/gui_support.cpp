@@ -54,7 +54,11 @@ void ModalScript::poll()
     Step step = std::move(m_steps.front());
     m_steps.pop_front();
     ++m_handled;
+    const bool failedBefore = testing::Test::HasFailure();
     step(modal);
+    // A step that failed may have left its window open; close it so the test ends instead of hanging.
+    if (!failedBefore && testing::Test::HasFailure())
+        closeLater(modal);
 }
 
 void clickLater(QAbstractButton* button)

@@ -1,0 +1,288 @@
+// The evaluations from the main window: selection, output, printing (to a file and through CUPS).
+#include "gui_support.h"
+
+#include "app/main_form.h"
+#include "evaluation/auswerten_form.h"
+#include "store/dbf_table.h"
+#include "support/work_time_table.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QImage>
+#include <QLocale>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextEdit>
+
+#include <chrono>
+#include <thread>
+
+namespace horavant::test {
+namespace {
+
+class EvaluationTest : public AppTest {
+protected:
+    TMainForm& mainForm() { return *windows().main; }
+    TAuswertenForm& output() { return *windows().auswerten; }
+
+    void writeTable(const std::vector<Row>& rows)
+    {
+        DbfTable t;
+        createWorkTimeTable(t, dir.path());
+        appendRows(t, rows);
+    }
+
+    // Keeps the output window off the system's printers unless a test wants them.
+    void printToFile(const std::filesystem::path& pdf)
+    {
+        output().printer().setOutputFormat(QPrinter::PdfFormat);
+        output().printer().setOutputFileName(QString::fromStdString(pdf.string()));
+    }
+
+    static ModalScript::Step choose(int entry, QDate from, QDate to, QStringList* items = nullptr)
+    {
+        return [=](QWidget* s) {
+            EXPECT_EQ(s->objectName(), "TMitarbeiterAussuchenForm");
+            auto* list = child<QComboBox>(s, "ArbeiterEd");
+            if (items) {
+                items->clear();
+                for (int i = 0; i < list->count(); ++i)
+                    *items << list->itemText(i);
+                *items << QString::number(list->currentIndex());
+            }
+            list->setCurrentIndex(entry);
+            if (from.isValid())
+                child<QDateEdit>(s, "DateTimePicker1")->setDate(from);
+            if (to.isValid())
+                child<QDateEdit>(s, "DateTimePicker2")->setDate(to);
+            clickLater(child<QPushButton>(s, "OkayBtn"));
+        };
+    }
+
+    QString reportText() { return child<QTextEdit>(&output(), "RichEdit1")->toPlainText(); }
+
+    // Output of one of poppler's tools; their warnings about the fonts are of no interest here.
+    static QByteArray poppler(const QString& tool, const QStringList& arguments)
+    {
+        QProcess p;
+        p.setStandardErrorFile(QProcess::nullDevice());
+        p.start(tool, arguments);
+        p.waitForFinished(20000);
+        return p.readAllStandardOutput();
+    }
+
+    static QString pdfInfo(const std::filesystem::path& pdf)
+    {
+        return QString::fromLocal8Bit(poppler("pdfinfo", {QString::fromStdString(pdf.string())}));
+    }
+
+    // The inked area of one page rendered at `dpi` pixels per inch.
+    static QRect inkedArea(const std::filesystem::path& pdf, int pageNumber, int dpi, QSize* pageSize)
+    {
+        const QString prefix = QString::fromStdString((pdf.parent_path() / "page").string());
+        const QString number = QString::number(pageNumber);
+        poppler("pdftoppm", {"-r", QString::number(dpi), "-f", number, "-l", number, "-png", "-singlefile",
+                             QString::fromStdString(pdf.string()), prefix});
+        QImage page(prefix + ".png");
+        QFile::remove(prefix + ".png");
+        *pageSize = page.size();
+        QRect ink;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (qGray(page.pixel(x, y)) < 128)
+                    ink = ink.united(QRect(x, y, 1, 1));
+        return ink;
+    }
+};
+
+TEST_F(EvaluationTest, AnEmptyTableShowsMessageThirtyAndNoSelection)
+{
+    start();
+    QString text, title;
+    ModalScript script;
+    script.answer(QMessageBox::Ok, &text, &title);
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(text, "Es gibt noch keine Buchungen von irgendeinem Mitarbeiter.");
+    EXPECT_EQ(title, "");
+    EXPECT_EQ(script.handled(), 1);
+
+    ModalScript place;
+    place.answer(QMessageBox::Ok, &text);
+    mainForm().AuswertungnachOrtBaustelle1Click();
+    EXPECT_EQ(text, "Es gibt noch keine Buchungen von irgendeinem Ort.");
+    ModalScript activity;
+    activity.answer(QMessageBox::Ok, &text);
+    mainForm().AuswertungnachTtigkeit1Click();
+    EXPECT_EQ(text, "Es gibt noch keine Buchungen von irgendeiner Tätigkeit.");
+}
+
+TEST_F(EvaluationTest, TheWorkedExampleAppearsInTheOutputWindow)
+{
+    writeTable({{.date = u"01.03.2012", .employee = u"Meier", .from = u"07:30", .to = u"16:15", .away = u"True",
+                 .pause = u"00:45"},
+                {.date = u"15.03.2012", .employee = u"Meier", .from = u"08:00", .to = u"12:00", .pause = u""},
+                {.date = u"01.04.2012", .employee = u"Meier"},
+                {.date = u"02.03.2012", .employee = u"meier"}});
+    start();
+    printToFile(dir / "unused.pdf");
+    mainForm().findChild<QAction*>("PausenzeitinAuswertungauffhren1")->trigger();
+    QStringList items;
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31), &items))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(items, QStringList({"Meier", "meier", "0"}));
+    const QStringList lines = reportText().split('\n');
+    ASSERT_EQ(lines.size(), 10);
+    EXPECT_EQ(lines[0], "Auswertung Mitarbeiter Meier");
+    EXPECT_EQ(lines[1], "Zeitraum von: 01.03.2012 bis: 31.03.2012");
+    EXPECT_TRUE(lines[4].startsWith("01.03.2012 Bau"));
+    EXPECT_EQ(lines[4].mid(85, 8), "Auswärts");
+    EXPECT_EQ(lines[4].mid(98, 5), "00:45");
+    EXPECT_TRUE(lines[5].startsWith("15.03.2012 Bau"));
+    EXPECT_EQ(lines[6], "");
+    EXPECT_EQ(lines[7], "Auswärtsübernachtungen: 1");
+    // Hours are shown with the decimal separator of the system's regional settings.
+    const QString point = QLocale::system().decimalPoint();
+    EXPECT_EQ(lines[8], "Abgezogene Pausenzeit in Stunden: 0" + point + "75");
+    EXPECT_EQ(lines[9], "Gesamtstunden: 12" + point + "00");
+}
+
+TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
+{
+    writeTable({{.employee = u"Meier", .place = u"Bau"}, {.employee = u"Schulz", .place = u"Halle"}});
+    start();
+    printToFile(dir / "unused.pdf");
+    ModalScript first;
+    first.then(choose(1, QDate(2012, 3, 1), QDate(2012, 3, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    const QString report = reportText();
+    EXPECT_TRUE(report.startsWith("Auswertung Mitarbeiter Schulz"));
+
+    QStringList items;
+    QDate from, to;
+    ModalScript second;
+    second.then([&](QWidget* s) {
+        auto* list = child<QComboBox>(s, "ArbeiterEd");
+        for (int i = 0; i < list->count(); ++i)
+            items << list->itemText(i);
+        items << QString::number(list->currentIndex());
+        from = child<QDateEdit>(s, "DateTimePicker1")->date();
+        to = child<QDateEdit>(s, "DateTimePicker2")->date();
+        closeLater(s);
+    });
+    mainForm().AuswertungnachOrtBaustelle1Click();
+    EXPECT_EQ(items, QStringList({"Bau", "Halle", "0"}));
+    EXPECT_EQ(from, QDate(2012, 3, 1));
+    EXPECT_EQ(to, QDate(2012, 3, 31));
+    EXPECT_EQ(reportText(), report);
+}
+
+TEST_F(EvaluationTest, EveryShowingTurnsThePrinterToLandscapeAndTypedTextIsPrinted)
+{
+    writeTable({{.employee = u"Meier"}});
+    start();
+    const auto pdf = dir / "report.pdf";
+    printToFile(pdf);
+    output().printer().setPageOrientation(QPageLayout::Portrait);
+    QPageLayout::Orientation shown {};
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31))).then([&](QWidget* o) {
+        shown = output().printer().pageLayout().orientation();
+        auto* text = child<QTextEdit>(o, "RichEdit1");
+        text->moveCursor(QTextCursor::End);
+        text->insertPlainText("\nNachtrag von Hand");
+        child<QPushButton>(o, "DruckenBtn")->click();
+        clickLater(child<QPushButton>(o, "BitBtn1"));
+    });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(shown, QPageLayout::Landscape);
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    const QString printed = QString::fromUtf8(poppler("pdftotext", {QString::fromStdString(pdf.string()), "-"}));
+    EXPECT_TRUE(printed.contains("Nachtrag von Hand")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("Auswertung Mitarbeiter Meier"));
+    const auto size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(pdfInfo(pdf));
+    ASSERT_TRUE(size.hasMatch());
+    EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble()) << "the page is not landscape";
+}
+
+TEST_F(EvaluationTest, WithoutAPrinterTheReportIsStillShownAfterOneMessage)
+{
+    // No print server to ask: the toolkit finds no printer.
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+    writeTable({{.employee = u"Meier"}});
+    start();
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "printers are still visible";
+    QString error;
+    bool reportShown = false;
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .answer(QMessageBox::Ok, &error)
+        .then([&](QWidget* o) {
+            reportShown = o == &output() && reportText().startsWith("Auswertung Mitarbeiter Meier");
+            clickLater(child<QPushButton>(o, "BitBtn1"));
+        });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(error, "There is no default printer currently selected.");
+    EXPECT_TRUE(reportShown);
+}
+
+TEST_F(EvaluationTest, PrintsThroughTheSystemPrinterInLandscapeWithHalfInchMargins)
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull())
+        GTEST_SKIP() << "no print server with a default printer (scripts/start-print-server starts one)";
+    const std::filesystem::path outbox = std::filesystem::path(qgetenv("HOME").toStdString()) / "PDF";
+    std::vector<Row> rows;
+    for (int i = 0; i < 60; ++i)
+        rows.push_back({.date = u"01.03.2012", .employee = u"Meier", .place = u"Baustelle Nord"});
+    writeTable(rows);
+    start();
+    const auto startedAt = std::filesystem::file_time_type::clock::now();
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31))).then([&](QWidget* o) {
+        child<QPushButton>(o, "DruckenBtn")->click();
+        clickLater(child<QPushButton>(o, "BitBtn1"));
+    });
+    mainForm().AuswertungnachMitarbeiter1Click();
+
+    // cups-pdf writes the job into $HOME/PDF a moment later.
+    std::filesystem::path pdf;
+    for (int i = 0; i < 300 && pdf.empty(); ++i) {
+        std::error_code ec;
+        for (const auto& f : std::filesystem::directory_iterator(outbox, ec))
+            if (f.path().extension() == ".pdf" && f.last_write_time() >= startedAt
+                && f.path().filename().string().find("Auswertung") != std::string::npos)
+                pdf = f.path();
+        if (pdf.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_FALSE(pdf.empty()) << "no PDF appeared in " << outbox;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    // 60 rows and 7 lines at 9 pt leave a second page on a landscape sheet.
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\b"))) << info.toStdString();
+    // The print server lays a landscape job onto a portrait sheet turned by a quarter: the few lines
+    // of the last page then stand as a band that is higher than wide.
+    QSize sheet;
+    const int dpi = 50;
+    const QRect rest = inkedArea(pdf, 2, dpi, &sheet);
+    EXPECT_LT(sheet.width(), sheet.height());
+    EXPECT_GT(rest.height(), 2 * rest.width()) << "the lines do not run across the long side";
+    // Nothing is printed within half an inch of the sheet's edges.
+    const QRect full = inkedArea(pdf, 1, dpi, &sheet);
+    const QRect inner = QRect(QPoint(0, 0), sheet).adjusted(dpi / 2 - 1, dpi / 2 - 1, -(dpi / 2 - 1), -(dpi / 2 - 1));
+    EXPECT_TRUE(inner.contains(full)) << "ink at " << full.left() << "," << full.top() << " " << full.width() << "x"
+                                      << full.height() << " on a sheet of " << sheet.width() << "x" << sheet.height();
+    std::filesystem::remove(pdf);
+}
+
+}  // namespace
+}  // namespace horavant::test
