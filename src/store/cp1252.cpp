@@ -2,6 +2,7 @@
 #include "store/cp1252.h"
 
 #include <array>
+#include <cstring>
 
 namespace horavant::cp1252 {
 namespace {
@@ -24,6 +25,25 @@ constexpr std::array<char16_t, 256> makeDecodeTable()
 
 constexpr std::array<char16_t, 256> kDecode = makeDecodeTable();
 
+// Whether any byte lies in 0x80..0x9F, eight bytes at a time: such a byte has 100 as its top bits,
+// so masking with 0xE0 and comparing with 0x80 leaves a zero byte exactly there.
+bool hasHighControl(const std::uint8_t* bytes, std::size_t size)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, bytes + i, sizeof w);
+        const std::uint64_t x = (w & (0xE0 * kOnes)) ^ (0x80 * kOnes);
+        if ((x - kOnes) & ~x & (0x80 * kOnes))
+            return true;
+    }
+    for (; i < size; ++i)
+        if ((bytes[i] & 0xE0) == 0x80)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 char16_t decodeByte(std::uint8_t byte)
@@ -34,8 +54,16 @@ char16_t decodeByte(std::uint8_t byte)
 void decodeInto(const std::uint8_t* bytes, std::size_t size, std::u16string& out)
 {
     out.resize(size);
+    char16_t* d = out.data();
+    // Outside 0x80..0x9F a byte is its own code point. Both loops below vectorise, which matters
+    // for a scan over a large table; the table lookup runs only for the rare text that needs it.
+    if (hasHighControl(bytes, size)) {
+        for (std::size_t i = 0; i < size; ++i)
+            d[i] = kDecode[bytes[i]];
+        return;
+    }
     for (std::size_t i = 0; i < size; ++i)
-        out[i] = kDecode[bytes[i]];
+        d[i] = bytes[i];
 }
 
 std::u16string decode(std::string_view bytes)

@@ -8,6 +8,10 @@
 #include "store/text.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -433,6 +437,40 @@ bool DbfTable::gotoRecord(std::uint32_t record)
     return true;
 }
 
+namespace {
+
+// The length of a character field without its trailing blanks and zero bytes. Most fields are mostly
+// padding, so the blanks are skipped sixteen or eight bytes at a time before single bytes are
+// looked at (in a little-endian word the byte stored last is the most significant).
+std::size_t withoutPadding(const std::uint8_t* p, std::size_t n)
+{
+    bool found = false;
+#if defined(__SSE2__)
+    const __m128i blanks16 = _mm_set1_epi8(' ');
+    while (!found && n >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+        const auto nonBlank = static_cast<std::uint32_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(v, blanks16)) & 0xFFFF);
+        found = nonBlank != 0;
+        n -= found ? static_cast<std::size_t>(std::countl_zero(nonBlank)) - 16 : 16;
+    }
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+        while (!found && n >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + n - 8, sizeof word);
+            const std::uint64_t differs = word ^ kBlanks;
+            found = differs != 0;
+            n -= found ? static_cast<std::size_t>(std::countl_zero(differs)) / 8 : 8;
+        }
+    }
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+        --n;
+    return n;
+}
+
+}  // namespace
+
 void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
 {
     const std::uint8_t* p = record.data() + field.offset;
@@ -445,9 +483,7 @@ void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t>
             out.assign(u"False");
         return;
     }
-    std::size_t n = static_cast<std::size_t>(field.width);
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
-        --n;
+    const std::size_t n = withoutPadding(p, static_cast<std::size_t>(field.width));
     cp1252::decodeInto(p, n, out);
 }
 

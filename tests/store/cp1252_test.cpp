@@ -28,6 +28,24 @@ TEST(Cp1252, MapsTheWindowsCharactersAndKeepsTheUndefinedBytes)
     EXPECT_EQ(cp1252::encode(u"\u20AC\u00C4\u00DF"), "\x80\xC4\xDF");
 }
 
+// The fast path for texts without 0x80..0x9F looks at eight bytes at a time; a special byte must be
+// found at every position of texts of every length around those words.
+TEST(Cp1252, FindsTheWindowsCharactersAtEveryPosition)
+{
+    for (std::size_t size = 1; size <= 40; ++size) {
+        for (std::size_t at = 0; at < size; ++at) {
+            for (std::uint8_t special : {std::uint8_t{0x80}, std::uint8_t{0x9F}}) {
+                std::string bytes(size, 'a');
+                bytes[at] = static_cast<char>(special);
+                std::u16string expected(size, u'a');
+                expected[at] = cp1252::decodeByte(special);
+                ASSERT_EQ(cp1252::decode(bytes), expected) << "size " << size << " at " << at;
+            }
+        }
+    }
+    EXPECT_EQ(cp1252::decode("\x7F\xA0\x7F\xA0\x7F\xA0\x7F\xA0\xFF"), u"\u007F\u00A0\u007F\u00A0\u007F\u00A0\u007F\u00A0\u00FF");
+}
+
 TEST(Cp1252, UnitsWithoutAByteBecomeQuestionMarks)
 {
     EXPECT_EQ(cp1252::encode(u"\u0080\u0101\u4E2D\xD83D\xDE00"), "?????");

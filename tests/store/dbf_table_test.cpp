@@ -136,6 +136,30 @@ TEST_F(DbfTableTest, CharacterFieldsArePaddedCutAndKeepLeadingBlanks)
     EXPECT_EQ(t.fieldText(1), u"Größe");
 }
 
+// Trailing blanks and zero bytes are dropped in blocks of sixteen and eight bytes and then one by one;
+// the text before them, inner blanks included, must come out whole for every width and length.
+TEST(DbfFieldText, DropsExactlyThePaddingForEveryWidthAndLength)
+{
+    for (int width = 1; width <= 48; ++width) {
+        const FieldInfo field {u"F", FieldType::Character, width, 0};
+        for (int length = 0; length <= width; ++length) {
+            for (const char padding : {' ', '\0'}) {
+                std::string bytes(static_cast<std::size_t>(width), padding);
+                for (int i = 0; i < length; ++i)
+                    bytes[static_cast<std::size_t>(i)] = (i % 3 == 1) ? ' ' : 'x';
+                if (length > 0)
+                    bytes[static_cast<std::size_t>(length - 1)] = 'y';
+                std::u16string expected(static_cast<std::size_t>(length), u'x');
+                for (int i = 0; i < length; ++i)
+                    expected[static_cast<std::size_t>(i)] = (i == length - 1) ? u'y' : (i % 3 == 1) ? u' ' : u'x';
+                std::u16string out = u"previous";
+                DbfTable::decodeField(field, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), out);
+                ASSERT_EQ(out, expected) << "width " << width << " length " << length;
+            }
+        }
+    }
+}
+
 TEST_F(DbfTableTest, DefinitionWidthsAreNormalised)
 {
     DbfTable t;
