@@ -197,7 +197,6 @@ private:
     bool m_readOnly = false;
     bool m_filtered = false;
     bool m_bulk = false;
-    bool m_inFilter = false;
     Filter m_filter;
 
     // Which records are visible: the sorted deleted records, or (while filtering) the list of
