@@ -147,12 +147,8 @@ void WorkTimeModel::post()
     const auto editing = editingRow();
     if (!editing)
         return;
-    const bool inserting = isInserting();
     m_table.Post();
-    if (!inserting)
-        m_editRecord.reset();
-    else
-        m_editRecord.reset();
+    m_editRecord.reset();
     reconcile(*editing);
 }
 
@@ -188,9 +184,17 @@ void WorkTimeModel::deleteRow(int row)
         cancel();
     if (!m_table.gotoRecord(m_table.visibleRecord(static_cast<std::size_t>(row))))
         return;
-    m_table.Delete();
-    // The table has changed already; the row goes from the views now.
+    // Views see the rows as they were until the removal begins. A delete the table refuses (a
+    // record locked by another copy) has by then taken the row away; the reset brings it back.
     beginRemoveRows({}, row, row);
+    try {
+        m_table.Delete();
+    } catch (...) {
+        --m_rows;
+        endRemoveRows();
+        reload();
+        throw;
+    }
     --m_rows;
     endRemoveRows();
     if (countRows() != m_rows)
