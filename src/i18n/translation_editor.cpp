@@ -7,6 +7,8 @@
 #include "store/posix_file.h"
 #include "store/text.h"
 
+#include <algorithm>
+
 namespace horavant {
 
 std::u16string editorHeaderText(int column)
@@ -47,12 +49,13 @@ GridCell nextGridCell(GridCell cell)
     return cell;
 }
 
-std::optional<GridCell> findInEditor(const TranslationStore& store, std::u16string_view text, GridCell from)
+std::optional<GridCell> findInEditor(const TranslationStore& store, std::u16string_view text, GridCell from,
+                                     int gridRows)
 {
     if (text.empty())
         return std::nullopt;
     const std::u16string needle = asciiUpper(text);
-    const int rows = store.rowCount() + 1;
+    const int rows = std::min(gridRows, store.rowCount() + 1);
     for (GridCell c = from; c.row < rows; c = nextGridCell(c)) {
         if (c.row < 0 || c.column < 0)
             continue;

@@ -32,9 +32,11 @@ std::u16string editorCellText(const TranslationStore& store, int gridRow, int co
 // Capitals for the ASCII letters a to z only; ä stays ä.
 std::u16string asciiUpper(std::u16string_view text);
 
-// The first cell at or after from (row by row, column by column, header row included) whose text
-// contains text, ignoring the case of ASCII letters; none for an empty search text.
-std::optional<GridCell> findInEditor(const TranslationStore& store, std::u16string_view text, GridCell from);
+// The first cell at or after from (row by row, column by column, header row included, up to grid
+// row gridRows - 1) whose text contains text, ignoring the case of ASCII letters; none for an
+// empty search text.
+std::optional<GridCell> findInEditor(const TranslationStore& store, std::u16string_view text, GridCell from,
+                                     int gridRows);
 // The cell after cell in the search's order.
 GridCell nextGridCell(GridCell cell);
 

@@ -16,6 +16,8 @@ using test::TempDir;
 using test::writeFile;
 using testing::ElementsAre;
 
+constexpr int kAll = 1000;
+
 class TranslationEditorTest : public testing::Test {
 protected:
     TranslationEditorTest() { store.InitTranslations(); }
@@ -41,12 +43,12 @@ TEST_F(TranslationEditorTest, SearchMeetsTheHeaderRowFirstAndFoldsOnlyAsciiLette
     addRow(u"Sprache", u"Language");
 
     // "lang" is in the headers language3 ... language29 before the English cell "Language".
-    std::optional<GridCell> hit = findInEditor(store, u"lang", {0, 0});
+    std::optional<GridCell> hit = findInEditor(store, u"lang", {0, 0}, kAll);
     ASSERT_TRUE(hit);
     EXPECT_EQ(*hit, (GridCell {0, 3}));
     GridCell at = *hit;
     int headerHits = 0;
-    while ((hit = findInEditor(store, u"lang", nextGridCell(at))) && hit->row == 0) {
+    while ((hit = findInEditor(store, u"lang", nextGridCell(at), kAll)) && hit->row == 0) {
         at = *hit;
         ++headerHits;
     }
@@ -54,12 +56,14 @@ TEST_F(TranslationEditorTest, SearchMeetsTheHeaderRowFirstAndFoldsOnlyAsciiLette
     EXPECT_EQ(at, (GridCell {0, 29}));
     ASSERT_TRUE(hit);
     EXPECT_EQ(*hit, (GridCell {3, 1}));
-    EXPECT_FALSE(findInEditor(store, u"lang", nextGridCell(*hit)));
+    EXPECT_FALSE(findInEditor(store, u"lang", nextGridCell(*hit), kAll));
 
-    EXPECT_EQ(findInEditor(store, u"datum", {0, 0}), (GridCell {1, 0}));
-    EXPECT_FALSE(findInEditor(store, u"ärger", {0, 0}));  // ä is not folded to Ä
-    EXPECT_EQ(findInEditor(store, u"Ärger", {0, 0}), (GridCell {2, 0}));
-    EXPECT_FALSE(findInEditor(store, u"", {0, 0}));
+    EXPECT_EQ(findInEditor(store, u"datum", {0, 0}, kAll), (GridCell {1, 0}));
+    EXPECT_FALSE(findInEditor(store, u"ärger", {0, 0}, kAll));  // ä is not folded to Ä
+    EXPECT_EQ(findInEditor(store, u"Ärger", {0, 0}, kAll), (GridCell {2, 0}));
+    EXPECT_FALSE(findInEditor(store, u"", {0, 0}, kAll));
+    // A grid filled before the store grew ends at its own last row.
+    EXPECT_FALSE(findInEditor(store, u"Sprache", {0, 0}, 3));
     EXPECT_EQ(asciiUpper(u"straße äöü xyz"), u"STRAßE äöü XYZ");
 }
 
