@@ -31,7 +31,11 @@ public:
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
+        // Every keystroke changes the cell and so calls this again: only the first call counts,
+        // or the cursor would jump to the end and Escape would know no text to go back to.
         auto* line = static_cast<QLineEdit*>(editor);
+        if (line->property("originalText").isValid())
+            return;
         const QString text = index.data(Qt::EditRole).toString();
         line->setText(text);
         line->setProperty("originalText", text);
@@ -124,8 +128,7 @@ void StringGridModel::cellChanged(int row, int column)
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, this)
 {
     setModel(&m_model);
-    auto* delegate = new LiveEditDelegate(this);
-    setItemDelegate(delegate);
+    setItemDelegate(new LiveEditDelegate(this));
     setSelectionMode(ContiguousSelection);
     setSelectionBehavior(SelectItems);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
@@ -140,7 +143,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
     // The frozen first column is a second view over the same model, laid over this one.
     m_fixed = new QTableView(this);
     m_fixed->setModel(&m_model);
-    m_fixed->setItemDelegate(delegate);
+    // A delegate serves one view: its close and commit signals reach every view it is set on.
+    m_fixed->setItemDelegate(new LiveEditDelegate(this));
     m_fixed->setSelectionModel(selectionModel());
     m_fixed->setSelectionMode(ContiguousSelection);
     m_fixed->setEditTriggers(DoubleClicked | EditKeyPressed);
