@@ -159,7 +159,10 @@ void Walk::translate(QObject* component)
         const int selected = combo->currentIndex();
         for (int i = 0; i < combo->count(); ++i)
             text([combo, i] { return combo->itemText(i); }, [combo, i](const QString& t) { combo->setItemText(i, t); });
-        combo->setCurrentIndex(selected);
+        // Setting an editable combo box to no item would clear its typed text, so only a moved
+        // selection is put back.
+        if (combo->currentIndex() != selected)
+            combo->setCurrentIndex(selected);
     } else if (auto* grid = qobject_cast<StringGrid*>(component)) {
         StringGridModel& cells = grid->cells();
         for (int c = 0; c < cells.columnCount(); ++c)
