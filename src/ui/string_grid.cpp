@@ -13,7 +13,7 @@ namespace {
 // (the typed text went to the source already). The source is changed only through the report.
 class LiveEditDelegate : public QStyledItemDelegate {
 public:
-    LiveEditDelegate(StringGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+    explicit LiveEditDelegate(StringGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {

@@ -67,7 +67,6 @@ private:
         text([w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
     }
     void hint(QAction* a);
-    void labelledEdit(QLineEdit* edit, QLabel* label);
     void lines(QPlainTextEdit* memo);
 
     TranslationStore& m_store;
@@ -80,6 +79,12 @@ QLabel* attachedLabel(QLineEdit* edit)
     auto* label = edit->parentWidget()->findChild<QLabel*>(edit->objectName() + QStringLiteral("Label"),
                                                            Qt::FindDirectChildrenOnly);
     return label && label->buddy() == edit ? label : nullptr;
+}
+
+QLabel* labelOfEdit(QObject* object)
+{
+    auto* edit = qobject_cast<QLineEdit*>(object);
+    return edit ? attachedLabel(edit) : nullptr;
 }
 
 bool isAttachedLabel(QObject* object)
@@ -102,11 +107,6 @@ void Walk::hint(QAction* a)
     const QString translated = tr(own);
     if (translated != own)
         a->setToolTip(translated);
-}
-
-void Walk::labelledEdit(QLineEdit*, QLabel* label)
-{
-    text([label] { return label->text(); }, [label](const QString& t) { label->setText(t); });
 }
 
 void Walk::lines(QPlainTextEdit* memo)
@@ -147,8 +147,8 @@ void Walk::translate(QObject* component)
     } else if (auto* group = qobject_cast<QGroupBox*>(component)) {
         text([group] { return group->title(); }, [group](const QString& t) { group->setTitle(t); });
         hint(group);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(component); edit && attachedLabel(edit)) {
-        labelledEdit(edit, attachedLabel(edit));
+    } else if (QLabel* attached = labelOfEdit(component)) {
+        text([attached] { return attached->text(); }, [attached](const QString& t) { attached->setText(t); });
     } else if (auto* action = qobject_cast<QAction*>(component)) {
         text([action] { return action->text(); }, [action](const QString& t) { action->setText(t); });
         hint(action);

@@ -5,7 +5,6 @@
 #include "i18n/translate_form.h"
 #include "ui/string_grid.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -110,26 +109,6 @@ protected:
 
     int m_rows = 0;
 };
-
-TEST_F(TranslateFormTest, GridShowsTheHeaderRowAndTheStoreBehindIt)
-{
-    EXPECT_EQ(grid().rowCount(), m_rows + 1);
-    EXPECT_EQ(grid().cells().columnCount(), 30);
-    EXPECT_EQ(grid().columnWidth(29), 250);
-    EXPECT_EQ(grid().cellText(0, 2), "Espannol");
-    EXPECT_EQ(grid().cellText(0, 29), "language29");
-    EXPECT_EQ(grid().cells().headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "language3");
-    EXPECT_EQ(grid().cellText(4, 2), "Actividad");
-    EXPECT_EQ(grid().currentIndex().row(), 1);
-    EXPECT_FALSE(grid().cells().flags(grid().cells().index(0, 1)) & Qt::ItemIsEditable);
-
-    auto* fixed = child<QCheckBox>(&editor(), "FixedColCheck");
-    EXPECT_FALSE(grid().hasFixedColumn());
-    fixed->click();
-    EXPECT_TRUE(grid().hasFixedColumn());
-    fixed->click();
-    EXPECT_FALSE(grid().hasFixedColumn());
-}
 
 TEST_F(TranslateFormTest, ClosingWithinASecondOfTypingStillSaves)
 {
