@@ -133,6 +133,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
     setSelectionBehavior(SelectItems);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     setHorizontalScrollMode(ScrollPerPixel);
+    setWordWrap(false);
     // Fixed row heights keep a store of 100,000 rows as quick as a small one.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->hide();
@@ -149,6 +150,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
     m_fixed->setSelectionMode(ContiguousSelection);
     m_fixed->setEditTriggers(DoubleClicked | EditKeyPressed);
     m_fixed->setFocusPolicy(Qt::NoFocus);
+    m_fixed->setWordWrap(false);
     m_fixed->verticalHeader()->hide();
     m_fixed->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_fixed->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
