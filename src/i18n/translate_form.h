@@ -1,10 +1,13 @@
-// The translation editor: the whole translation store in a grid.
+// The translation editor: the whole translation store in a grid, edited in place and saved one
+// second after the last change; search, row deletion, and the Spanish export and import.
 #pragma once
 
 #include "app/services.h"
 #include "ui_translate_form.h"
 
 #include <QDialog>
+
+class QTimer;
 
 namespace horavant {
 
@@ -15,9 +18,29 @@ public:
 
     void FillStringGrid();
 
+    void BackBtnClick();
+    void FilterBtnClick();
+    void DeleteRowBtnClick();
+    void FixedColCheckClick();
+    void StringGrid1SetEditText(int row, int column, const QString& text);
+    void StringGrid1KeyDown(int key);
+    void Timer1Timer();
+    void Button1Click();
+    void Button2Click();
+
+    // Every way of closing ends here: a pending save is carried out first.
+    void done(int result) override;
+
+protected:
+    // Escape presses the cancel button, which deletes the current row.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void save();
+
     Services& m_services;
     Ui::TTranslateForm m_ui;
+    QTimer* Timer1 = nullptr;
 };
 
 }  // namespace horavant

@@ -11,6 +11,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <utility>
 
 namespace horavant {
 
@@ -232,7 +233,10 @@ std::u16string TranslationStore::Translate(std::u16string_view text)
         }
         throw;
     }
-    SaveTranslations();
+    if (m_openBatches > 0)
+        m_savePending = true;
+    else
+        SaveTranslations();
     return std::u16string(text);
 }
 
@@ -247,6 +251,37 @@ void TranslationStore::RegisterMessages()
 {
     for (int number = 1; number <= kMessageCount; ++number)
         GetMessageText(number);
+}
+
+TranslationStore::SaveBatch::SaveBatch(TranslationStore& store) : m_store(&store)
+{
+    ++store.m_openBatches;
+}
+
+TranslationStore::SaveBatch::~SaveBatch()
+{
+    if (!m_store)
+        return;
+    try {
+        m_store->endBatch();
+    } catch (const std::exception&) {
+        // Reported by finish on the ordinary way out; here an error is already on its way.
+    }
+}
+
+void TranslationStore::SaveBatch::finish()
+{
+    TranslationStore* store = std::exchange(m_store, nullptr);
+    if (store)
+        store->endBatch();
+}
+
+void TranslationStore::endBatch()
+{
+    if (--m_openBatches > 0 || !m_savePending)
+        return;
+    m_savePending = false;
+    SaveTranslations();
 }
 
 bool TranslationStore::validCell(int row, int column) const

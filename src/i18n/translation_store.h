@@ -96,6 +96,23 @@ public:
 
     const std::filesystem::path& file() const { return m_file; }
 
+    // While a batch is open, the one save per new row that Translate makes is gathered into one
+    // save when the outermost batch ends. Only texts of the program itself are added in a batch,
+    // so a crash inside one loses nothing that the next start would not add again.
+    class SaveBatch {
+    public:
+        explicit SaveBatch(TranslationStore& store);
+        // Saves what is still pending; an error is then swallowed (finish reports it).
+        ~SaveBatch();
+        SaveBatch(const SaveBatch&) = delete;
+        SaveBatch& operator=(const SaveBatch&) = delete;
+        // Ends the batch, saving once when rows were added; throws as SaveTranslations.
+        void finish();
+
+    private:
+        TranslationStore* m_store;
+    };
+
 private:
     bool validCell(int row, int column) const;
     void clearAll() noexcept;
@@ -106,8 +123,12 @@ private:
     std::int32_t findIndexEntry(std::u16string_view text, std::int32_t row) const;
     void removeIndexEntry(int bucket, std::int32_t position);
 
+    void endBatch();
+
     std::filesystem::path m_file;
     int m_currentLanguage = 0;
+    int m_openBatches = 0;
+    bool m_savePending = false;
     TextPool m_texts;
     TranslationTable m_table;
     TranslationIndex m_index;

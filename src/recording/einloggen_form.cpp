@@ -68,11 +68,15 @@ void TEinloggenForm::firstShowing()
 {
     LoadOptions();
     guarded(this, [this] {
+        // The messages and window texts new to the store are saved once, after the walk, not
+        // once each: a fresh installation would otherwise rewrite and sync the file per text.
+        TranslationStore::SaveBatch batch(m_services.store);
         m_services.store.RegisterMessages();
         m_services.store.setCurrentLanguage(languagesetto);
         loadToolkitTranslations();
         if (languagesetto != 0)
             TranslateComponents(m_application.windowList(), m_services.store);
+        batch.finish();
     });
     // An existing table that cannot be opened is never replaced: tell the user and end, leaving
     // the file as it is.

@@ -98,9 +98,11 @@ void AppTest::writeLanguage(int language)
     writeFile(dir / "options.dat", bytes);
 }
 
-void AppTest::start()
+void AppTest::start(const std::function<void()>& beforeShowing)
 {
     m_app = std::make_unique<Application>(exe());
+    if (beforeShowing)
+        beforeShowing();
     m_app->start();
     processEvents();
 }

@@ -65,8 +65,9 @@ protected:
     ~AppTest() override;
 
     std::filesystem::path exe() const { return dir / "horavant"; }
-    // Creates the windows and shows the login window (running its first-showing steps).
-    void start();
+    // Creates the windows and shows the login window (running its first-showing steps);
+    // beforeShowing runs between the two, while the windows hold their designed texts.
+    void start(const std::function<void()>& beforeShowing = {});
     Application& application() { return *m_app; }
     const Windows& windows() const { return m_app->windows(); }
     void writeLanguage(int language);
