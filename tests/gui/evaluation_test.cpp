@@ -152,6 +152,30 @@ TEST_F(EvaluationTest, TheWorkedExampleAppearsInTheOutputWindow)
     EXPECT_EQ(lines[9], "Gesamtstunden: 12" + point + "00");
 }
 
+TEST_F(EvaluationTest, TheBreakColumnFollowsTheSwitchAtEveryReport)
+{
+    writeTable({{.employee = u"Meier", .pause = u"00:45"}});
+    start();
+    printToFile(dir / "unused.pdf");
+    const auto report = [&] {
+        ModalScript script;
+        script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31)))
+            .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+        mainForm().AuswertungnachMitarbeiter1Click();
+        return reportText();
+    };
+    auto* toggle = mainForm().findChild<QAction*>("PausenzeitinAuswertungauffhren1");
+    const QString before = report();
+    toggle->trigger();
+    toggle->trigger();
+    EXPECT_EQ(report(), before);
+    toggle->trigger();
+    const QString withBreaks = report();
+    EXPECT_NE(withBreaks, before);
+    EXPECT_TRUE(withBreaks.split('\n')[4].contains("00:45"));
+    EXPECT_FALSE(before.split('\n')[4].contains("00:45"));
+}
+
 TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
 {
     writeTable({{.employee = u"Meier", .place = u"Bau"}, {.employee = u"Schulz", .place = u"Halle"}});

@@ -1,7 +1,12 @@
-// The main window's grid on a million work-time records: opening the table, its model and a
-// shown grid and going to the last row, against a raw sequential read of the same file.
+// Windows on large data, against a raw sequential read of the million-record table: the main
+// window's grid opening that table at its last row, and the output window taking a report of
+// 100,000 lines.
 #include "bench_support.h"
 
+#include "app/services.h"
+#include "evaluation/auswerten_form.h"
+#include "i18n/translation_store.h"
+#include "store/user_model.h"
 #include "store/dbf_table.h"
 #include "ui/data_grid.h"
 #include "ui/db_navigator.h"
@@ -57,6 +62,30 @@ void BM_GridShownAtLastRow(benchmark::State& state)
 }
 BENCHMARK(BM_GridShownAtLastRow)->Unit(benchmark::kMillisecond);
 
+// A report of 100,000 lines as the evaluation builds them, put into the output window and painted.
+void BM_OutputWindowFilledWithReport(benchmark::State& state)
+{
+    std::vector<std::u16string> lines;
+    lines.reserve(100'000);
+    for (int i = 0; i < 100'000; ++i) {
+        const auto n = std::to_string(i % 997);
+        lines.push_back(u"01.03.2012 Baustelle " + std::u16string(n.begin(), n.end())
+                        + u"                                  Maurern                                  07:30 16:15 Auswärts     00:45");
+    }
+    TranslationStore store(dataDir() / "bench-translate.dat");
+    UserData users;
+    Services services {store, users, Regional::german(), dataDir() / "horavant"};
+    TAuswertenForm window(services);
+    window.printer().setOutputFileName(QString::fromStdString((dataDir() / "unused.pdf").string()));
+    window.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window.setReport(lines);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_OutputWindowFilledWithReport)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace horavant::bench
 
@@ -67,5 +96,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     return horavant::bench::runWithRatios(argc, argv,
                                           {{"BM_ModelOpenAndLastRow", "BM_RawRead"},
-                                           {"BM_GridShownAtLastRow", "BM_RawRead"}});
+                                           {"BM_GridShownAtLastRow", "BM_RawRead"},
+                                           {"BM_OutputWindowFilledWithReport", "BM_RawRead"}});
 }
