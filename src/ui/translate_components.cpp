@@ -64,7 +64,14 @@ private:
     }
     void hint(QWidget* w)
     {
-        text([w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
+        text([w] { return w->toolTip(); },
+             [w](const QString& t) {
+                 // A control that is named by its hint (the navigator's buttons) is named in the new
+                 // language too, so screen readers say what the tooltip shows.
+                 if (w->accessibleName() == w->toolTip())
+                     w->setAccessibleName(t);
+                 w->setToolTip(t);
+             });
     }
     void hint(QAction* a);
     void lines(QPlainTextEdit* memo);

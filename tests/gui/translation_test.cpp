@@ -103,6 +103,7 @@ TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTrans
     EXPECT_EQ(child<QPushButton>(windows().translate, "BackBtn")->text(), "Atrás...");
     QWidget* main = windows().main;
     EXPECT_EQ(child<DbNavigator>(main, "DBNavigator1")->button(DbNavigator::First)->toolTip(), "Primero");
+    EXPECT_EQ(child<DbNavigator>(main, "DBNavigator1")->button(DbNavigator::First)->accessibleName(), "Primero");
     EXPECT_EQ(child<QPushButton>(main, "BitBtn2")->toolTip(), "Por empleado");
     EXPECT_EQ(child<QLabel>(windows().benutzerBearbeiten, "LabeledEdit1Label")->text(), "Empleado:");
     // A translated text keeps the store as it was; only new texts are added.
