@@ -89,6 +89,14 @@ AppTest::~AppTest()
 {
     m_app.reset();
     processEvents();
+    // The program ends itself through the application's event loop (Beenden, a table that cannot
+    // be opened). Once asked to, Qt refuses every later event loop, modal windows included, until
+    // the application's own loop has run: run it once here, so the next test starts afresh.
+    QTimer leave;
+    leave.setSingleShot(true);
+    QObject::connect(&leave, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+    leave.start(0);
+    QCoreApplication::exec();
 }
 
 void AppTest::writeLanguage(int language)
