@@ -96,13 +96,37 @@ std::filesystem::path TMainForm::programFile(const char* name) const
 
 void TMainForm::LoadBenutzer()
 {
-    horavant::LoadBenutzer(programFile("benutzer.dat"), m_services.userData);
+    const auto file = programFile("benutzer.dat");
+    m_usersStamp = fileStamp(file);
+    horavant::LoadBenutzer(file, m_services.userData);
 }
 
 void TMainForm::SaveBenutzer()
 {
     m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
-    horavant::SaveBenutzer(programFile("benutzer.dat"), m_services.userData);
+    const auto file = programFile("benutzer.dat");
+    horavant::SaveBenutzer(file, m_services.userData);
+    m_usersStamp = fileStamp(file);
+}
+
+// Two copies of the program on one folder each hold the users in memory and save them whole.
+// Editing, or checking a login against, an older copy of the file would undo the other copy's
+// changes at the next save, or keep a changed password working. A save of ours that failed leaves
+// the stamp as it was, so what this copy holds is not thrown away for the old file.
+void TMainForm::reloadUsersIfChanged()
+{
+    const auto file = programFile("benutzer.dat");
+    const auto now = fileStamp(file);
+    if (!now || now == m_usersStamp)
+        return;
+    UserData fresh = m_services.userData;
+    try {
+        horavant::LoadBenutzer(file, fresh);
+    } catch (const Error&) {
+        return;  // damaged: keep ours; the next save writes it whole again
+    }
+    m_services.userData = std::move(fresh);
+    m_usersStamp = now;
 }
 
 void TMainForm::CreateandopenTables()
@@ -128,12 +152,14 @@ void TMainForm::done(int result)
 
 void TMainForm::Benutzerverwalten1Click()
 {
+    reloadUsersIfChanged();
     m_windows.benutzerVerwalten->exec();
     guarded(this, [this] { SaveBenutzer(); });
 }
 
 void TMainForm::AdministratorPasswortfestlegen1Click()
 {
+    reloadUsersIfChanged();
     if (!IsAdmin())
         return;
     m_windows.admin->exec();
@@ -142,6 +168,7 @@ void TMainForm::AdministratorPasswortfestlegen1Click()
 
 void TMainForm::VorgabetextefrdasAusfllenfestlegen1Click()
 {
+    reloadUsersIfChanged();
     m_windows.vorgabeTexte->exec();
     guarded(this, [this] { SaveBenutzer(); });
 }

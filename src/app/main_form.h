@@ -7,6 +7,7 @@
 #include "app/windows.h"
 #include "evaluation/report.h"
 #include "store/dbf_table.h"
+#include "store/posix_file.h"
 #include "ui_main_form.h"
 
 #include <QDialog>
@@ -28,6 +29,9 @@ public:
 
     void LoadBenutzer();
     void SaveBenutzer();
+    // Reads the user file again when another copy of the program has saved it since this copy
+    // read or wrote it. Keeps what this copy holds when the file is gone or damaged.
+    void reloadUsersIfChanged();
     // Defines, opens or creates, and upgrades the work-time table; throws when it cannot.
     void CreateandopenTables();
     bool IsAdmin();
@@ -61,6 +65,7 @@ private:
     DbfTable Dbf2;
     WorkTimeModel* m_model = nullptr;
     DataGrid* m_grid = nullptr;
+    std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
 };
 
 }  // namespace horavant

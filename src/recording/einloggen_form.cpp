@@ -101,6 +101,7 @@ void TEinloggenForm::loadToolkitTranslations()
 
 void TEinloggenForm::BitBtnXP1Click()
 {
+    m_windows.main->reloadUsersIfChanged();
     const UserList& users = m_services.userData.users;
     const auto entry = findLoginEntry(users, u16(m_ui.Edit1->text()), u16(m_ui.Edit2->text()));
     if (!entry) {
@@ -122,6 +123,7 @@ void TEinloggenForm::BitBtnXP1Click()
 
 void TEinloggenForm::BitBtnXP2Click()
 {
+    m_windows.main->reloadUsersIfChanged();
     if (!m_windows.main->IsAdmin())
         return;
     hide();

@@ -37,6 +37,19 @@ long long readFullyAt(int fd, void* data, std::size_t size, std::uint64_t offset
 // Current size of the open file, or -1.
 long long fileSize(int fd);
 
+// Which version of a file is on disk. Atomic saves replace the file, so a save by another process
+// shows as a new inode even within the same clock tick.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    long long size = 0;
+    long long modifiedNs = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+// Nothing when the file does not exist or cannot be asked.
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
+
 // The whole file, or nothing when it cannot be opened for reading. A read that fails half-way
 // throws IoError.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);

@@ -134,6 +134,35 @@ TEST_F(AdminTest, UsersAreAddedEditedAndDeletedInPlaceAndSaved)
     EXPECT_EQ(saved().users, UserList({{u"Jürgen Groß", u"jg", u"pässwort"}}));
 }
 
+// Another copy of the program on the same folder saved the user file meanwhile: this copy works on
+// that file's contents, so its own save keeps the other copy's changes, and a password set there
+// is the one asked for here.
+TEST_F(AdminTest, ChangesSavedByAnotherCopyAreNotUndone)
+{
+    start();
+    UserData other;
+    other.users = {{u"Von drüben", u"dr", u"x"}};
+    other.settings.AdminPassword = u"neu";
+    other.settings.AdminPasswordRepeat = u"neu";
+    SaveBenutzer(dir / "benutzer.dat", other);
+
+    ModalScript script;
+    script
+        .then([](QWidget* w) {
+            EXPECT_EQ(child<QTreeWidget>(w, "ListView1")->topLevelItemCount(), 1);
+            clickLater(child<QPushButton>(w, "NeuerBenutzerBtn"));
+        })
+        .then(editUser("Von hier", "hi", "y", "BitBtn4"))
+        .then([](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn4")); });
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_EQ(saved().users, UserList({{u"Von drüben", u"dr", u"x"}, {u"Von hier", u"hi", u"y"}}));
+    EXPECT_EQ(saved().settings.AdminPassword, u"neu");
+
+    ModalScript prompt;
+    prompt.then(typePassword("neu"));
+    EXPECT_TRUE(mainForm().IsAdmin());
+}
+
 TEST_F(AdminTest, WithoutAPasswordTheAdministrationIsOpen)
 {
     start();
