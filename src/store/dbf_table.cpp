@@ -475,12 +475,13 @@ void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t>
 {
     const std::uint8_t* p = record.data() + field.offset;
     if (field.type == FieldType::Logical) {
-        if (field.width < 1 || p[0] == ' ')
-            out.clear();
-        else if (p[0] == 'T' || p[0] == 't')
-            out.assign(u"True");
-        else
-            out.assign(u"False");
+        // resize keeps the same length without a call, where assign always replaces.
+        static constexpr std::u16string_view kTrue = u"True", kFalse = u"False";
+        const std::u16string_view text = field.width < 1 || p[0] == ' ' ? std::u16string_view()
+            : p[0] == 'T' || p[0] == 't'                                ? kTrue
+                                                                        : kFalse;
+        out.resize(text.size());
+        std::copy(text.begin(), text.end(), out.begin());
         return;
     }
     const std::size_t n = withoutPadding(p, static_cast<std::size_t>(field.width));
