@@ -396,11 +396,18 @@ bool DbfTable::accepts(std::uint32_t record)
 void DbfTable::seekVisibleFrom(std::uint32_t record)
 {
     for (std::uint32_t r = record; r < m_count; ++r) {
-        if (accepts(r)) {
-            m_pos = r;
-            loadCurrent(r);
-            return;
+        const std::uint8_t* p = recordPtr(r);
+        if (p[0] == dbf::kDeletedFlag)
+            continue;
+        if (m_filtered && m_filter) {
+            if (!accepts(r))
+                continue;
+            p = recordPtr(r);  // the filter may have read other records into the cache
         }
+        m_pos = r;
+        m_current.assign(p, p + m_recordLength);
+        m_view = m_current.data();
+        return;
     }
     m_pos = m_count;
 }
