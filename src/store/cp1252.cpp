@@ -3,6 +3,9 @@
 
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace horavant::cp1252 {
 namespace {
@@ -25,24 +28,66 @@ constexpr std::array<char16_t, 256> makeDecodeTable()
 
 constexpr std::array<char16_t, 256> kDecode = makeDecodeTable();
 
-// Whether any byte lies in 0x80..0x9F, eight bytes at a time: such a byte has 100 as its top bits,
-// so masking with 0xE0 and comparing with 0x80 leaves a zero byte exactly there.
-bool hasHighControl(const std::uint8_t* bytes, std::size_t size)
+#if defined(__SSE2__)
+// Widens each byte to its own code point and tells whether any lay in 0x80..0x9F (those need the
+// table). Field texts are short, so instead of a loop with a scalar tail, two overlapping loads of
+// 4, 8 or 16 bytes cover every length; nothing is read or written outside the two buffers.
+bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, bytes + i, sizeof w);
-        const std::uint64_t x = (w & (0xE0 * kOnes)) ^ (0x80 * kOnes);
-        if ((x - kOnes) & ~x & (0x80 * kOnes))
-            return true;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i topBits = _mm_set1_epi8(static_cast<char>(0xE0));
+    const __m128i highControl = _mm_set1_epi8(static_cast<char>(0x80));
+    __m128i seen = zero;
+    const auto note = [&](__m128i v) { seen = _mm_or_si128(seen, _mm_cmpeq_epi8(_mm_and_si128(v, topBits), highControl)); };
+    const auto wide16 = [&](std::size_t i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        note(v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), _mm_unpackhi_epi8(v, zero));
+    };
+    const auto wide8 = [&](std::size_t i) {
+        const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + i));
+        note(v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(v, zero));
+    };
+    const auto wide4 = [&](std::size_t i) {
+        std::int32_t w;
+        std::memcpy(&w, s + i, sizeof w);
+        const __m128i v = _mm_cvtsi32_si128(w);
+        note(v);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(v, zero));
+    };
+    if (n >= 16) {
+        for (std::size_t i = 0; i + 16 < n; i += 16)
+            wide16(i);
+        wide16(n - 16);
+    } else if (n >= 8) {
+        wide8(0);
+        wide8(n - 8);
+    } else if (n >= 4) {
+        wide4(0);
+        wide4(n - 4);
+    } else {
+        bool high = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            d[i] = s[i];
+            high |= (s[i] & 0xE0) == 0x80;
+        }
+        return high;
     }
-    for (; i < size; ++i)
-        if ((bytes[i] & 0xE0) == 0x80)
-            return true;
-    return false;
+    return _mm_movemask_epi8(seen) != 0;
 }
+#else
+bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
+{
+    bool high = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        d[i] = s[i];
+        high |= (s[i] & 0xE0) == 0x80;
+    }
+    return high;
+}
+#endif
 
 }  // namespace
 
@@ -55,15 +100,12 @@ void decodeInto(const std::uint8_t* bytes, std::size_t size, std::u16string& out
 {
     out.resize(size);
     char16_t* d = out.data();
-    // Outside 0x80..0x9F a byte is its own code point. Both loops below vectorise, which matters
-    // for a scan over a large table; the table lookup runs only for the rare text that needs it.
-    if (hasHighControl(bytes, size)) {
+    // Outside 0x80..0x9F a byte is its own code point; the table runs only for the rare text that
+    // needs it.
+    if (widen(bytes, size, d)) {
         for (std::size_t i = 0; i < size; ++i)
             d[i] = kDecode[bytes[i]];
-        return;
     }
-    for (std::size_t i = 0; i < size; ++i)
-        d[i] = bytes[i];
 }
 
 std::u16string decode(std::string_view bytes)

@@ -396,11 +396,18 @@ bool DbfTable::accepts(std::uint32_t record)
 void DbfTable::seekVisibleFrom(std::uint32_t record)
 {
     for (std::uint32_t r = record; r < m_count; ++r) {
-        if (accepts(r)) {
-            m_pos = r;
-            loadCurrent(r);
-            return;
+        const std::uint8_t* p = recordPtr(r);
+        if (p[0] == dbf::kDeletedFlag)
+            continue;
+        if (m_filtered && m_filter) {
+            if (!accepts(r))
+                continue;
+            p = recordPtr(r);  // the filter may have read other records into the cache
         }
+        m_pos = r;
+        m_current.assign(p, p + m_recordLength);
+        m_view = m_current.data();
+        return;
     }
     m_pos = m_count;
 }
@@ -440,30 +447,32 @@ bool DbfTable::gotoRecord(std::uint32_t record)
 namespace {
 
 // The length of a character field without its trailing blanks and zero bytes. Most fields are mostly
-// padding, so the blanks are skipped sixteen or eight bytes at a time before single bytes are
-// looked at (in a little-endian word the byte stored last is the most significant).
-std::size_t withoutPadding(const std::uint8_t* p, std::size_t n)
+// padding, so the padding is found sixteen bytes at a time from the end; the last sixteen or fewer
+// bytes are one load that may reach into the neighbouring fields of the record, masked off.
+std::size_t withoutPadding(std::span<const std::uint8_t> record, std::size_t offset, std::size_t n)
 {
-    bool found = false;
+    const std::uint8_t* p = record.data() + offset;
 #if defined(__SSE2__)
-    const __m128i blanks16 = _mm_set1_epi8(' ');
-    while (!found && n >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
-        const auto nonBlank = static_cast<std::uint32_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(v, blanks16)) & 0xFFFF);
-        found = nonBlank != 0;
-        n -= found ? static_cast<std::size_t>(std::countl_zero(nonBlank)) - 16 : 16;
+    const __m128i blanks = _mm_set1_epi8(' ');
+    const __m128i zeros = _mm_setzero_si128();
+    const auto text16 = [&](const std::uint8_t* q) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+        const __m128i padding = _mm_or_si128(_mm_cmpeq_epi8(v, blanks), _mm_cmpeq_epi8(v, zeros));
+        return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
+    };
+    // One past the highest set bit.
+    const auto end = [](std::uint32_t bits) { return static_cast<std::size_t>(32 - std::countl_zero(bits)); };
+    for (; n > 16; n -= 16) {
+        if (const std::uint32_t text = text16(p + n - 16))
+            return n - 16 + end(text);
+    }
+    if (offset + 16 <= record.size())
+        return end(text16(p) & ((1u << n) - 1));
+    if (offset + n >= 16) {
+        const std::uint32_t text = text16(p + n - 16) >> (16 - n);
+        return end(text);
     }
 #endif
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
-        while (!found && n >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + n - 8, sizeof word);
-            const std::uint64_t differs = word ^ kBlanks;
-            found = differs != 0;
-            n -= found ? static_cast<std::size_t>(std::countl_zero(differs)) / 8 : 8;
-        }
-    }
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
         --n;
     return n;
@@ -475,15 +484,16 @@ void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t>
 {
     const std::uint8_t* p = record.data() + field.offset;
     if (field.type == FieldType::Logical) {
-        if (field.width < 1 || p[0] == ' ')
-            out.clear();
-        else if (p[0] == 'T' || p[0] == 't')
-            out.assign(u"True");
-        else
-            out.assign(u"False");
+        // resize keeps the same length without a call, where assign always replaces.
+        static constexpr std::u16string_view kTrue = u"True", kFalse = u"False";
+        const std::u16string_view text = field.width < 1 || p[0] == ' ' ? std::u16string_view()
+            : p[0] == 'T' || p[0] == 't'                                ? kTrue
+                                                                        : kFalse;
+        out.resize(text.size());
+        std::copy(text.begin(), text.end(), out.begin());
         return;
     }
-    const std::size_t n = withoutPadding(p, static_cast<std::size_t>(field.width));
+    const std::size_t n = withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width));
     cp1252::decodeInto(p, n, out);
 }
 

@@ -28,16 +28,24 @@ TEST(Cp1252, MapsTheWindowsCharactersAndKeepsTheUndefinedBytes)
     EXPECT_EQ(cp1252::encode(u"\u20AC\u00C4\u00DF"), "\x80\xC4\xDF");
 }
 
-// The fast path for texts without 0x80..0x9F looks at eight bytes at a time; a special byte must be
-// found at every position of texts of every length around those words.
+// The fast path for texts without 0x80..0x9F widens 4, 8 or 16 bytes at a time with overlapping
+// loads: every unit must land in its place for every length, bytes from 0xA0 up must not be
+// sign-extended, and a special byte must be found at every position.
 TEST(Cp1252, FindsTheWindowsCharactersAtEveryPosition)
 {
-    for (std::size_t size = 1; size <= 40; ++size) {
+    for (std::size_t size = 0; size <= 40; ++size) {
+        std::string plain(size, '\0');
+        std::u16string widened(size, u'\0');
+        for (std::size_t i = 0; i < size; ++i) {
+            plain[i] = static_cast<char>(i % 2 ? 0xA0 + i : 0x20 + i);
+            widened[i] = static_cast<char16_t>(static_cast<std::uint8_t>(plain[i]));
+        }
+        ASSERT_EQ(cp1252::decode(plain), widened) << "size " << size;
         for (std::size_t at = 0; at < size; ++at) {
             for (std::uint8_t special : {std::uint8_t{0x80}, std::uint8_t{0x9F}}) {
-                std::string bytes(size, 'a');
+                std::string bytes = plain;
                 bytes[at] = static_cast<char>(special);
-                std::u16string expected(size, u'a');
+                std::u16string expected = widened;
                 expected[at] = cp1252::decodeByte(special);
                 ASSERT_EQ(cp1252::decode(bytes), expected) << "size " << size << " at " << at;
             }

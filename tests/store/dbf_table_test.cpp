@@ -136,25 +136,34 @@ TEST_F(DbfTableTest, CharacterFieldsArePaddedCutAndKeepLeadingBlanks)
     EXPECT_EQ(t.fieldText(1), u"Größe");
 }
 
-// Trailing blanks and zero bytes are dropped in blocks of sixteen and eight bytes and then one by one;
-// the text before them, inner blanks included, must come out whole for every width and length.
+// Trailing blanks and zero bytes are found sixteen bytes at a time, the last few with one load that
+// may reach into the neighbouring fields: the text before them, inner blanks included, must come out
+// whole for every width and length, whether the field fills the record or other bytes lie around it.
 TEST(DbfFieldText, DropsExactlyThePaddingForEveryWidthAndLength)
 {
     for (int width = 1; width <= 48; ++width) {
-        const FieldInfo field {u"F", FieldType::Character, width, 0};
-        for (int length = 0; length <= width; ++length) {
-            for (const char padding : {' ', '\0'}) {
-                std::string bytes(static_cast<std::size_t>(width), padding);
-                for (int i = 0; i < length; ++i)
-                    bytes[static_cast<std::size_t>(i)] = (i % 3 == 1) ? ' ' : 'x';
-                if (length > 0)
-                    bytes[static_cast<std::size_t>(length - 1)] = 'y';
-                std::u16string expected(static_cast<std::size_t>(length), u'x');
-                for (int i = 0; i < length; ++i)
-                    expected[static_cast<std::size_t>(i)] = (i == length - 1) ? u'y' : (i % 3 == 1) ? u' ' : u'x';
-                std::u16string out = u"previous";
-                DbfTable::decodeField(field, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), out);
-                ASSERT_EQ(out, expected) << "width " << width << " length " << length;
+        for (const std::size_t before : {0u, 1u, 20u}) {
+            for (const std::size_t after : {0u, 20u}) {
+                const FieldInfo field {u"F", FieldType::Character, width, static_cast<int>(before)};
+                for (int length = 0; length <= width; ++length) {
+                    for (const char padding : {' ', '\0'}) {
+                        std::string bytes(static_cast<std::size_t>(width), padding);
+                        for (int i = 0; i < length; ++i)
+                            bytes[static_cast<std::size_t>(i)] = (i % 3 == 1) ? ' ' : 'x';
+                        if (length > 0)
+                            bytes[static_cast<std::size_t>(length - 1)] = 'y';
+                        if (length + 1 < width)
+                            bytes[static_cast<std::size_t>(length)] = static_cast<char>(' ' - padding);  // mixed padding
+                        std::u16string expected(static_cast<std::size_t>(length), u'x');
+                        for (int i = 0; i < length; ++i)
+                            expected[static_cast<std::size_t>(i)] = (i == length - 1) ? u'y' : (i % 3 == 1) ? u' ' : u'x';
+                        const std::string record = std::string(before, 'z') + bytes + std::string(after, 'z');
+                        std::u16string out = u"previous";
+                        DbfTable::decodeField(field, std::span(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()), out);
+                        ASSERT_EQ(out, expected) << "width " << width << " length " << length << " at " << before
+                                                 << " with " << after << " after";
+                    }
+                }
             }
         }
     }
