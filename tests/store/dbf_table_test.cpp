@@ -333,6 +333,34 @@ TEST_F(DbfTableTest, RandomAccessSkipsDeletedRecordsAcrossCacheBlocks)
     EXPECT_EQ(t.fieldTextOf(t.peekRecord(t.visibleRecord(2995)), 1), u"W8");
 }
 
+// While browsing, the current record is read where it lies in the read cache; looking at records
+// of another block refills the cache and must leave the current record, and a delete of it, intact.
+TEST_F(DbfTableTest, TheCurrentRecordSurvivesTheCacheMovingOn)
+{
+    DbfTable t;
+    createAndOpen(t);
+    t.beginBulk();
+    for (int i = 0; i < 3000; ++i)
+        t.AppendRecord(row(u"01.03.2012", u"W" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10))));
+    t.endBulk();
+    t.setFilter([](const DbfTable& table) { return table.fieldText(1) == u"W5"; });
+    t.setFiltered(true);  // the cursor goes to the first accepted record
+    EXPECT_EQ(t.visibleCount(), 300u);
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(2997), 1), u"W7");
+    EXPECT_EQ(t.fieldText(1), u"W5");
+    t.setFiltered(false);
+
+    ASSERT_TRUE(t.gotoRecord(1));
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(2997), 1), u"W7");
+    EXPECT_EQ(t.fieldText(1), u"W1");
+    t.Delete();
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(2), 1), u"W2");
+    t.Refresh();
+    EXPECT_EQ(t.visibleRecord(1), 2u);
+    t.First();
+    EXPECT_EQ(t.fieldText(1), u"W0");
+}
+
 TEST_F(DbfTableTest, FilterRestrictsTheCursorAndTheVisibleRecords)
 {
     DbfTable t;
