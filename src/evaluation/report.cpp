@@ -1,6 +1,8 @@
 // Building the evaluation reports line by line.
 #include "evaluation/report.h"
 
+#include "store/cp1252.h"
+
 #include "store/dbf_table.h"
 
 #include <algorithm>
@@ -154,10 +156,13 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
     std::int64_t breakTotal = 0;
     std::int64_t workTotal = 0;
     // Only the subject field is decoded for every row; the rest only for the rows selected.
-    std::u16string key, date, second, third, from, to, remarks, away, pause;
-    for (table.First(); !table.Eof(); table.Next()) {
-        table.readFieldText(info.subjectField, key);
-        if (key != subject)
+    std::u16string date, second, third, from, to, remarks, away, pause;
+    // The subject is compared with the stored bytes, so rows of other subjects are never decoded.
+    // A subject the code page cannot hold matches no row.
+    const std::string wanted = cp1252::encode(subject);
+    const bool storable = cp1252::decode(wanted) == subject;
+    for (table.First(); storable && !table.Eof(); table.Next()) {
+        if (table.fieldBytes(info.subjectField) != wanted)
             continue;
         table.readFieldText(workfield::kDate, date);
         const auto day = readStoredDate(date, regional);

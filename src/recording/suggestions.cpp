@@ -1,6 +1,8 @@
 // Suggestion lists and distinct field texts.
 #include "recording/suggestions.h"
 
+#include "store/cp1252.h"
+
 #include "store/dbf_table.h"
 #include "store/work_time_text.h"
 
@@ -12,27 +14,29 @@ namespace horavant {
 std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position)
 {
     // A hash set instead of a search through the list found so far: the same list in the same
-    // order, without the time growing with the number of distinct texts. The texts live in a
-    // deque so the views in the set stay valid while it grows.
-    std::deque<std::u16string> found;
-    std::unordered_set<std::u16string_view> seen;
-    std::u16string text;
-    std::u16string_view last;
+    // order, without the time growing with the number of distinct texts. Texts are told apart by
+    // their stored bytes (decoding is one to one), so only the first row of each text is decoded.
+    // The bytes live in a deque so the views in the set stay valid while it grows.
+    std::deque<std::string> bytesFound;
+    std::unordered_set<std::string_view> seen;
+    std::vector<std::u16string> found;
+    std::string_view last;
     bool any = false;
     for (table.First(); !table.Eof(); table.Next()) {
-        table.readFieldText(position, text);
+        const std::string_view bytes = table.fieldBytes(position);
         // Neighbouring rows often repeat a text; that costs one comparison instead of a hash.
-        if (any && text == last)
+        if (any && bytes == last)
             continue;
-        auto it = seen.find(text);
+        auto it = seen.find(bytes);
         if (it == seen.end()) {
-            found.push_back(text);
-            it = seen.insert(found.back()).first;
+            bytesFound.emplace_back(bytes);
+            it = seen.insert(bytesFound.back()).first;
+            found.push_back(cp1252::decode(bytesFound.back()));
         }
         last = *it;
         any = true;
     }
-    return {std::make_move_iterator(found.begin()), std::make_move_iterator(found.end())};
+    return found;
 }
 
 std::vector<std::u16string> textLines(std::u16string_view text)

@@ -497,6 +497,15 @@ void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t>
     cp1252::decodeInto(p, n, out);
 }
 
+std::string_view DbfTable::fieldBytes(int index) const
+{
+    requireActive();
+    const FieldInfo& f = field(index);
+    const std::size_t n =
+        withoutPadding(std::span(m_view, m_recordLength), static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
+    return {reinterpret_cast<const char*>(m_view) + f.offset, n};
+}
+
 void DbfTable::readFieldText(int index, std::u16string& out) const
 {
     requireActive();

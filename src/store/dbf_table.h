@@ -106,6 +106,9 @@ public:
     // Field values of the current record (the edit buffer while editing or inserting).
     std::u16string fieldText(int index) const;
     void readFieldText(int index, std::u16string& out) const;
+    // A character field's stored bytes without their padding, undecoded; valid until the cursor
+    // moves. Decoding is one to one, so two texts are equal exactly when these bytes are.
+    std::string_view fieldBytes(int index) const;
     bool fieldIsNull(int index) const;
     // "True", "False" or the empty text (null) for logical fields; the text for character fields.
     void setFieldText(int index, std::u16string_view text);

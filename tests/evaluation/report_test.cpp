@@ -151,6 +151,20 @@ TEST_F(Evaluation, SubjectsDifferingInCaseAreSeparate)
     EXPECT_EQ(build(EvaluationLayout::Employee, u"").back(), u"Gesamtstunden: 4,00");
 }
 
+// Subjects are matched on the stored bytes: a text outside the code page is stored with '?' and
+// must not match a row that holds a real '?'; the code page's special characters match themselves.
+TEST_F(Evaluation, SubjectsAreMatchedExactlyThroughTheCodePage)
+{
+    test::appendRows(table, {Row {.employee = u"M?ller"}, Row {.employee = u"Mü\u0160ller", .to = u"09:00"},
+                             Row {.employee = u"\u0081"}});
+    EXPECT_THAT(CollectSubjects(table, subjectPosition(EvaluationLayout::Employee)),
+                ElementsAre(u"M?ller", u"Mü\u0160ller", u"\u0081"));
+    EXPECT_EQ(build(EvaluationLayout::Employee, u"M\u0101ller").back(), u"Gesamtstunden: 0,00");
+    EXPECT_EQ(build(EvaluationLayout::Employee, u"M?ller").back(), u"Gesamtstunden: 4,00");
+    EXPECT_EQ(build(EvaluationLayout::Employee, u"Mü\u0160ller").back(), u"Gesamtstunden: 1,00");
+    EXPECT_EQ(build(EvaluationLayout::Employee, u"\u0081").back(), u"Gesamtstunden: 4,00");
+}
+
 TEST_F(Evaluation, UnreadableFieldsAndTheirEffectOnTotals)
 {
     test::appendRows(table, {
