@@ -109,24 +109,9 @@ void TMainForm::SaveBenutzer()
     m_usersStamp = fileStamp(file);
 }
 
-// Two copies of the program on one folder each hold the users in memory and save them whole.
-// Editing, or checking a login against, an older copy of the file would undo the other copy's
-// changes at the next save, or keep a changed password working. A save of ours that failed leaves
-// the stamp as it was, so what this copy holds is not thrown away for the old file.
 void TMainForm::reloadUsersIfChanged()
 {
-    const auto file = programFile("benutzer.dat");
-    const auto now = fileStamp(file);
-    if (!now || now == m_usersStamp)
-        return;
-    UserData fresh = m_services.userData;
-    try {
-        horavant::LoadBenutzer(file, fresh);
-    } catch (const Error&) {
-        return;  // damaged: keep ours; the next save writes it whole again
-    }
-    m_services.userData = std::move(fresh);
-    m_usersStamp = now;
+    ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
 }
 
 void TMainForm::CreateandopenTables()

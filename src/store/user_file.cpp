@@ -35,6 +35,22 @@ std::int32_t modeOnDisk(int mode)
 
 }  // namespace
 
+bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, std::optional<FileStamp>& stamp)
+{
+    const auto now = fileStamp(file);
+    if (!now || now == stamp)
+        return false;
+    UserData fresh = data;
+    try {
+        LoadBenutzer(file, fresh);
+    } catch (const Error&) {
+        return false;  // damaged: keep ours; the next save writes it whole again
+    }
+    data = std::move(fresh);
+    stamp = now;
+    return true;
+}
+
 std::string scramblePassword(std::u16string_view password)
 {
     std::u16string shifted(password);

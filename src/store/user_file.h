@@ -1,9 +1,11 @@
 // benutzer.dat: the users and the administrator's settings, with the passwords scrambled.
 #pragma once
 
+#include "store/posix_file.h"
 #include "store/user_model.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,13 @@ void LoadBenutzer(const std::filesystem::path& file, UserData& data);
 // Replaces the file atomically. Silent when the file cannot be created; a failed write throws
 // IoError and leaves the old file as it was.
 void SaveBenutzer(const std::filesystem::path& file, const UserData& data);
+
+// Two copies of the program on one folder each hold the users in memory and save them whole.
+// Reads the file into data again when it changed on disk since `stamp` (the file as this copy last
+// read or wrote it), and moves the stamp on; true when it did. A file that is gone or damaged
+// leaves data and the stamp as they are, and so does a save of ours that failed, so what this copy
+// holds is never thrown away for an older file.
+bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, std::optional<FileStamp>& stamp);
 
 // Each UTF-16 unit plus 4, then Windows-1252 bytes: how passwords are stored.
 std::string scramblePassword(std::u16string_view password);

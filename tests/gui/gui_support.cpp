@@ -1,6 +1,7 @@
 // Window test support.
 #include "gui_support.h"
 
+#include "i18n/translation_store.h"
 #include "recording/einloggen_form.h"
 #include "store/byte_io.h"
 
@@ -97,6 +98,16 @@ AppTest::~AppTest()
     QObject::connect(&leave, &QTimer::timeout, [] { QCoreApplication::exit(0); });
     leave.start(0);
     QCoreApplication::exec();
+}
+
+std::vector<std::u16string> AppTest::storedGermanTexts() const
+{
+    TranslationStore store(dir / "translate.dat");
+    store.InitTranslations();
+    std::vector<std::u16string> texts;
+    for (int r = 0; r < store.rowCount(); ++r)
+        texts.push_back(store.cell(r, 0));
+    return texts;
 }
 
 void AppTest::writeLanguage(int language)

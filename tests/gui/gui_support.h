@@ -16,6 +16,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace horavant::test {
 
@@ -71,6 +73,8 @@ protected:
     Application& application() { return *m_app; }
     const Windows& windows() const { return m_app->windows(); }
     void writeLanguage(int language);
+    // Column 0 of every row of translate.dat as it is on disk.
+    std::vector<std::u16string> storedGermanTexts() const;
 
     TempDir dir;
 

@@ -78,15 +78,6 @@ protected:
         store.InitTranslations();
         return store.cell(row, column);
     }
-    std::vector<std::u16string> savedGerman() const
-    {
-        TranslationStore store(dir / "translate.dat");
-        store.InitTranslations();
-        std::vector<std::u16string> texts;
-        for (int r = 0; r < store.rowCount(); ++r)
-            texts.push_back(store.cell(r, 0));
-        return texts;
-    }
 
     QLineEdit* startEditing(int gridRow, int column)
     {
@@ -220,7 +211,7 @@ TEST_F(TranslateFormTest, DeletingARowMakesTheNextCurrentAndAfterTheLastTheNewLa
     EXPECT_EQ(grid().rowCount(), m_rows);
     EXPECT_EQ(grid().currentIndex().row(), 2);
     EXPECT_EQ(grid().cellText(2, 0), "Pause");
-    const std::vector<std::u16string> left = savedGerman();
+    const std::vector<std::u16string> left = storedGermanTexts();
     ASSERT_GE(left.size(), 3u);
     EXPECT_THAT(std::vector<std::u16string>(left.begin(), left.begin() + 3),
                 testing::ElementsAre(u"Ort", u"Pause", u"Tätigkeit"));
@@ -231,7 +222,7 @@ TEST_F(TranslateFormTest, DeletingARowMakesTheNextCurrentAndAfterTheLastTheNewLa
     child<QPushButton>(&editor(), "DeleteRowBtn")->click();
     EXPECT_EQ(grid().rowCount(), last);
     EXPECT_EQ(grid().currentIndex().row(), last - 1);
-    const std::vector<std::u16string> texts = savedGerman();
+    const std::vector<std::u16string> texts = storedGermanTexts();
     EXPECT_EQ(std::find(texts.begin(), texts.end(), lastText), texts.end());
     EXPECT_TRUE(script.finished());
 }

@@ -53,16 +53,6 @@ protected:
         store.SaveTranslations();
     }
 
-    // Column 0 of every row of translate.dat as it is on disk.
-    std::vector<std::u16string> storedTexts()
-    {
-        TranslationStore store(dir / "translate.dat");
-        store.InitTranslations();
-        std::vector<std::u16string> texts;
-        for (int r = 0; r < store.rowCount(); ++r)
-            texts.push_back(store.cell(r, 0));
-        return texts;
-    }
 
     static std::vector<std::u16string> messages()
     {
@@ -107,7 +97,7 @@ TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTrans
     EXPECT_EQ(child<QPushButton>(main, "BitBtn2")->toolTip(), "Por empleado");
     EXPECT_EQ(child<QLabel>(windows().benutzerBearbeiten, "LabeledEdit1Label")->text(), "Empleado:");
     // A translated text keeps the store as it was; only new texts are added.
-    const std::vector<std::u16string> texts = storedTexts();
+    const std::vector<std::u16string> texts = storedGermanTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), u"Programm beenden"), 1);
 }
 
@@ -120,7 +110,7 @@ TEST_F(TranslationTest, InGermanNoWindowIsWalkedButTheMessagesAreRegistered)
     std::vector<std::u16string> expected = {u"Programm beenden"};
     for (const std::u16string& m : messages())
         expected.push_back(m);
-    EXPECT_THAT(storedTexts(), ElementsAreArray(expected));
+    EXPECT_THAT(storedGermanTexts(), ElementsAreArray(expected));
 }
 
 TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalkAndTheWindowsStayGerman)
@@ -133,7 +123,7 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalkAndTheWin
         combo->addItems({QStringLiteral("Anna"), QStringLiteral("Bernd"), QStringLiteral("Carla"), QStringLiteral("Dora")});
     });
 
-    const std::vector<std::u16string> texts = storedTexts();
+    const std::vector<std::u16string> texts = storedGermanTexts();
     const std::vector<std::u16string> registered = messages();
     ASSERT_GT(texts.size(), registered.size() + 40);
     EXPECT_TRUE(std::equal(registered.begin(), registered.end(), texts.begin()));
@@ -205,7 +195,7 @@ TEST_F(TranslationTest, PasswordsAndDefaultTextsNeverReachTheStore)
         child<QPlainTextEdit>(windows().vorgabeTexte, "Memo1")->setPlainText(QStringLiteral("Dach decken\nMauern"));
         child<QPlainTextEdit>(windows().vorgabeTexte, "Memo2")->setPlainText(QStringLiteral("Streichen"));
     });
-    const std::vector<std::u16string> texts = storedTexts();
+    const std::vector<std::u16string> texts = storedGermanTexts();
     for (const std::u16string_view text : {u"geheim-login", u"geheim-prompt", u"geheim-admin1", u"geheim-admin2",
                                             u"Mauern", u"Streichen"})
         EXPECT_EQ(std::find(texts.begin(), texts.end(), text), texts.end());

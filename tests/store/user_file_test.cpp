@@ -244,5 +244,30 @@ TEST_F(UserFileTest, ASaveThatFailsHalfWayLeavesTheOldFileByteForByte)
     EXPECT_THAT(names, testing::ElementsAre("benutzer.dat"));
 }
 
+
+// What a second copy of the program saved is read again, once; a damaged or vanished file and a
+// file that did not change leave what this copy holds.
+TEST_F(UserFileTest, ReloadsOnlyAFileThatAnotherCopyChanged)
+{
+    UserData ours;
+    ours.users = {{u"Hier", u"h", u"1"}};
+    SaveBenutzer(file(), ours);
+    auto stamp = fileStamp(file());
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+
+    UserData other;
+    other.users = {{u"Drüben", u"d", u"2"}};
+    SaveBenutzer(file(), other);
+    EXPECT_TRUE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_EQ(ours.users, other.users);
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+
+    writeFile(file(), std::string("\x05\x00\x00\x00", 4));  // promises five users, holds none
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    std::filesystem::remove(file());
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_EQ(ours.users, other.users);
+}
+
 }  // namespace
 }  // namespace horavant
