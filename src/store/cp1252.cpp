@@ -32,7 +32,7 @@ constexpr std::array<char16_t, 256> kDecode = makeDecodeTable();
 // Widens each byte to its own code point and tells whether any lay in 0x80..0x9F (those need the
 // table). Field texts are short, so instead of a loop with a scalar tail, two overlapping loads of
 // 4, 8 or 16 bytes cover every length; nothing is read or written outside the two buffers.
-bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
+[[gnu::always_inline]] inline bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i topBits = _mm_set1_epi8(static_cast<char>(0xE0));
@@ -78,7 +78,7 @@ bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
     return _mm_movemask_epi8(seen) != 0;
 }
 #else
-bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
+[[gnu::always_inline]] inline bool widen(const std::uint8_t* s, std::size_t n, char16_t* d)
 {
     bool high = false;
     for (std::size_t i = 0; i < n; ++i) {
@@ -96,16 +96,34 @@ char16_t decodeByte(std::uint8_t byte)
     return kDecode[byte];
 }
 
-void decodeInto(const std::uint8_t* bytes, std::size_t size, std::u16string& out)
+namespace {
+
+// The rare cases, out of line so that the common one saves no registers and calls nothing.
+[[gnu::noinline]] void decodeWithTable(const std::uint8_t* bytes, std::size_t size, char16_t* d)
+{
+    for (std::size_t i = 0; i < size; ++i)
+        d[i] = kDecode[bytes[i]];
+}
+
+[[gnu::noinline]] void decodeGrowing(const std::uint8_t* bytes, std::size_t size, std::u16string& out)
 {
     out.resize(size);
-    char16_t* d = out.data();
+    if (widen(bytes, size, out.data()))
+        decodeWithTable(bytes, size, out.data());
+}
+
+}  // namespace
+
+void decodeInto(const std::uint8_t* bytes, std::size_t size, std::u16string& out)
+{
+    // Growing may allocate; shrinking only moves the end.
+    if (size > out.size())
+        return decodeGrowing(bytes, size, out);
+    out.resize(size);
     // Outside 0x80..0x9F a byte is its own code point; the table runs only for the rare text that
     // needs it.
-    if (widen(bytes, size, d)) {
-        for (std::size_t i = 0; i < size; ++i)
-            d[i] = kDecode[bytes[i]];
-    }
+    if (widen(bytes, size, out.data()))
+        decodeWithTable(bytes, size, out.data());
 }
 
 std::u16string decode(std::string_view bytes)

@@ -22,6 +22,9 @@ namespace horavant {
 namespace {
 
 constexpr std::size_t kCacheBytes = 256 * 1024;
+// The record buffers (the current record and the read cache) end in this many spare bytes, so the
+// field getters may read a whole block at any field's start and mask off what lies beyond it.
+constexpr std::size_t kReadSlack = 64;
 
 const char* const kInvalidFile = "Invalid DBF file.";
 const char* const kWriteError = "Error while writing occurred. (Disk full?)";
@@ -93,10 +96,9 @@ void DbfTable::addFieldDef(std::u16string name, FieldType type, int width)
     m_defs.push_back(FieldDef{std::move(name), type, width});
 }
 
-void DbfTable::requireActive() const
+void DbfTable::throwClosed()
 {
-    if (!active())
-        throw Error(kClosed);
+    throw Error(kClosed);
 }
 
 void DbfTable::requireWritable() const
@@ -281,8 +283,9 @@ void DbfTable::Open()
     m_version = static_cast<std::uint8_t>(version & ~dbf::kMemoBit);
     m_indexFlag = indexFlag;
     m_count = count;
-    m_current.assign(m_recordLength, dbf::kLiveFlag);
-    m_view = m_current.data();
+    m_current.assign(m_recordLength + kReadSlack, dbf::kLiveFlag);
+    m_candidate.assign(m_recordLength + kReadSlack, dbf::kLiveFlag);
+    viewCurrent();
     m_state = TableState::Browse;
     invalidateCache();
     resetIndex();
@@ -347,7 +350,9 @@ const std::uint8_t* DbfTable::recordPtr(std::uint32_t record)
     const std::uint32_t first = record / perBlock * perBlock;
     const std::uint32_t n = std::min(perBlock, m_count - first);
     const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
-    m_cache.resize(bytes);
+    if (viewsCache())
+        keepCurrent();
+    m_cache.resize(bytes + kReadSlack);
     m_cacheCount = 0;
     const long long got = readFullyAt(m_fd.get(), m_cache.data(), bytes, recordOffset(first));
     if (got != static_cast<long long>(bytes))
@@ -364,11 +369,33 @@ void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
                   m_cache.data() + static_cast<std::size_t>(record - m_cacheFirst) * m_recordLength);
 }
 
+bool DbfTable::viewsCache() const
+{
+    const std::less<const std::uint8_t*> before;
+    return !before(m_view.data(), m_cache.data()) && before(m_view.data(), m_cache.data() + m_cache.size());
+}
+
+std::span<const std::uint8_t> DbfTable::cachedView(const std::uint8_t* record) const
+{
+    return {record, static_cast<std::size_t>(m_cache.data() + m_cache.size() - record)};
+}
+
+void DbfTable::viewCurrent()
+{
+    m_view = std::span(m_current);
+}
+
+void DbfTable::keepCurrent()
+{
+    if (m_view.data() != m_current.data()) {
+        std::copy_n(m_view.data(), m_recordLength, m_current.begin());
+        viewCurrent();
+    }
+}
+
 void DbfTable::loadCurrent(std::uint32_t record)
 {
-    const std::uint8_t* p = recordPtr(record);
-    m_current.assign(p, p + m_recordLength);
-    m_view = m_current.data();
+    m_view = cachedView(recordPtr(record));
 }
 
 bool DbfTable::accepts(std::uint32_t record)
@@ -378,10 +405,14 @@ bool DbfTable::accepts(std::uint32_t record)
         return false;
     if (!m_filtered || !m_filter)
         return true;
-    // The filter reads the candidate through the field getters without touching the current
-    // record or an edit buffer.
-    const std::uint8_t* saved = m_view;
-    m_view = p;
+    // The filter reads a copy of the candidate through the field getters without touching the
+    // current record or an edit buffer. It may read other records and so move the cache on,
+    // which leaves both copies alone.
+    if (viewsCache())
+        keepCurrent();
+    std::copy_n(p, m_recordLength, m_candidate.begin());
+    const std::span<const std::uint8_t> saved = m_view;
+    m_view = std::span(m_candidate);
     bool ok = false;
     try {
         ok = m_filter(*this);
@@ -405,8 +436,7 @@ void DbfTable::seekVisibleFrom(std::uint32_t record)
             p = recordPtr(r);  // the filter may have read other records into the cache
         }
         m_pos = r;
-        m_current.assign(p, p + m_recordLength);
-        m_view = m_current.data();
+        m_view = cachedView(p);
         return;
     }
     m_pos = m_count;
@@ -446,55 +476,95 @@ bool DbfTable::gotoRecord(std::uint32_t record)
 
 namespace {
 
-// The length of a character field without its trailing blanks and zero bytes. Most fields are mostly
-// padding, so the padding is found sixteen bytes at a time from the end; the last sixteen or fewer
-// bytes are one load that may reach into the neighbouring fields of the record, masked off.
-std::size_t withoutPadding(std::span<const std::uint8_t> record, std::size_t offset, std::size_t n)
-{
-    const std::uint8_t* p = record.data() + offset;
 #if defined(__SSE2__)
-    const __m128i blanks = _mm_set1_epi8(' ');
-    const __m128i zeros = _mm_setzero_si128();
-    const auto text16 = [&](const std::uint8_t* q) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-        const __m128i padding = _mm_or_si128(_mm_cmpeq_epi8(v, blanks), _mm_cmpeq_epi8(v, zeros));
-        return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
-    };
-    // One past the highest set bit.
-    const auto end = [](std::uint32_t bits) { return static_cast<std::size_t>(32 - std::countl_zero(bits)); };
+// One bit for each of sixteen bytes: set where the byte is text, clear for a blank or a zero byte.
+[[gnu::always_inline]] inline std::uint32_t textBits16(const std::uint8_t* q)
+{
+    // A blank (0x20) and a zero byte are the two bytes with nothing outside bit 5.
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i padding = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xDF))), _mm_setzero_si128());
+    return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
+}
+
+[[gnu::always_inline]] inline std::uint64_t textBits64(const std::uint8_t* q)
+{
+    return textBits16(q) | std::uint64_t{textBits16(q + 16)} << 16 | std::uint64_t{textBits16(q + 32)} << 32
+        | std::uint64_t{textBits16(q + 48)} << 48;
+}
+#endif
+
+// One past the highest set bit.
+std::size_t bitEnd(std::uint64_t bits)
+{
+    return static_cast<std::size_t>(64 - std::countl_zero(bits));
+}
+
+// The length of a character field without its trailing blanks and zero bytes. `bytes` is all that
+// may be read around the field. When the record buffer leaves kReadSlack bytes after the field's
+// start, up to 64 bytes are judged at once without a branch on where the text ends; the bytes
+// beyond the field are masked off. Otherwise the padding is found sixteen bytes at a time from the
+// end, and the last sixteen or fewer bytes are one load that stays inside `bytes`.
+[[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t n)
+{
+    const std::uint8_t* p = bytes.data() + offset;
+#if defined(__SSE2__)
+    if (offset + kReadSlack <= bytes.size()) {
+        if (n <= 16)
+            return bitEnd(textBits16(p) & (0xFFFFu >> (16 - n)));
+        if (n <= 32)
+            return bitEnd((textBits16(p) | textBits16(p + 16) << 16) & (0xFFFFFFFFu >> (32 - n)));
+        if (n <= 48) {
+            const std::uint64_t text = textBits16(p) | textBits16(p + 16) << 16 | std::uint64_t{textBits16(p + 32)} << 32;
+            return bitEnd(text & (~std::uint64_t{0} >> (64 - n)));
+        }
+        for (; n > 64; n -= 64) {
+            if (const std::uint64_t text = textBits64(p + n - 64))
+                return n - 64 + bitEnd(text);
+        }
+        return bitEnd(textBits64(p) & (~std::uint64_t{0} >> (64 - n)));
+    }
     for (; n > 16; n -= 16) {
-        if (const std::uint32_t text = text16(p + n - 16))
-            return n - 16 + end(text);
+        if (const std::uint32_t text = textBits16(p + n - 16))
+            return n - 16 + bitEnd(text);
     }
-    if (offset + 16 <= record.size())
-        return end(text16(p) & ((1u << n) - 1));
-    if (offset + n >= 16) {
-        const std::uint32_t text = text16(p + n - 16) >> (16 - n);
-        return end(text);
-    }
+    if (offset + 16 <= bytes.size())
+        return bitEnd(textBits16(p) & ((1u << n) - 1));
+    if (offset + n >= 16)
+        return bitEnd(textBits16(p + n - 16) >> (16 - n));
 #endif
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
         --n;
     return n;
 }
 
+// Kept out of line so that reading a character field needs no registers saved.
+[[gnu::noinline]] void decodeLogical(const FieldInfo& field, const std::uint8_t* p, std::u16string& out)
+{
+    // Fixed sizes, so the copies are a move or two each.
+    if (field.width < 1 || p[0] == ' ') {
+        out.clear();
+    } else if (p[0] == 'T' || p[0] == 't') {
+        out.resize(4);
+        std::memcpy(out.data(), u"True", 4 * sizeof(char16_t));
+    } else {
+        out.resize(5);
+        std::memcpy(out.data(), u"False", 5 * sizeof(char16_t));
+    }
+}
+
+[[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
+{
+    const std::uint8_t* p = record.data() + field.offset;
+    if (field.type == FieldType::Logical)
+        return decodeLogical(field, p, out);
+    cp1252::decodeInto(p, withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width)), out);
+}
+
 }  // namespace
 
 void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
 {
-    const std::uint8_t* p = record.data() + field.offset;
-    if (field.type == FieldType::Logical) {
-        // resize keeps the same length without a call, where assign always replaces.
-        static constexpr std::u16string_view kTrue = u"True", kFalse = u"False";
-        const std::u16string_view text = field.width < 1 || p[0] == ' ' ? std::u16string_view()
-            : p[0] == 'T' || p[0] == 't'                                ? kTrue
-                                                                        : kFalse;
-        out.resize(text.size());
-        std::copy(text.begin(), text.end(), out.begin());
-        return;
-    }
-    const std::size_t n = withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width));
-    cp1252::decodeInto(p, n, out);
+    decode(field, record, out);
 }
 
 std::string_view DbfTable::fieldBytes(int index) const
@@ -502,14 +572,14 @@ std::string_view DbfTable::fieldBytes(int index) const
     requireActive();
     const FieldInfo& f = field(index);
     const std::size_t n =
-        withoutPadding(std::span(m_view, m_recordLength), static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
-    return {reinterpret_cast<const char*>(m_view) + f.offset, n};
+        withoutPadding(m_view, static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
+    return {reinterpret_cast<const char*>(m_view.data()) + f.offset, n};
 }
 
 void DbfTable::readFieldText(int index, std::u16string& out) const
 {
     requireActive();
-    decodeField(field(index), std::span(m_view, m_recordLength), out);
+    decode(field(index), m_view, out);
 }
 
 std::u16string DbfTable::fieldText(int index) const
@@ -530,7 +600,7 @@ bool DbfTable::fieldIsNull(int index) const
 {
     requireActive();
     const FieldInfo& f = field(index);
-    const std::uint8_t* p = m_view + f.offset;
+    const std::uint8_t* p = m_view.data() + f.offset;
     return std::all_of(p, p + f.width, [](std::uint8_t b) { return b == ' '; });
 }
 
@@ -596,8 +666,8 @@ void DbfTable::Edit()
         throw Error(formatMessage("Error while reading table \"%s\".", {path().string()}));
     }
     storeInCache(m_pos, fresh.data());
-    m_current = std::move(fresh);
-    m_view = m_current.data();
+    std::copy(fresh.begin(), fresh.end(), m_current.begin());
+    viewCurrent();
     m_state = TableState::Edit;
 }
 
@@ -606,8 +676,8 @@ void DbfTable::Append()
     requireWritable();
     checkBrowseMode();
     m_posBeforeInsert = m_pos;
-    m_current.assign(m_recordLength, ' ');
-    m_view = m_current.data();
+    std::fill_n(m_current.begin(), m_recordLength, ' ');
+    viewCurrent();
     m_state = TableState::Insert;
 }
 
@@ -634,7 +704,7 @@ void DbfTable::Post()
         appendPending();
         return;
     }
-    writeAt(m_current.data(), m_current.size(), recordOffset(m_pos));
+    writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
     sync();
     storeInCache(m_pos, m_current.data());
     releaseRecordLock();
@@ -661,7 +731,7 @@ void DbfTable::appendPending()
     const std::uint32_t n = std::min(getU32le(countBytes), inFile);
 
     m_current[0] = dbf::kLiveFlag;
-    std::vector<std::uint8_t> bytes(m_current);
+    std::vector<std::uint8_t> bytes(m_current.begin(), m_current.begin() + m_recordLength);
     bytes.push_back(dbf::kEndOfFile);
     std::vector<std::uint8_t> header = m_header;
     putToday(header.data() + dbf::kDateOffset);
@@ -692,7 +762,7 @@ void DbfTable::appendPending()
     }
     m_pos = n;
     m_state = TableState::Browse;
-    m_view = m_current.data();
+    viewCurrent();
 }
 
 void DbfTable::Cancel()
@@ -708,7 +778,7 @@ void DbfTable::Cancel()
         if (m_pos < m_count)
             loadCurrent(m_pos);
         else
-            m_view = m_current.data();
+            viewCurrent();
     }
 }
 
@@ -731,6 +801,7 @@ void DbfTable::Delete()
     oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
     if (!ok)
         writeFailed();
+    keepCurrent();
     m_current[0] = flag;
     storeInCache(record, m_current.data());
     if (m_indexBuilt) {

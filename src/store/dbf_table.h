@@ -148,7 +148,12 @@ public:
     void endBulk();
 
 private:
-    void requireActive() const;
+    void requireActive() const
+    {
+        if (!active())
+            throwClosed();
+    }
+    [[noreturn]] static void throwClosed();
     void requireWritable() const;
     void requireEditing() const;
     [[noreturn]] void writeFailed() const;
@@ -161,6 +166,12 @@ private:
     }
 
     const std::uint8_t* recordPtr(std::uint32_t record);
+    // Browsing reads the current record in place in the cache; it is copied out only when the
+    // cache is about to move on, or for an edit.
+    bool viewsCache() const;
+    std::span<const std::uint8_t> cachedView(const std::uint8_t* record) const;
+    void viewCurrent();
+    void keepCurrent();
     void loadCurrent(std::uint32_t record);
     bool accepts(std::uint32_t record);
     void seekVisibleFrom(std::uint32_t record);
@@ -187,8 +198,11 @@ private:
 
     TableState m_state = TableState::Closed;
     std::uint32_t m_pos = 0;
-    std::vector<std::uint8_t> m_current;  // the current record, or the edit buffer
-    const std::uint8_t* m_view = nullptr;  // what the field getters read: m_current, or a record the filter judges
+    std::vector<std::uint8_t> m_current;  // the current record, or the edit buffer; ends in spare bytes
+    std::vector<std::uint8_t> m_candidate;  // a copy of the record the filter judges
+    // What the field getters read: the current record in the cache or in m_current, or the
+    // candidate; it reaches to the end of its buffer, spare bytes included.
+    std::span<const std::uint8_t> m_view;
     std::vector<std::uint8_t> m_header;   // the header as read at opening
     std::optional<std::uint32_t> m_lockedRecord;
     std::uint32_t m_posBeforeInsert = 0;
