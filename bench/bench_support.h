@@ -25,7 +25,8 @@ void defineWorkTimeFields(DbfTable& table);
 std::filesystem::path workTimeTable(std::uint32_t records);
 constexpr std::uint32_t kMillion = 1'000'000;
 
-// Reads the whole file sequentially in 256 KiB blocks; returns the bytes read.
+// Reads the whole file sequentially in 256 KiB blocks into a page-aligned buffer; returns the
+// bytes read.
 std::uint64_t rawRead(const std::filesystem::path& path);
 
 void openTable(DbfTable& table, const std::filesystem::path& path);

@@ -208,6 +208,7 @@ private:
     std::uint32_t m_posBeforeInsert = 0;
 
     std::vector<std::uint8_t> m_cache;
+    std::uint8_t* m_cacheData = nullptr;  // the first cached record, inside m_cache
     std::uint32_t m_cacheFirst = 0;
     std::uint32_t m_cacheCount = 0;
 

@@ -99,14 +99,16 @@ TEST_F(Suggestions, ModesWorkIndependently)
     EXPECT_THAT(lists.activities, ElementsAre(u"Fest"));
 }
 
-// Many distinct texts interleaved with repeats keep their first-appearance order.
+// Many distinct texts interleaved with repeats keep their first-appearance order, short ones and
+// long ones that share their first bytes or differ only in length alike.
 TEST_F(Suggestions, CollectsManyDistinctTextsOnce)
 {
     std::vector<Row> rows;
     Lines expected;
     for (int i = 0; i < 300; ++i) {
         const std::string n = std::to_string(i * 7919 % 1000);
-        const std::u16string text(n.begin(), n.end());
+        const std::string s = i % 3 == 0 ? n : i % 3 == 1 ? "Baustelle " + n : "Baustelle Nord " + n;
+        const std::u16string text(s.begin(), s.end());
         rows.push_back(Row {.place = text});
         rows.push_back(Row {.place = text});
         rows.push_back(Row {.place = expected.empty() ? text : expected.front()});
