@@ -25,9 +25,17 @@ std::uint64_t hashBytes(std::string_view bytes)
         h ^= h >> 31;
     }
     std::uint64_t tail = 0;
-    for (; i < bytes.size(); ++i)
-        tail = tail << 8 | static_cast<std::uint8_t>(bytes[i]);
+    if (i < bytes.size() && bytes.size() >= 8) {
+        // The last eight bytes, overlapping the words already taken.
+        std::memcpy(&tail, bytes.data() + bytes.size() - 8, sizeof tail);
+    } else {
+        for (; i < bytes.size(); ++i)
+            tail = tail << 8 | static_cast<std::uint8_t>(bytes[i]);
+    }
+    // Every input bit reaches the low bits, which pick the slot.
     h = (h ^ tail) * 0x94D049BB133111EBull;
+    h ^= h >> 32;
+    h *= 0xBF58476D1CE4E5B9ull;
     return h ^ (h >> 29);
 }
 

@@ -467,12 +467,11 @@ void DbfTable::First()
 void DbfTable::Next()
 {
     requireActive();
-    checkBrowseMode();
-    if (m_pos >= m_count)
-        return;
-    // Most steps go to the next live record of the same cache block.
+    // Most steps go to the next live record of the same cache block; that path saves no
+    // registers and calls nothing.
     const std::uint32_t next = m_pos + 1;
-    if (!(m_filtered && m_filter) && next >= m_cacheFirst && next - m_cacheFirst < m_cacheCount) {
+    if (m_state == TableState::Browse && m_pos < m_count && !(m_filtered && m_filter) && next >= m_cacheFirst
+        && next - m_cacheFirst < m_cacheCount) {
         const std::uint8_t* p = m_cacheData + static_cast<std::size_t>(next - m_cacheFirst) * m_recordLength;
         if (p[0] != dbf::kDeletedFlag) {
             m_pos = next;
@@ -480,7 +479,14 @@ void DbfTable::Next()
             return;
         }
     }
-    seekVisibleFrom(next);
+    stepOn();
+}
+
+void DbfTable::stepOn()
+{
+    checkBrowseMode();
+    if (m_pos < m_count)
+        seekVisibleFrom(m_pos + 1);
 }
 
 bool DbfTable::gotoRecord(std::uint32_t record)

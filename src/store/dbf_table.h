@@ -175,6 +175,7 @@ private:
     void loadCurrent(std::uint32_t record);
     bool accepts(std::uint32_t record);
     void seekVisibleFrom(std::uint32_t record);
+    [[gnu::noinline]] void stepOn();
     void invalidateCache() { m_cacheCount = 0; }
     void storeInCache(std::uint32_t record, const std::uint8_t* bytes);
     void resetIndex();
