@@ -346,8 +346,8 @@ void DbfTable::Close()
 
 const std::uint8_t* DbfTable::recordPtr(std::uint32_t record)
 {
-    if (record >= m_cacheFirst && record - m_cacheFirst < m_cacheCount)
-        return m_cacheData + static_cast<std::size_t>(record - m_cacheFirst) * m_recordLength;
+    if (std::uint8_t* cached = cachedRecord(record))
+        return cached;
     const std::uint32_t perBlock = std::max<std::uint32_t>(1, kCacheBytes / m_recordLength);
     const std::uint32_t first = record / perBlock * perBlock;
     const std::uint32_t n = std::min(perBlock, m_count - first);
@@ -371,11 +371,17 @@ const std::uint8_t* DbfTable::recordPtr(std::uint32_t record)
     return m_cacheData + static_cast<std::size_t>(record - first) * m_recordLength;
 }
 
+std::uint8_t* DbfTable::cachedRecord(std::uint32_t record) const
+{
+    if (record < m_cacheFirst || record - m_cacheFirst >= m_cacheCount)
+        return nullptr;
+    return m_cacheData + static_cast<std::size_t>(record - m_cacheFirst) * m_recordLength;
+}
+
 void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
 {
-    if (record >= m_cacheFirst && record - m_cacheFirst < m_cacheCount)
-        std::copy(bytes, bytes + m_recordLength,
-                  m_cacheData + static_cast<std::size_t>(record - m_cacheFirst) * m_recordLength);
+    if (std::uint8_t* cached = cachedRecord(record))
+        std::copy(bytes, bytes + m_recordLength, cached);
 }
 
 bool DbfTable::viewsCache() const
@@ -469,12 +475,10 @@ void DbfTable::Next()
     requireActive();
     // Most steps go to the next live record of the same cache block; that path saves no
     // registers and calls nothing.
-    const std::uint32_t next = m_pos + 1;
-    if (m_state == TableState::Browse && m_pos < m_count && !(m_filtered && m_filter) && next >= m_cacheFirst
-        && next - m_cacheFirst < m_cacheCount) {
-        const std::uint8_t* p = m_cacheData + static_cast<std::size_t>(next - m_cacheFirst) * m_recordLength;
-        if (p[0] != dbf::kDeletedFlag) {
-            m_pos = next;
+    if (m_state == TableState::Browse && m_pos < m_count && !(m_filtered && m_filter)) {
+        const std::uint8_t* p = cachedRecord(m_pos + 1);
+        if (p && p[0] != dbf::kDeletedFlag) {
+            ++m_pos;
             m_view = cachedView(p);
             return;
         }

@@ -166,6 +166,8 @@ private:
     }
 
     const std::uint8_t* recordPtr(std::uint32_t record);
+    // The record's bytes in the cache, or null when the cache does not hold it.
+    std::uint8_t* cachedRecord(std::uint32_t record) const;
     // Browsing reads the current record in place in the cache; it is copied out only when the
     // cache is about to move on, or for an edit.
     bool viewsCache() const;

@@ -50,6 +50,15 @@ protected:
         t.Open();
     }
 
+    // Records W0, W1, ... W9, W0, ... in field 1, enough of them to fill more than one read block.
+    void appendNumbered(DbfTable& t, int count)
+    {
+        t.beginBulk();
+        for (int i = 0; i < count; ++i)
+            t.AppendRecord(row(u"01.03.2012", u"W" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10))));
+        t.endBulk();
+    }
+
     std::vector<std::u16string> visibleColumn(DbfTable& t, int field)
     {
         std::vector<std::u16string> out;
@@ -317,10 +326,7 @@ TEST_F(DbfTableTest, RandomAccessSkipsDeletedRecordsAcrossCacheBlocks)
 {
     DbfTable t;
     createAndOpen(t);
-    t.beginBulk();
-    for (int i = 0; i < 3000; ++i)
-        t.AppendRecord(row(u"01.03.2012", std::u16string(u"W") + static_cast<char16_t>(u'0' + i % 10)));
-    t.endBulk();
+    appendNumbered(t, 3000);
     for (std::uint32_t r : {0u, 999u, 1000u, 2999u}) {
         ASSERT_TRUE(t.gotoRecord(r));
         t.Delete();
@@ -340,10 +346,7 @@ TEST_F(DbfTableTest, TheCurrentRecordSurvivesTheCacheMovingOn)
 {
     DbfTable t;
     createAndOpen(t);
-    t.beginBulk();
-    for (int i = 0; i < 3000; ++i)
-        t.AppendRecord(row(u"01.03.2012", u"W" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10))));
-    t.endBulk();
+    appendNumbered(t, 3000);
     t.setFilter([](const DbfTable& table) { return table.fieldText(1) == u"W5"; });
     t.setFiltered(true);  // the cursor goes to the first accepted record
     EXPECT_EQ(t.visibleCount(), 300u);
@@ -368,10 +371,7 @@ TEST_F(DbfTableTest, AFilterThatReadsOtherRecordsJudgesTheRightOne)
 {
     DbfTable t;
     createAndOpen(t);
-    t.beginBulk();
-    for (int i = 0; i < 1000; ++i)
-        t.AppendRecord(row(u"01.03.2012", u"W" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10))));
-    t.endBulk();
+    appendNumbered(t, 1000);
     t.setFilter([&t](const DbfTable& table) {
         const std::u16string who = table.fieldText(1);
         if (who == u"W5") {
