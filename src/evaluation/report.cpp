@@ -1,8 +1,8 @@
 // Building the evaluation reports line by line.
 #include "evaluation/report.h"
 
+#include "store/byte_io.h"
 #include "store/cp1252.h"
-
 #include "store/dbf_table.h"
 
 #include <algorithm>
@@ -162,7 +162,7 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
     const std::string wanted = cp1252::encode(subject);
     const bool storable = cp1252::decode(wanted) == subject;
     for (table.First(); storable && !table.Eof(); table.Next()) {
-        if (table.fieldBytes(info.subjectField) != wanted)
+        if (!sameBytes(table.fieldBytes(info.subjectField), wanted))
             continue;
         table.readFieldText(workfield::kDate, date);
         const auto day = readStoredDate(date, regional);

@@ -1,8 +1,8 @@
 // Suggestion lists and distinct field texts.
 #include "recording/suggestions.h"
 
+#include "store/byte_io.h"
 #include "store/cp1252.h"
-
 #include "store/dbf_table.h"
 #include "store/work_time_text.h"
 
@@ -56,12 +56,12 @@ std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position)
     for (table.First(); !table.Eof(); table.Next()) {
         const std::string_view bytes = table.fieldBytes(position);
         // Neighbouring rows often repeat a text; that costs one comparison instead of a hash.
-        if (last != kFree && bytes == bytesFound[last])
+        if (last != kFree && sameBytes(bytes, bytesFound[last]))
             continue;
         const std::uint64_t h = hashBytes(bytes);
         const std::size_t mask = slots.size() - 1;
         std::size_t i = h & mask;
-        while (slots[i] != kFree && (hashes[slots[i]] != h || bytesFound[slots[i]] != bytes))
+        while (slots[i] != kFree && (hashes[slots[i]] != h || !sameBytes(bytesFound[slots[i]], bytes)))
             i = (i + 1) & mask;
         if (slots[i] != kFree) {
             last = slots[i];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,30 @@ inline void putU32le(std::uint8_t* p, std::uint32_t v)
     p[1] = static_cast<std::uint8_t>(v >> 8);
     p[2] = static_cast<std::uint8_t>(v >> 16);
     p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// Whether two byte strings are equal. Field texts are mostly short: up to sixteen bytes are
+// compared with two overlapping loads from each side instead of a library call.
+inline bool sameBytes(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size())
+        return false;
+    const auto load = [](const char* p, auto word) {
+        std::memcpy(&word, p, sizeof word);
+        return word;
+    };
+    if (n >= 8 && n <= 16) {
+        return ((load(a.data(), std::uint64_t{}) ^ load(b.data(), std::uint64_t{}))
+                | (load(a.data() + n - 8, std::uint64_t{}) ^ load(b.data() + n - 8, std::uint64_t{})))
+            == 0;
+    }
+    if (n >= 4 && n < 8) {
+        return ((load(a.data(), std::uint32_t{}) ^ load(b.data(), std::uint32_t{}))
+                | (load(a.data() + n - 4, std::uint32_t{}) ^ load(b.data() + n - 4, std::uint32_t{})))
+            == 0;
+    }
+    return a == b;
 }
 
 // Reads from a buffer holding a whole file. Asking for more than remains throws IoError

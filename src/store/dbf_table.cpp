@@ -567,19 +567,28 @@ std::size_t bitEnd(std::uint64_t bits)
     return n;
 }
 
+// The first reading of a logical field into `out`, and a change from "True" to "False", make the
+// string longer; only those call the library.
+[[gnu::noinline]] void growLogical(std::u16string& out, bool yes)
+{
+    out.assign(yes ? u"True" : u"False");
+}
+
 // Kept out of line so that reading a character field needs no registers saved.
 [[gnu::noinline]] void decodeLogical(const FieldInfo& field, const std::uint8_t* p, std::u16string& out)
 {
+    if (field.width < 1 || p[0] == ' ')
+        return out.clear();
+    const bool yes = p[0] == 'T' || p[0] == 't';
+    const std::size_t n = yes ? 4 : 5;
+    if (n > out.size())
+        return growLogical(out, yes);
+    out.resize(n);
     // Fixed sizes, so the copies are a move or two each.
-    if (field.width < 1 || p[0] == ' ') {
-        out.clear();
-    } else if (p[0] == 'T' || p[0] == 't') {
-        out.resize(4);
+    if (yes)
         std::memcpy(out.data(), u"True", 4 * sizeof(char16_t));
-    } else {
-        out.resize(5);
+    else
         std::memcpy(out.data(), u"False", 5 * sizeof(char16_t));
-    }
 }
 
 [[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
