@@ -55,11 +55,23 @@ void ModalScript::poll()
     Step step = std::move(m_steps.front());
     m_steps.pop_front();
     ++m_handled;
-    const bool failedBefore = testing::Test::HasFailure();
-    step(modal);
-    // A step that failed may have left its window open; close it so the test ends instead of hanging.
-    if (!failedBefore && testing::Test::HasFailure())
-        closeLater(modal);
+    // The step runs after the current event. When a modal window has just closed and the one
+    // below it is active again, the code that opened the closed one has not yet seen it close;
+    // this poll may come in between, and the step must not look at the window before that code
+    // is done with it.
+    QMetaObject::invokeMethod(
+        &m_timer,
+        [step = std::move(step), window = QPointer<QWidget>(modal)] {
+            if (!window)
+                return ADD_FAILURE() << "a modal window closed before its step could run";
+            const bool failedBefore = testing::Test::HasFailure();
+            step(window);
+            // A step that failed may have left its window open; close it so the test ends
+            // instead of hanging.
+            if (!failedBefore && testing::Test::HasFailure())
+                closeLater(window);
+        },
+        Qt::QueuedConnection);
 }
 
 void clickLater(QAbstractButton* button)
