@@ -23,8 +23,13 @@ TDatenAuflistenForm::TDatenAuflistenForm(Services& services, const Windows& wind
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TDatenAuflistenForm::showList(const std::u16string& employee)
+void TDatenAuflistenForm::showList(const std::u16string& employee, bool mayEdit)
 {
+    DbfTable& table = m_windows.main->workTimeTable();
+    guarded(this, [&] {
+        table.setFiltered(true);
+        table.setReadOnly(!mayEdit);
+    });
     WorkTimeModel& model = m_windows.main->model();
     // A row inserted here gets the employee's name, so it stays in the employee's own list.
     model.setInsertDefaults({{workfield::kEmployee, employee}});
@@ -32,13 +37,20 @@ void TDatenAuflistenForm::showList(const std::u16string& employee)
     m_ui.DBGrid1->setColumnHidden(workfield::kEmployee, true);
     m_grid->updateButtons();
     exec();
-    model.setInsertDefaults({});
 }
 
 void TDatenAuflistenForm::done(int result)
 {
     if (!guarded(this, [this] { m_grid->postPending(); }))
         return;
+    DbfTable& table = m_windows.main->workTimeTable();
+    guarded(this, [&] {
+        table.setReadOnly(false);
+        table.setFiltered(false);
+    });
+    WorkTimeModel& model = m_windows.main->model();
+    model.setInsertDefaults({});
+    model.reload();
     QDialog::done(result);
 }
 

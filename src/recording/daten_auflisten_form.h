@@ -17,11 +17,13 @@ class TDatenAuflistenForm : public QDialog {
 public:
     TDatenAuflistenForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
 
-    // Shows the table's rows as they are filtered and switched now, modally. Rows inserted here
-    // belong to the employee.
-    void showList(const std::u16string& employee);
+    // Shows the employee's own rows of the work-time table modally, read-only unless `mayEdit`.
+    // Rows inserted here belong to the employee.
+    void showList(const std::u16string& employee, bool mayEdit);
 
     // A pending edit is written before the window closes; if that fails the window stays open.
+    // Otherwise the table is made writable and whole again, and the grid's model re-read, before
+    // the window goes, so that nothing the next window does sees them filtered.
     void done(int result) override;
 
 private:

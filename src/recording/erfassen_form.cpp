@@ -135,18 +135,8 @@ void TErfassenForm::PauseBtnClick()
 
 void TErfassenForm::EditBtnClick()
 {
-    TMainForm& main = *m_windows.main;
-    DbfTable& table = main.workTimeTable();
-    guarded(this, [&] {
-        table.setFiltered(true);
-        table.setReadOnly(!m_services.userData.settings.EmployeesMayEdit);
-    });
-    m_windows.datenAuflisten->showList(m_windows.einloggen->currentEmployee());
-    guarded(this, [&] {
-        table.setReadOnly(false);
-        table.setFiltered(false);
-    });
-    main.model().reload();
+    m_windows.datenAuflisten->showList(m_windows.einloggen->currentEmployee(),
+                                       m_services.userData.settings.EmployeesMayEdit);
 }
 
 }  // namespace horavant
