@@ -105,11 +105,15 @@ bool isAttachedLabel(QObject* object)
 
 void Walk::hint(QAction* a)
 {
-    // Without a hint of its own an action reports its caption as its tooltip: that is no hint.
-    QString own = a->toolTip();
-    QString caption = a->text();
-    caption.remove(u'&');
-    if (own == caption)
+    // Without a hint of its own an action reports a tooltip made from its caption (without "&"
+    // and "..."): that is no hint. An action with the same caption and nothing else tells what
+    // that made-up tooltip is.
+    const QString own = a->toolTip();
+    QAction bare;
+    bare.setText(a->text());
+    if (a->text().isEmpty())
+        bare.setIconText(a->iconText());
+    if (own == bare.toolTip())
         return;
     const QString translated = tr(own);
     if (translated != own)

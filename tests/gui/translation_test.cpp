@@ -156,6 +156,10 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalkAndTheWin
                                             u"Name des Mitarbeiters", u"Passwort", u"Anna", u"Dora", u"Mitarbeiter:"})
         EXPECT_GE(position(texts, text), 0);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), u"Auswertung..."), 1);
+    // Menu items have no hints: the tooltip Qt makes from a caption ending in "..." is not one.
+    for (const std::u16string_view text : {u"Auswertung nach Tätigkeit", u"Administrator Passwort festlegen",
+                                            u"Vorgabetexte für das Ausfüllen festlegen"})
+        EXPECT_EQ(std::find(texts.begin(), texts.end(), text), texts.end()) << qs(std::u16string(text)).toStdString();
 
     EXPECT_EQ(child<QPushButton>(&login(), "BeendenBtn")->text(), "Programm beenden");
 }
