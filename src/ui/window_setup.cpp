@@ -1,9 +1,12 @@
-// Window placement.
+// Window placement and the Enter key.
 #include "ui/window_setup.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace horavant {
 
@@ -14,6 +17,14 @@ void setupWindow(QWidget* window, int clientWidth, int clientHeight, Sizing sizi
     else
         window->resize(clientWidth, clientHeight);
     centreOnScreen(window);
+    // A dialog without a default button would make the first button in its focus chain the
+    // default when it is shown, so Enter in the main window's grid would log out. Only a button
+    // designed as the default answers Enter.
+    const auto buttons = window->findChildren<QPushButton*>();
+    if (std::none_of(buttons.begin(), buttons.end(), [](const QPushButton* b) { return b->isDefault(); })) {
+        for (QPushButton* b : buttons)
+            b->setAutoDefault(false);
+    }
 }
 
 void centreOnScreen(QWidget* window)

@@ -1,4 +1,5 @@
-// Common set-up of the program's windows: designed client size, fixed or resizable, centred.
+// Common set-up of the program's windows: designed client size, fixed or resizable, centred;
+// Enter presses a button only where one is designed as the default.
 #pragma once
 
 #include <QString>

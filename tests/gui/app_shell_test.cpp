@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 #include <gmock/gmock.h>
@@ -131,6 +132,12 @@ TEST_F(AppShellTest, AdministratorReachesTheGridAndComesBackToTheLogin)
         shown = w == &mainForm() && !login().isVisible();
         EXPECT_EQ(mainForm().model().rowCount(), 2);
         EXPECT_EQ(mainForm().model().headerData(3, Qt::Horizontal).toString(), "TÄTIGKEIT");
+        // Enter in the grid presses no button: the window has no default one.
+        auto* grid = child<QTableView>(w, "DBGrid1");
+        grid->setFocus();
+        grid->setCurrentIndex(mainForm().model().index(0, 2));
+        QTest::keyClick(grid, Qt::Key_Return);
+        EXPECT_TRUE(w->isVisible());
         clickLater(child<QPushButton>(w, "AusloggenBtn"));
     });
     asAdministrator(script);
