@@ -1,6 +1,8 @@
 // Start-up, the windows and the main window's grid, driven through the real widgets.
 #include "gui_support.h"
 
+#include "admin/admin_form.h"
+#include "admin/admin_pass_form.h"
 #include "app/main_form.h"
 #include "recording/einloggen_form.h"
 #include "store/dbf_table.h"
@@ -275,6 +277,17 @@ TEST_F(AppShellTest, ControlsCarryAccessibleNames)
     EXPECT_EQ(name(child<QLineEdit>(&login(), "Edit2")), "Passwort:");
     EXPECT_EQ(name(navigatorButton(&mainForm(), DbNavigator::Insert)), "Datensatz einfügen");
     EXPECT_EQ(navigatorButton(&mainForm(), DbNavigator::Refresh)->toolTip(), "Daten neu einlesen");
+}
+
+TEST_F(AppShellTest, PasswordsAreShownAsStars)
+{
+    start();
+    for (QLineEdit* edit : {child<QLineEdit>(&login(), "Edit2"), child<QLineEdit>(windows().adminPass, "Edit1"),
+                            child<QLineEdit>(windows().admin, "Edit1"), child<QLineEdit>(windows().admin, "Edit2")}) {
+        QTest::keyClicks(edit, "geheim");
+        EXPECT_EQ(edit->displayText(), "******") << edit->window()->objectName().toStdString();
+        edit->clear();
+    }
 }
 
 }  // namespace
