@@ -4,6 +4,7 @@
 #include "store/error.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -106,6 +107,31 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path)
         throw IoError(formatMessage("Read error in file \"%s\": %s.", {path.string(), std::strerror(errno)}));
     bytes.resize(static_cast<std::size_t>(got));
     return bytes;
+}
+
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    // Some network and FUSE file systems lack the flag.
+    return (errno == EINVAL || errno == ENOSYS) && renameNoReplaceByLink(from, to);
+}
+
+bool renameNoReplaceByLink(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    // A hard link refuses an existing target just as the flag does.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) == 0)
+            return true;
+        ::unlink(to.c_str());  // as it was
+        return false;
+    }
+    if (errno == EEXIST)
+        return false;
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT)
+        return false;
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 void syncDirectory(const std::filesystem::path& folder)

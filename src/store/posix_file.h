@@ -54,6 +54,13 @@ std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 // throws IoError.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);
 
+// Renames without replacing an existing target; false when the target exists or the rename
+// fails. Where the file system lacks the kernel's no-replace rename, renameNoReplaceByLink.
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+// The same with a hard link and an unlink, or, where there are no hard links either, a look at
+// the target and a rename.
+bool renameNoReplaceByLink(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Makes a rename or a new file in the folder durable.
 void syncDirectory(const std::filesystem::path& folder);
 

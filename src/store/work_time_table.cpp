@@ -41,16 +41,6 @@ void CreateandopenTables(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& me
         Feldhinzufgen1Click(dbf1, dbf2, messageText, germanText);
 }
 
-namespace {
-
-// Renames without replacing an existing target; false when the target exists or the rename fails.
-bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
-{
-    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-}
-
-}  // namespace
-
 void Feldhinzufgen1Click(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& messageText,
                          const MessageLookup& germanText)
 {

@@ -1,6 +1,7 @@
 // Opening, creating and upgrading the work-time table, and its employee filter.
 #include "i18n/message_table.h"
 #include "store/error.h"
+#include "store/posix_file.h"
 #include "store/work_time_table.h"
 #include "support/temp_dir.h"
 #include "support/work_time_table.h"
@@ -137,6 +138,24 @@ TEST_F(WorkTimeTableTest, AnEarlierBackupStaysWhenUpgradingAgain)
     EXPECT_EQ(dbf1.fieldCount(), 10);
     EXPECT_EQ(column(1).size(), 3u);
     EXPECT_FALSE(exists("temp.dbf"));
+}
+
+// The backup's rename, and the one used where the file system lacks the kernel's no-replace flag.
+TEST(RenameNoReplace, MovesAFileOnlyToAFreeName)
+{
+    for (auto rename : {&renameNoReplace, &renameNoReplaceByLink}) {
+        test::TempDir dir;
+        test::writeFile(dir / "a", "new");
+        test::writeFile(dir / "b", "old");
+        EXPECT_FALSE(rename(dir / "a", dir / "b"));
+        EXPECT_EQ(readFile(dir / "a"), "new");
+        EXPECT_EQ(readFile(dir / "b"), "old");
+        EXPECT_TRUE(rename(dir / "a", dir / "c"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "a"));
+        EXPECT_EQ(readFile(dir / "c"), "new");
+        EXPECT_FALSE(rename(dir / "missing", dir / "d"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "d"));
+    }
 }
 
 TEST_F(WorkTimeTableTest, ATenFieldTableOpensUnchanged)
