@@ -178,6 +178,8 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
     guarded(this, [&] {
         m_grid->postPending();
         const auto subjects = CollectSubjects(Dbf1, subjectPosition(layout));
+        // The scan has gone through the whole table; the grid shows where it stopped.
+        m_grid->press(DbNavigator::Last);
         if (subjects.empty()) {
             showError(this, m_services.message(noRowsMessage));
             return;

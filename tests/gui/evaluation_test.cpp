@@ -5,6 +5,7 @@
 #include "evaluation/auswerten_form.h"
 #include "store/dbf_table.h"
 #include "support/work_time_table.h"
+#include "ui/work_time_model.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTextEdit>
 
 #include <chrono>
@@ -200,7 +202,12 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
         to = child<QDateEdit>(s, "DateTimePicker2")->date();
         closeLater(s);
     });
+    auto* grid = child<QTableView>(&mainForm(), "DBGrid1");
+    grid->setCurrentIndex(mainForm().model().index(0, 2));
     mainForm().AuswertungnachOrtBaustelle1Click();
+    // The gathering scan went through the table, and the grid shows its last row, even though
+    // no report was made.
+    EXPECT_EQ(grid->currentIndex().row(), 1);
     EXPECT_EQ(items, QStringList({"Bau", "Halle", "0"}));
     EXPECT_EQ(from, QDate(2012, 3, 1));
     EXPECT_EQ(to, QDate(2012, 3, 31));
