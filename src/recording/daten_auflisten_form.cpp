@@ -26,10 +26,13 @@ TDatenAuflistenForm::TDatenAuflistenForm(Services& services, const Windows& wind
 void TDatenAuflistenForm::showList(const std::u16string& employee, bool mayEdit)
 {
     DbfTable& table = m_windows.main->workTimeTable();
-    guarded(this, [&] {
+    const bool filtered = guarded(this, [&] {
         table.setFiltered(true);
         table.setReadOnly(!mayEdit);
     });
+    // The list is never shown over everybody's rows.
+    if (!filtered)
+        return;
     WorkTimeModel& model = m_windows.main->model();
     // A row inserted here gets the employee's name, so it stays in the employee's own list.
     model.setInsertDefaults({{workfield::kEmployee, employee}});
