@@ -10,6 +10,7 @@ TAdminForm::TAdminForm(Services& services, QWidget* parent) : QDialog(parent), m
 {
     m_ui.setupUi(this);
     setupWindow(this, 400, 230, Sizing::Fixed);
+    ignoreEscape(this);
     connect(m_ui.BitBtnXP1, &QPushButton::clicked, this, &TAdminForm::BitBtnXP1Click);
 }
 

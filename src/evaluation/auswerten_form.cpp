@@ -15,6 +15,7 @@ TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
 {
     m_ui.setupUi(this);
     setupWindow(this, 764, 537, Sizing::Resizable);
+    ignoreEscape(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);

@@ -21,6 +21,7 @@ TMitarbeiterAussuchenForm::TMitarbeiterAussuchenForm(QWidget* parent) : QDialog(
 {
     m_ui.setupUi(this);
     setupWindow(this, 418, 270, Sizing::Fixed);
+    ignoreEscape(this);
     connect(m_ui.OkayBtn, &QPushButton::clicked, this, &QDialog::accept);
     FormCreate();
 }

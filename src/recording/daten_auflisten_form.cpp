@@ -15,6 +15,7 @@ TDatenAuflistenForm::TDatenAuflistenForm(Services& services, const Windows& wind
 {
     m_ui.setupUi(this);
     setupWindow(this, 549, 400, Sizing::Resizable);
+    ignoreEscape(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     // The same model as the main window's grid, on the same open table.
     m_grid = new DataGrid(m_ui.DBGrid1, m_ui.DBNavigator1, &m_windows.main->model(),

@@ -25,6 +25,7 @@ TVorgabeTexteForm::TVorgabeTexteForm(Services& services, QWidget* parent) : QDia
 {
     m_ui.setupUi(this);
     setupWindow(this, 418, 458, Sizing::Resizable);
+    ignoreEscape(this);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -1,7 +1,8 @@
-// Window placement and the Enter key.
+// Window placement, and the Enter and Escape keys.
 #include "ui/window_setup.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -33,6 +34,32 @@ void centreOnScreen(QWidget* window)
         const QRect area = screen->availableGeometry();
         window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
     }
+}
+
+namespace {
+
+class EscapeFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier)
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void ignoreEscape(QWidget* window)
+{
+    // A key the focused control does not use reaches the window, which would reject itself.
+    window->installEventFilter(new EscapeFilter(window));
 }
 
 }  // namespace horavant

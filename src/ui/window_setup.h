@@ -13,6 +13,9 @@ enum class Sizing { Fixed, Resizable };
 
 void setupWindow(QWidget* window, int clientWidth, int clientHeight, Sizing sizing);
 void centreOnScreen(QWidget* window);
+// For a window without a cancel button: Escape closes it no more than any other key does; its
+// buttons and its close box are the ways out.
+void ignoreEscape(QWidget* window);
 
 inline QString qs(const std::u16string& text)
 {

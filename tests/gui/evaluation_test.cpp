@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTest>
 #include <QTextEdit>
 
 #include <chrono>
@@ -200,6 +201,9 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
         items << QString::number(list->currentIndex());
         from = child<QDateEdit>(s, "DateTimePicker1")->date();
         to = child<QDateEdit>(s, "DateTimePicker2")->date();
+        // There is no cancel button: Escape does not close the window, its close box does.
+        QTest::keyClick(list, Qt::Key_Escape);
+        EXPECT_TRUE(s->isVisible());
         closeLater(s);
     });
     auto* grid = child<QTableView>(&mainForm(), "DBGrid1");
