@@ -170,7 +170,7 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
             continue;
 
         table.readFieldText(workfield::kAway, away);
-        const bool isAway = away == u"True";
+        const bool isAway = away == dbf::kTrueText;
         if (isAway)
             ++awayCount;
         table.readFieldText(info.second.field, second);

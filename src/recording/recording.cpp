@@ -14,8 +14,6 @@ bool overlaps(std::int64_t rowFrom, std::int64_t rowTo, std::int64_t newFrom, st
            (newTo == rowTo && newFrom == rowFrom);
 }
 
-const char16_t* logical(bool value) { return value ? u"True" : u"False"; }
-
 }  // namespace
 
 std::optional<RecordingRefusal> checkWorkPeriod(std::u16string_view place, std::u16string_view activity,
@@ -71,9 +69,9 @@ std::vector<std::u16string> workPeriodRow(const WorkPeriod& p)
             formatStoredTime(p.from),
             formatStoredTime(p.to),
             p.remarks,
-            logical(p.away),
+            std::u16string(dbf::logicalText(p.away)),
             formatStoredTime(p.breakTime),
-            logical(p.doubleBooking)};
+            std::u16string(dbf::logicalText(p.doubleBooking))};
 }
 
 void appendWorkPeriod(DbfTable& table, const WorkPeriod& period) { table.AppendRecord(workPeriodRow(period)); }

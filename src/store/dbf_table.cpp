@@ -569,9 +569,9 @@ std::size_t bitEnd(std::uint64_t bits)
 
 // The first reading of a logical field into `out`, and a change from "True" to "False", make the
 // string longer; only those call the library.
-[[gnu::noinline]] void growLogical(std::u16string& out, bool yes)
+[[gnu::noinline]] void growLogical(std::u16string& out, std::u16string_view text)
 {
-    out.assign(yes ? u"True" : u"False");
+    out.assign(text);
 }
 
 // Kept out of line so that reading a character field needs no registers saved.
@@ -580,15 +580,15 @@ std::size_t bitEnd(std::uint64_t bits)
     if (field.width < 1 || p[0] == ' ')
         return out.clear();
     const bool yes = p[0] == 'T' || p[0] == 't';
-    const std::size_t n = yes ? 4 : 5;
-    if (n > out.size())
-        return growLogical(out, yes);
-    out.resize(n);
+    const std::u16string_view text = dbf::logicalText(yes);
+    if (text.size() > out.size())
+        return growLogical(out, text);
+    out.resize(text.size());
     // Fixed sizes, so the copies are a move or two each.
     if (yes)
-        std::memcpy(out.data(), u"True", 4 * sizeof(char16_t));
+        std::memcpy(out.data(), dbf::kTrueText.data(), dbf::kTrueText.size() * sizeof(char16_t));
     else
-        std::memcpy(out.data(), u"False", 5 * sizeof(char16_t));
+        std::memcpy(out.data(), dbf::kFalseText.data(), dbf::kFalseText.size() * sizeof(char16_t));
 }
 
 [[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
@@ -666,9 +666,9 @@ void DbfTable::setFieldText(int index, std::u16string_view text)
             return;
         if (text.empty())
             p[0] = ' ';
-        else if (equalsIgnoringAsciiCase(text, u"True"))
+        else if (equalsIgnoringAsciiCase(text, dbf::kTrueText))
             p[0] = 'T';
-        else if (equalsIgnoringAsciiCase(text, u"False"))
+        else if (equalsIgnoringAsciiCase(text, dbf::kFalseText))
             p[0] = 'F';
         else
             throw Error(formatMessage("'%s' is not a valid boolean value for field '%s'",

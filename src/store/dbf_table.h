@@ -59,6 +59,10 @@ constexpr int kMaxFieldCount = 4095;
 // Lock bytes lie far beyond any data, as dBase programs place them.
 constexpr std::uint64_t kAppendLockOffset = 0xEFFFFFFFull;
 constexpr std::uint64_t recordLockOffset(std::uint32_t record) { return 0xEFFFFFFFull - (record + 1ull); }
+// The texts of a logical field's two values; an empty text is the blank value.
+constexpr std::u16string_view kTrueText = u"True";
+constexpr std::u16string_view kFalseText = u"False";
+constexpr std::u16string_view logicalText(bool value) { return value ? kTrueText : kFalseText; }
 }  // namespace dbf
 
 class DbfTable {
