@@ -1,0 +1,53 @@
+// Shared services of the windows.
+#include "ui/services.h"
+
+#include <QLocale>
+
+namespace horavant {
+
+std::unique_ptr<QSettings> Services::settings() const
+{
+    const QString key = QString::fromStdString(executablePath.stem().string());
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, key, key);
+}
+
+std::string programFolderOf(const std::filesystem::path& executablePath)
+{
+    std::string folder = executablePath.parent_path().string();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+Regional systemRegional()
+{
+    const QLocale locale = QLocale::system();
+    Regional r;
+    const QString date = locale.dateFormat(QLocale::ShortFormat);
+    const qsizetype d = date.indexOf(u'd'), m = date.indexOf(u'M'), y = date.indexOf(u'y');
+    if (y >= 0 && y < d && y < m)
+        r.dateOrder = DateOrder::YearMonthDay;
+    else if (m >= 0 && d >= 0 && m < d)
+        r.dateOrder = DateOrder::MonthDayYear;
+    else
+        r.dateOrder = DateOrder::DayMonthYear;
+    for (QChar c : date) {
+        if (!c.isLetter()) {
+            r.dateSeparator = c.unicode();
+            break;
+        }
+    }
+    const QString time = locale.timeFormat(QLocale::ShortFormat);
+    for (QChar c : time) {
+        if (!c.isLetter() && c != u' ') {
+            r.timeSeparator = c.unicode();
+            break;
+        }
+    }
+    r.decimalSeparator = locale.decimalPoint().isEmpty() ? u'.' : locale.decimalPoint().at(0).unicode();
+    return r;
+}
+
+}  // namespace horavant

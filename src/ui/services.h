@@ -1,0 +1,40 @@
+// What the windows share, owned by the application object and handed to each window by reference.
+#pragma once
+
+#include "i18n/translation_store.h"
+#include "store/regional.h"
+#include "store/user_model.h"
+#include "ui/window_setup.h"
+
+#include <QSettings>
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+namespace horavant {
+
+struct Services {
+    TranslationStore& store;
+    UserData& userData;
+    Regional regional;
+    // The running program file; its folder is the program folder, its name the settings key.
+    std::filesystem::path executablePath;
+
+    // A message of the message table in the current language.
+    QString message(int number) const { return qs(store.GetMessageText(number)); }
+    QString translate(const QString& text) const { return qs(store.Translate(u16(text))); }
+    std::function<std::u16string(int)> messageLookup() const
+    {
+        return [this](int n) { return store.GetMessageText(n); };
+    }
+    // The per-user settings store of the program, one section per window class.
+    std::unique_ptr<QSettings> settings() const;
+};
+
+// The program folder of an executable: its folder, ending in exactly one path separator.
+std::string programFolderOf(const std::filesystem::path& executablePath);
+
+// Regional settings read from the system locale.
+Regional systemRegional();
+
+}  // namespace horavant
