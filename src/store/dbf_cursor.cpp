@@ -10,55 +10,93 @@
 
 namespace horavant {
 
-const std::uint8_t* DbfTable::recordPtr(std::uint32_t record)
+const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
 {
-    if (std::uint8_t* cached = cachedRecord(record))
-        return cached;
+    if (viewsCache())
+        keepCurrent();
+    throwIfDamaged();
+    m_blockCount = 0;
+    if (m_mapped) {
+        const std::uint32_t perWindow = std::max<std::uint32_t>(1, dbf::kMapWindowBytes / m_recordLength);
+        const std::uint32_t first = record / perWindow * perWindow;
+        const std::uint32_t n = std::min(perWindow, m_count - first);
+        const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
+        const std::uint64_t offset = recordOffset(first);
+        // Never a page the file does not have: the window ends at the last record, and the file
+        // must reach that far now. It may shrink later; the window then reports damage.
+        const long long size = fileSize(m_fd.get());
+        if (size < 0 || static_cast<std::uint64_t>(size) < offset + bytes) {
+            m_window.unmap();
+            throw Error(dbf::readErrorText(path()));
+        }
+        if (m_window.map(m_fd.get(), offset, bytes, dbf::kReadSlack)) {
+            m_blockData = m_window.data();
+            m_blockBegin = m_window.data();
+            m_blockLimit = m_window.end();
+            m_blockFirst = first;
+            m_blockCount = n;
+            return m_blockData + static_cast<std::size_t>(record - first) * m_recordLength;
+        }
+        m_mapped = false;  // this file cannot be mapped: read it
+    }
     const std::uint32_t perBlock = std::max<std::uint32_t>(1, dbf::kCacheBytes / m_recordLength);
     const std::uint32_t first = record / perBlock * perBlock;
     const std::uint32_t n = std::min(perBlock, m_count - first);
     const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
-    if (viewsCache())
-        keepCurrent();
     m_cache.resize(dbf::kCopyAlignment + bytes + dbf::kReadSlack);
-    m_cacheCount = 0;
     // The kernel copies from the page cache several times faster when the buffer lies at the
     // same offset within a cache line as the file position (and far slower when it lies a few
     // bytes beyond it), so the block is placed to match.
     const std::uint64_t offset = recordOffset(first);
     const auto misalignment = [](std::uint64_t at) { return static_cast<std::size_t>(at % dbf::kCopyAlignment); };
-    m_cacheData = m_cache.data()
+    std::uint8_t* data = m_cache.data()
         + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(m_cache.data())) + misalignment(offset)) % dbf::kCopyAlignment;
-    const long long got = readFullyAt(m_fd.get(), m_cacheData, bytes, offset);
+    const long long got = readFullyAt(m_fd.get(), data, bytes, offset);
     if (got != static_cast<long long>(bytes))
         throw Error(dbf::readErrorText(path()));
-    m_cacheFirst = first;
-    m_cacheCount = n;
-    return m_cacheData + static_cast<std::size_t>(record - first) * m_recordLength;
-}
-
-std::uint8_t* DbfTable::cachedRecord(std::uint32_t record) const
-{
-    if (record < m_cacheFirst || record - m_cacheFirst >= m_cacheCount)
-        return nullptr;
-    return m_cacheData + static_cast<std::size_t>(record - m_cacheFirst) * m_recordLength;
+    m_blockData = data;
+    m_blockBegin = m_cache.data();
+    m_blockLimit = m_cache.data() + m_cache.size();
+    m_blockFirst = first;
+    m_blockCount = n;
+    return data + static_cast<std::size_t>(record - first) * m_recordLength;
 }
 
 void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
 {
-    if (std::uint8_t* cached = cachedRecord(record))
-        std::copy(bytes, bytes + m_recordLength, cached);
+    if (m_window.mapped())
+        return;
+    if (const std::uint8_t* cached = cachedRecord(record))
+        std::copy(bytes, bytes + m_recordLength, const_cast<std::uint8_t*>(cached));
+}
+
+void DbfTable::invalidateCache()
+{
+    if (viewsCache())
+        keepCurrent();
+    m_blockCount = 0;
+    m_window.unmap();
+    m_blockBegin = m_blockLimit = nullptr;
+}
+
+void DbfTable::throwIfDamaged()
+{
+    if (!m_window.damaged())
+        return;
+    invalidateCache();
+    throw Error(dbf::readErrorText(path()));
+}
+
+void DbfTable::setMapped(bool mapped)
+{
+    m_mapped = mapped;
+    invalidateCache();
 }
 
 bool DbfTable::viewsCache() const
 {
     const std::less<const std::uint8_t*> before;
-    return !before(m_view.data(), m_cache.data()) && before(m_view.data(), m_cache.data() + m_cache.size());
-}
-
-std::span<const std::uint8_t> DbfTable::cachedView(const std::uint8_t* record) const
-{
-    return {record, static_cast<std::size_t>(m_cache.data() + m_cache.size() - record)};
+    return !before(m_view.data(), m_blockBegin) && before(m_view.data(), m_blockLimit);
 }
 
 void DbfTable::viewCurrent()
@@ -121,6 +159,8 @@ void DbfTable::seekVisibleFrom(std::uint32_t record)
         return;
     }
     m_pos = m_count;
+    // Every scan ends here: whatever it read from a window that lost its file was zeros.
+    throwIfDamaged();
 }
 
 void DbfTable::checkBrowseMode()
@@ -145,6 +185,10 @@ void DbfTable::Next()
         const std::uint8_t* p = cachedRecord(m_pos + 1);
         if (p && p[0] != dbf::kDeletedFlag) {
             ++m_pos;
+            // The processor's own prefetcher stops at every page boundary; asking for the lines
+            // of a record a little ahead keeps the memory busy while this one is decoded.
+            for (std::uint32_t k = 0; k < m_prefetchLines; ++k)
+                __builtin_prefetch(p + dbf::kPrefetchDistance + dbf::kCacheLine * k);
             m_view = cachedView(p);
             return;
         }
@@ -163,10 +207,13 @@ bool DbfTable::gotoRecord(std::uint32_t record)
 {
     requireActive();
     checkBrowseMode();
-    if (record >= m_count || recordPtr(record)[0] == dbf::kDeletedFlag)
+    if (record >= m_count || recordPtr(record)[0] == dbf::kDeletedFlag) {
+        throwIfDamaged();
         return false;
+    }
     m_pos = record;
     loadCurrent(record);
+    throwIfDamaged();
     return true;
 }
 
@@ -175,6 +222,8 @@ std::span<const std::uint8_t> DbfTable::peekRecord(std::uint32_t record)
     requireActive();
     if (record >= m_count)
         throw Error(dbf::kEmpty);
+    // Damage from an earlier look is reported here; the caller reads these bytes afterwards.
+    throwIfDamaged();
     return std::span(recordPtr(record), m_recordLength);
 }
 

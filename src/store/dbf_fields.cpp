@@ -44,6 +44,18 @@ bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
     return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
 }
 
+// True when all 64 bytes are blanks or zero bytes: the four blocks' bytes are merged first, so
+// one compare answers for all of them.
+[[gnu::always_inline]] inline bool allPadding64(const std::uint8_t* q)
+{
+    const __m128i notBlank = _mm_set1_epi8(static_cast<char>(0xDF));
+    const auto masked = [&](int i) {
+        return _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i)), notBlank);
+    };
+    const __m128i any = _mm_or_si128(_mm_or_si128(masked(0), masked(1)), _mm_or_si128(masked(2), masked(3)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
+}
+
 [[gnu::always_inline]] inline std::uint64_t textBits64(const std::uint8_t* q)
 {
     return textBits16(q) | std::uint64_t{textBits16(q + 16)} << 16 | std::uint64_t{textBits16(q + 32)} << 32
@@ -57,30 +69,38 @@ std::size_t bitEnd(std::uint64_t bits)
     return static_cast<std::size_t>(64 - std::countl_zero(bits));
 }
 
-// The length of a character field without its trailing blanks and zero bytes. `bytes` is all that
-// may be read around the field. When the record buffer leaves dbf::kReadSlack bytes after the field's
-// start, up to 64 bytes are judged at once without a branch on where the text ends; the bytes
-// beyond the field are masked off. Otherwise the padding is found sixteen bytes at a time from the
-// end, and the last sixteen or fewer bytes are one load that stays inside `bytes`.
+#if defined(__SSE2__)
+// The length of a character field of width n at p without its trailing blanks and zero bytes,
+// where at least dbf::kReadSlack bytes may be read from p: up to 64 bytes are judged at once
+// without a branch on where the text ends, and the bytes beyond the field are masked off.
+[[gnu::always_inline]] inline std::size_t withoutPaddingWithSlack(const std::uint8_t* p, std::size_t n)
+{
+    // Wide fields are mostly padding at their end: 64 bytes are first tested as a whole.
+    for (; n > 64; n -= 64) {
+        if (!allPadding64(p + n - 64))
+            return n - 64 + bitEnd(textBits64(p + n - 64));
+    }
+    if (n <= 16)
+        return bitEnd(textBits16(p) & (0xFFFFu >> (16 - n)));
+    if (n <= 32)
+        return bitEnd((textBits16(p) | textBits16(p + 16) << 16) & (0xFFFFFFFFu >> (32 - n)));
+    if (n <= 48) {
+        const std::uint64_t text = textBits16(p) | textBits16(p + 16) << 16 | std::uint64_t{textBits16(p + 32)} << 32;
+        return bitEnd(text & (~std::uint64_t{0} >> (64 - n)));
+    }
+    return bitEnd(textBits64(p) & (~std::uint64_t{0} >> (64 - n)));
+}
+#endif
+
+// The same where `bytes` is all that may be read around the field: with the slack, as above;
+// otherwise the padding is found sixteen bytes at a time from the end, and the last sixteen or
+// fewer bytes are one load that stays inside `bytes`.
 [[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t n)
 {
     const std::uint8_t* p = bytes.data() + offset;
 #if defined(__SSE2__)
-    if (offset + dbf::kReadSlack <= bytes.size()) {
-        if (n <= 16)
-            return bitEnd(textBits16(p) & (0xFFFFu >> (16 - n)));
-        if (n <= 32)
-            return bitEnd((textBits16(p) | textBits16(p + 16) << 16) & (0xFFFFFFFFu >> (32 - n)));
-        if (n <= 48) {
-            const std::uint64_t text = textBits16(p) | textBits16(p + 16) << 16 | std::uint64_t{textBits16(p + 32)} << 32;
-            return bitEnd(text & (~std::uint64_t{0} >> (64 - n)));
-        }
-        for (; n > 64; n -= 64) {
-            if (const std::uint64_t text = textBits64(p + n - 64))
-                return n - 64 + bitEnd(text);
-        }
-        return bitEnd(textBits64(p) & (~std::uint64_t{0} >> (64 - n)));
-    }
+    if (offset + dbf::kReadSlack <= bytes.size())
+        return withoutPaddingWithSlack(p, n);
     for (; n > 16; n -= 16) {
         if (const std::uint32_t text = textBits16(p + n - 16))
             return n - 16 + bitEnd(text);
@@ -94,6 +114,13 @@ std::size_t bitEnd(std::uint64_t bits)
         --n;
     return n;
 }
+
+#if !defined(__SSE2__)
+[[gnu::always_inline]] inline std::size_t withoutPaddingWithSlack(const std::uint8_t* p, std::size_t n)
+{
+    return withoutPadding({p, n}, 0, n);
+}
+#endif
 
 // The first reading of a logical field into `out`, and a change from "True" to "False", make the
 // string longer; only those call the library.
@@ -146,8 +173,15 @@ std::string_view DbfTable::fieldBytes(int index) const
 
 void DbfTable::readFieldText(int index, std::u16string& out) const
 {
-    requireActive();
-    decode(field(index), m_view, out);
+    if (static_cast<std::uint32_t>(index) >= m_readableFields)
+        throwNoField(index);
+    // The view always reaches dbf::kReadSlack bytes past the record, so the padding search
+    // needs no check of where the buffer ends.
+    const FieldInfo& f = m_fields[static_cast<std::size_t>(index)];
+    const std::uint8_t* p = m_view.data() + f.offset;
+    if (f.type == FieldType::Logical)
+        return decodeLogical(f, p, out);
+    cp1252::decodeIntoInline(p, withoutPaddingWithSlack(p, static_cast<std::size_t>(f.width)), out);
 }
 
 std::u16string DbfTable::fieldText(int index) const

@@ -47,6 +47,7 @@ DbfTable::~DbfTable()
     try {
         Close();
     } catch (...) {
+        m_readableFields = 0;
         m_fd.reset();
     }
 }
@@ -58,6 +59,13 @@ void DbfTable::addFieldDef(std::u16string name, FieldType type, int width)
 
 void DbfTable::throwClosed()
 {
+    throw Error(dbf::kClosed);
+}
+
+void DbfTable::throwNoField(int index) const
+{
+    requireActive();
+    field(index);  // throws std::out_of_range
     throw Error(dbf::kClosed);
 }
 
@@ -237,6 +245,8 @@ void DbfTable::Open()
 
     m_fd = std::move(fd);
     m_fields = std::move(fields);
+    m_readableFields = static_cast<std::uint32_t>(m_fields.size());
+    m_prefetchLines = std::clamp<std::uint32_t>(recordLength / dbf::kCacheLine, 1, dbf::kMaxPrefetchLines);
     m_headerLength = headerLength;
     m_recordLength = recordLength;
     m_header.assign(header.begin(), header.begin() + dbf::kHeaderSize);
@@ -254,6 +264,7 @@ void DbfTable::Open()
         if (::fdatasync(m_fd.get()) != 0)
             writeFailed();
     } catch (...) {
+        m_readableFields = 0;
         m_fd.reset();
         m_state = TableState::Closed;
         throw;
@@ -285,12 +296,14 @@ void DbfTable::Close()
             endBulk();
     } catch (...) {
         releaseRecordLock();
+        m_readableFields = 0;
         m_fd.reset();
         m_state = TableState::Closed;
         m_bulk = false;
         throw;
     }
     releaseRecordLock();
+    m_readableFields = 0;
     m_fd.reset();
     m_state = TableState::Closed;
     m_fields.clear();

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/mapped_window.h"
 #include "store/posix_file.h"
 
 namespace horavant {
@@ -147,6 +148,10 @@ public:
     bool filtered() const { return m_filtered; }
     void setFilter(Filter filter);
 
+    // Records are read through a memory mapping of the file, in windows, unless this is switched
+    // off or the system cannot map the file; they are then read into a buffer block by block.
+    void setMapped(bool mapped);
+
     // While bulk mode is on, appends and posts are not synced one by one; endBulk syncs once.
     void beginBulk() { m_bulk = true; }
     void endBulk();
@@ -157,6 +162,7 @@ private:
         if (!active())
             throwClosed();
     }
+    [[noreturn]] void throwNoField(int index) const;
     [[noreturn]] static void throwClosed();
     void requireWritable() const;
     void requireEditing() const;
@@ -169,21 +175,39 @@ private:
         return m_headerLength + static_cast<std::uint64_t>(record) * m_recordLength;
     }
 
-    const std::uint8_t* recordPtr(std::uint32_t record);
-    // The record's bytes in the cache, or null when the cache does not hold it.
-    std::uint8_t* cachedRecord(std::uint32_t record) const;
-    // Browsing reads the current record in place in the cache; it is copied out only when the
-    // cache is about to move on, or for an edit.
+    // The records are read a block at a time: a mapped window of the file, or a copy in m_cache.
+    const std::uint8_t* recordPtr(std::uint32_t record)
+    {
+        const std::uint8_t* p = cachedRecord(record);
+        return p ? p : loadBlock(record);
+    }
+    [[gnu::noinline]] const std::uint8_t* loadBlock(std::uint32_t record);
+    // The record's bytes in the current block, or null when the block does not hold it.
+    const std::uint8_t* cachedRecord(std::uint32_t record) const
+    {
+        // One compare: below the block, the difference wraps to more than any block holds.
+        if (record - m_blockFirst >= m_blockCount)
+            return nullptr;
+        return m_blockData + static_cast<std::size_t>(record - m_blockFirst) * m_recordLength;
+    }
+    // Browsing reads the current record in place in the block; it is copied out only when the
+    // block is about to move on, or for an edit.
     bool viewsCache() const;
-    std::span<const std::uint8_t> cachedView(const std::uint8_t* record) const;
+    std::span<const std::uint8_t> cachedView(const std::uint8_t* record) const
+    {
+        return {record, static_cast<std::size_t>(m_blockLimit - record)};
+    }
     void viewCurrent();
     void keepCurrent();
     void loadCurrent(std::uint32_t record);
     bool accepts(std::uint32_t record);
     void seekVisibleFrom(std::uint32_t record);
     [[gnu::noinline]] void stepOn();
-    void invalidateCache() { m_cacheCount = 0; }
+    void invalidateCache();
+    // A copy in m_cache must follow the table's own writes; a mapping shows them by itself.
     void storeInCache(std::uint32_t record, const std::uint8_t* bytes);
+    // A mapped window whose file was cut short under it read zeros: that is a failed read.
+    void throwIfDamaged();
     void resetIndex();
     void ensureIndex();
     void extendIndex(std::uint32_t from, std::uint32_t to);
@@ -197,6 +221,9 @@ private:
 
     UniqueFd m_fd;
     std::vector<FieldInfo> m_fields;
+    // The fields the getters may read: all of them while the table is open, none while closed,
+    // so one compare of the index stands for both checks.
+    std::uint32_t m_readableFields = 0;
     std::uint16_t m_headerLength = 0;
     std::uint16_t m_recordLength = 0;
     std::uint8_t m_version = dbf::kVersionDbase;
@@ -214,10 +241,17 @@ private:
     std::optional<std::uint32_t> m_lockedRecord;
     std::uint32_t m_posBeforeInsert = 0;
 
+    // The current block of records: m_blockCount records from m_blockFirst at m_blockData, in
+    // readable memory from m_blockBegin to m_blockLimit (spare bytes included).
+    const std::uint8_t* m_blockData = nullptr;
+    std::uint32_t m_blockFirst = 0;
+    std::uint32_t m_blockCount = 0;
+    const std::uint8_t* m_blockBegin = nullptr;
+    const std::uint8_t* m_blockLimit = nullptr;
+    bool m_mapped = true;
+    std::uint32_t m_prefetchLines = 1;  // cache lines of a record asked for ahead of a scan
+    MappedWindow m_window;
     std::vector<std::uint8_t> m_cache;
-    std::uint8_t* m_cacheData = nullptr;  // the first cached record, inside m_cache
-    std::uint32_t m_cacheFirst = 0;
-    std::uint32_t m_cacheCount = 0;
 
     bool m_readOnly = false;
     bool m_filtered = false;

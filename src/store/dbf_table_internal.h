@@ -11,12 +11,19 @@
 
 namespace horavant::dbf {
 
-// Records are read in blocks of this size.
+// Records are read through mapped windows of this size, so that a scan keeps only one window's
+// pages mapped however large the file, or, where the file cannot be mapped, read in blocks of
+// kCacheBytes.
+constexpr std::size_t kMapWindowBytes = 2 * 1024 * 1024;
 constexpr std::size_t kCacheBytes = 256 * 1024;
 // The record buffers (the current record and the read cache) end in this many spare bytes, so the
 // field getters may read a whole block at any field's start and mask off what lies beyond it.
 constexpr std::size_t kReadSlack = 64;
 constexpr std::size_t kCopyAlignment = 64;
+constexpr std::size_t kCacheLine = 64;
+// A scan asks for the memory of the record this far ahead of the one it reads.
+constexpr std::size_t kPrefetchDistance = 1536;
+constexpr std::uint32_t kMaxPrefetchLines = 4;
 
 inline const char* const kInvalidFile = "Invalid DBF file.";
 inline const char* const kWriteError = "Error while writing occurred. (Disk full?)";

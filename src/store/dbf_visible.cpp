@@ -39,6 +39,7 @@ void DbfTable::ensureIndex()
     m_deletedList.clear();
     m_acceptedList.clear();
     extendIndex(0, m_count);
+    throwIfDamaged();
     m_indexBuilt = true;
 }
 
