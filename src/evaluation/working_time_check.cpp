@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <tuple>
-#include <unordered_map>
 
 namespace horavant
 {
@@ -34,7 +33,7 @@ struct DayRecord {
 };
 
 // Finds the record of an employee's day; a table is mostly in date order, so the employee's
-// last day is tried first.
+// last day is tried first, then an open-addressed index over all of them.
 class DayRecords
 {
 public:
@@ -47,10 +46,17 @@ public:
             return last;
         const std::uint64_t key
             = std::uint64_t { employee } << 32 | static_cast<std::uint32_t>(day.time_since_epoch().count());
-        const auto [it, added] = m_index.try_emplace(key, static_cast<std::uint32_t>(records.size()));
-        if (added)
-            records.push_back(DayRecord { day, employee, {} });
-        last = it->second;
+        std::size_t i = slotOf(key);
+        while (m_slots[i].index != kNone) {
+            if (m_slots[i].key == key)
+                return last = m_slots[i].index;
+            i = (i + 1) & (m_slots.size() - 1);
+        }
+        last = static_cast<std::uint32_t>(records.size());
+        m_slots[i] = { key, last };
+        records.push_back(DayRecord { day, employee, {} });
+        if (records.size() * 2 > m_slots.size())
+            grow();
         return last;
     }
 
@@ -58,7 +64,31 @@ public:
 
 private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
-    std::unordered_map<std::uint64_t, std::uint32_t> m_index;
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint32_t index = kNone;
+    };
+
+    std::size_t slotOf(std::uint64_t key) const
+    {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (m_slots.size() - 1);
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (const Slot& s : old) {
+            if (s.index == kNone)
+                continue;
+            std::size_t i = slotOf(s.key);
+            while (m_slots[i].index != kNone)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = s;
+        }
+    }
+
+    std::vector<Slot> m_slots = std::vector<Slot>(64);
     std::vector<std::uint32_t> m_last;
 };
 
@@ -152,15 +182,15 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     }
     result.employees = rows.takeEmployees();
 
-    // Each employee's days in calendar order, so that a day meets the day before it.
-    std::vector<std::uint32_t> order(byDay.records.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const DayRecord& x = byDay.records[a];
-        const DayRecord& y = byDay.records[b];
-        return std::tie(x.employee, x.day) < std::tie(y.employee, y.day);
-    });
+    // Each employee's days in calendar order, so that a day meets the day before it. The keys are
+    // plain numbers, so the sort does not reach into the records.
+    const auto offset = [&](sys_days day) { return static_cast<std::uint64_t>((day - dayBefore).count()); };
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
+    order.reserve(byDay.records.size());
+    for (std::uint32_t i = 0; i < byDay.records.size(); ++i)
+        order.emplace_back(
+            std::uint64_t { byDay.records[i].employee } << 32 | offset(byDay.records[i].day), i);
+    std::sort(order.begin(), order.end());
 
     result.workingDays = countWorkingDays(fromDate, toDate);
     const bool averaged = toDate >= fromDate && toDate - fromDate + days(1) >= kAveragingPeriod;
@@ -182,7 +212,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     DayFigures previous;
     const DayRecord* previousRecord = nullptr;
     bool employeeChecked = false;
-    for (const std::uint32_t index : order) {
+    for (const auto& [key, index] : order) {
         const DayRecord& record = byDay.records[index];
         if (previousRecord && previousRecord->employee != record.employee) {
             closeEmployee(previousRecord->employee, employeeChecked);
@@ -204,19 +234,34 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         closeEmployee(previousRecord->employee, employeeChecked);
     result.averageNet = roundedQuotient(netOfAll, std::int64_t { result.workingDays } * employeesChecked);
 
-    std::stable_sort(
-        dated.begin(), dated.end(), [](const WorkingTimeFinding& a, const WorkingTimeFinding& b) {
-            return std::tie(*a.day, a.employee, a.kind) < std::tie(*b.day, b.employee, b.kind);
-        });
-    for (std::size_t i = 0; i < dated.size(); ++i) {
-        const WorkingTimeFinding& f = dated[i];
-        const bool sameDayAsBefore = i > 0 && dated[i - 1].day == f.day && dated[i - 1].employee == f.employee
-            && dated[i - 1].kind != LawFinding::AverageOverEight;
-        if (f.kind != LawFinding::AverageOverEight && !sameDayAsBefore)
-            ++result.daysWithFindings;
-    }
+    // Findings by day, employee and kind, each kind's findings in the order they were made.
+    struct Place {
+        std::uint64_t dayAndEmployee;
+        LawFinding kind;
+        std::uint32_t index;
+        bool operator<(const Place& o) const
+        {
+            return std::tie(dayAndEmployee, kind, index) < std::tie(o.dayAndEmployee, o.kind, o.index);
+        }
+    };
+    std::vector<Place> places;
+    places.reserve(dated.size());
+    for (std::uint32_t i = 0; i < dated.size(); ++i)
+        places.push_back({ offset(*dated[i].day) << 32 | dated[i].employee, dated[i].kind, i });
+    std::sort(places.begin(), places.end());
+
     result.findings = std::move(undated);
-    result.findings.insert(result.findings.end(), dated.begin(), dated.end());
+    result.findings.reserve(result.findings.size() + dated.size());
+    const Place* before = nullptr;
+    for (const Place& p : places) {
+        // The period's average belongs to no day.
+        if (p.kind != LawFinding::AverageOverEight) {
+            if (!before || before->dayAndEmployee != p.dayAndEmployee)
+                ++result.daysWithFindings;
+            before = &p;
+        }
+        result.findings.push_back(dated[p.index]);
+    }
     return result;
 }
 

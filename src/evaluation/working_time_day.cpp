@@ -40,38 +40,41 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
 {
     m_recordedBreaks += recordedBreak;
     const bool breakRecorded = recordedBreak > 0;
+    if (m_pieces.empty())
+        m_pieces.reserve(4); // most days have a few pieces; this spares the first steps of growing
     // Pieces are disjoint and in time order, so their ends are ordered too. Touching is no overlap.
-    const auto first = std::partition_point(
+    const auto begin = std::partition_point(
         m_pieces.begin(), m_pieces.end(), [&](const Piece& p) { return p.end <= span.from; });
-    auto last = first;
-    while (last != m_pieces.end() && last->start < span.to)
+    std::size_t first = static_cast<std::size_t>(begin - m_pieces.begin());
+    std::size_t last = first;
+    while (last < m_pieces.size() && m_pieces[last].start < span.to)
         ++last;
 
     if (first == last) {
-        m_pieces.insert(first, Piece { span.from, span.to, span, breakRecorded, false });
+        m_pieces.insert(begin, Piece { span.from, span.to, span, breakRecorded, false });
         if (marked)
             m_markedAlone.push_back(span);
         return;
     }
 
     ++m_overlaps;
-    noteDoubleBooking(span, &first->owner);
-    first->breakRecorded = first->breakRecorded || breakRecorded;
+    noteDoubleBooking(span, &m_pieces[first].owner);
+    m_pieces[first].breakRecorded = m_pieces[first].breakRecorded || breakRecorded;
     // The parts of the row that no piece covers yet become pieces of their own.
-    std::vector<Piece> gaps;
     std::int32_t covered = span.from;
-    for (auto p = first; p != last; ++p) {
-        p->overlapped = true;
-        if (p->start > covered)
-            gaps.push_back(Piece { covered, p->start, span, breakRecorded, false });
-        covered = std::max(covered, p->end);
+    for (std::size_t i = first; i < last; ++i) {
+        if (m_pieces[i].start > covered) {
+            const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(i);
+            m_pieces.insert(at, Piece { covered, m_pieces[i].start, span, breakRecorded, false });
+            ++i;
+            ++last;
+        }
+        m_pieces[i].overlapped = true;
+        covered = std::max(covered, m_pieces[i].end);
     }
-    if (covered < span.to)
-        gaps.push_back(Piece { covered, span.to, span, breakRecorded, false });
-    for (const Piece& gap : gaps) {
-        const auto at = std::partition_point(
-            m_pieces.begin(), m_pieces.end(), [&](const Piece& p) { return p.start < gap.start; });
-        m_pieces.insert(at, gap);
+    if (covered < span.to) {
+        const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(last);
+        m_pieces.insert(at, Piece { covered, span.to, span, breakRecorded, false });
     }
 }
 

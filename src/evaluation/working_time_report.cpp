@@ -5,6 +5,8 @@
 #include "store/work_time_text.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <optional>
 
 namespace horavant
 {
@@ -18,14 +20,15 @@ std::u16string decimal(std::int64_t value)
 }
 
 // Replaces %1 ... %9 by the values; a placeholder a translation left out is simply not shown.
-std::u16string fill(std::u16string_view text, const std::vector<std::u16string>& values)
+std::u16string fill(std::u16string_view text, std::initializer_list<std::u16string_view> values)
 {
     std::u16string out;
+    out.reserve(text.size() + 24);
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'9') {
             const auto n = static_cast<std::size_t>(text[i + 1] - u'1');
             if (n < values.size()) {
-                out += values[n];
+                out += values.begin()[n];
                 ++i;
                 continue;
             }
@@ -34,6 +37,19 @@ std::u16string fill(std::u16string_view text, const std::vector<std::u16string>&
     }
     return out;
 }
+
+// HH:MM of a time of day in a buffer of its own: a report may have many thousands of them.
+struct TimeText {
+    explicit TimeText(std::int64_t ms)
+    {
+        const auto minutes = static_cast<int>(ms / kMsPerMinute % (24 * 60));
+        const auto digit = [](int n) { return static_cast<char16_t>(u'0' + n); };
+        text = { digit(minutes / 600), digit(minutes / 60 % 10), u':', digit(minutes % 60 / 10),
+            digit(minutes % 10) };
+    }
+    operator std::u16string_view() const { return { text.data(), text.size() }; }
+    std::array<char16_t, 5> text;
+};
 
 // The German texts of the report; each is translated once per report.
 enum Text : std::size_t {
@@ -145,7 +161,7 @@ std::u16string detail(
 {
     const auto& n = f.figures;
     const auto hours = [&](std::int64_t ms) { return FormatHours(ms, regional); };
-    const auto time = [](std::int64_t ms) { return formatStoredTime(ms); };
+    const auto time = [](std::int64_t ms) { return TimeText(ms); };
     switch (f.kind) {
     case LawFinding::Unreadable: {
         const UnreadableRow& row = check.unreadableRows.at(static_cast<std::size_t>(n[0]));
@@ -193,10 +209,16 @@ WorkingTimeReport BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16
         + FormatPeriodDate(toDate);
     report.headings = { texts[DateTitle], texts[EmployeeTitle], texts[FindingTitle], texts[DetailTitle] };
     report.rows.reserve(check.findings.size());
+    std::optional<std::chrono::sys_days> lastDay;
+    std::u16string lastDate;
     for (const WorkingTimeFinding& f : check.findings) {
         // A row without a readable date shows its date as stored.
-        std::u16string date = f.day ? FormatPeriodDate(*f.day)
-                                    : check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date;
+        if (f.day && f.day != lastDay) {
+            lastDay = f.day;
+            lastDate = FormatPeriodDate(*f.day);
+        }
+        std::u16string date
+            = f.day ? lastDate : check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date;
         report.rows.push_back({ std::move(date), check.employees.at(f.employee), texts[findingText(f.kind)],
             detail(f, check, texts, regional) });
     }

@@ -23,18 +23,37 @@ std::uint64_t mix(std::uint64_t h)
     return h ^ (h >> 29);
 }
 
+template <class Word> Word load(const char* p)
+{
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// Up to eight bytes as one number, with fixed-size loads that stay within the bytes.
+std::uint64_t smallWord(std::string_view bytes)
+{
+    const std::size_t n = bytes.size();
+    const char* p = bytes.data();
+    if (n >= 4)
+        return load<std::uint32_t>(p) | std::uint64_t { load<std::uint32_t>(p + n - 4) } << ((n - 4) * 8);
+    std::uint64_t w = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        w |= std::uint64_t { static_cast<std::uint8_t>(p[i]) } << (i * 8);
+    return w;
+}
+
 std::uint64_t hashBytes(std::string_view bytes)
 {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull * (bytes.size() + 1);
+    const std::size_t n = bytes.size();
+    std::uint64_t h = 0x9E3779B97F4A7C15ull * (n + 1);
+    if (n <= 8)
+        return mix(h ^ smallWord(bytes));
     std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, sizeof word);
-        h = mix(h ^ word);
-    }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
-    return mix(h ^ tail);
+    for (; i + 8 < n; i += 8)
+        h = mix(h ^ load<std::uint64_t>(bytes.data() + i));
+    // The last eight bytes, overlapping the words already taken.
+    return mix(h ^ load<std::uint64_t>(bytes.data() + n - 8));
 }
 
 } // namespace
@@ -59,10 +78,19 @@ std::uint32_t RowReader::employee()
     const std::string_view bytes = m_table.fieldBytes(workfield::kEmployee);
     if (!m_all)
         return m_wantedStorable && sameBytes(bytes, m_wanted) ? 0 : kOther;
-    if (m_lastEmployee != kOther && sameBytes(bytes, m_nameBytes[m_lastEmployee]))
-        return m_lastEmployee;
-    m_lastEmployee = employeeOfAll(bytes);
-    return m_lastEmployee;
+    // Rows often come in a steady round of the employees: the one that followed the last
+    // employee before is tried first, then the last employee again.
+    if (m_lastEmployee != kOther) {
+        const std::uint32_t next = m_successor[m_lastEmployee];
+        if (next != kOther && sameBytes(bytes, m_nameBytes[next]))
+            return m_lastEmployee = next;
+        if (sameBytes(bytes, m_nameBytes[m_lastEmployee]))
+            return m_lastEmployee;
+    }
+    const std::uint32_t found = employeeOfAll(bytes);
+    if (m_lastEmployee != kOther)
+        m_successor[m_lastEmployee] = found;
+    return m_lastEmployee = found;
 }
 
 std::uint32_t RowReader::employeeOfAll(std::string_view bytes)
@@ -81,6 +109,7 @@ std::uint32_t RowReader::employeeOfAll(std::string_view bytes)
     m_names.push_back(cp1252::decode(bytes));
     m_nameBytes.emplace_back(bytes);
     m_nameHashes.push_back(h);
+    m_successor.push_back(kOther);
     if (m_names.size() * 2 > m_slots.size()) {
         // At most half full.
         m_slots.assign(m_slots.size() * 2, kFree);
@@ -116,8 +145,7 @@ std::int32_t RowReader::readTime(std::string_view bytes)
     };
     if (bytes.size() > sizeof(std::uint64_t))
         return read();
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes.data(), bytes.size());
+    const std::uint64_t word = smallWord(bytes);
     TimeEntry& e = m_times[(word * 0x9E3779B97F4A7C15ull) >> 54];
     if (e.used && e.bytes == word && e.length == bytes.size())
         return e.value;

@@ -57,6 +57,7 @@ private:
     std::vector<std::string> m_nameBytes;
     std::vector<std::uint64_t> m_nameHashes;
     std::vector<std::uint32_t> m_slots;
+    std::vector<std::uint32_t> m_successor; // per employee, the one that followed it last
     std::uint32_t m_lastEmployee = kOther;
 
     // The last date text and its day; rows come mostly in date order.
