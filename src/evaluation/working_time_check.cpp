@@ -10,10 +10,8 @@
 #include <algorithm>
 #include <tuple>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
 using std::chrono::days;
 using std::chrono::sys_days;
@@ -24,7 +22,7 @@ constexpr std::int64_t kTenHours = 10 * kMsPerHour;
 constexpr std::int64_t kEightHours = 8 * kMsPerHour;
 constexpr std::int64_t kShortestRest = 11 * kMsPerHour;
 // The average of the working days is judged over at least 24 weeks.
-constexpr days kAveragingPeriod { 24 * 7 };
+constexpr days kAveragingPeriod {24 * 7};
 
 struct DayRecord {
     sys_days day;
@@ -34,8 +32,7 @@ struct DayRecord {
 
 // Finds the record of an employee's day; a table is mostly in date order, so the employee's
 // last day is tried first, then an open-addressed index over all of them.
-class DayRecords
-{
+class DayRecords {
 public:
     std::uint32_t find(std::uint32_t employee, sys_days day)
     {
@@ -45,7 +42,7 @@ public:
         if (last != kNone && records[last].day == day)
             return last;
         const std::uint64_t key
-            = std::uint64_t { employee } << 32 | static_cast<std::uint32_t>(day.time_since_epoch().count());
+            = std::uint64_t {employee} << 32 | static_cast<std::uint32_t>(day.time_since_epoch().count());
         std::size_t i = slotOf(key);
         while (m_slots[i].index != kNone) {
             if (m_slots[i].key == key)
@@ -53,8 +50,8 @@ public:
             i = (i + 1) & (m_slots.size() - 1);
         }
         last = static_cast<std::uint32_t>(records.size());
-        m_slots[i] = { key, last };
-        records.push_back(DayRecord { day, employee, {} });
+        m_slots[i] = {key, last};
+        records.push_back(DayRecord {day, employee, {}});
         if (records.size() * 2 > m_slots.size())
             grow();
         return last;
@@ -99,39 +96,36 @@ std::int64_t roundedQuotient(std::int64_t value, std::int64_t divisor)
 
 // The rules of one day; `previous` is the employee's day before when it had periods.
 void judgeDay(const DayRecord& record, const DayFigures& f, const DayFigures* previous,
-    std::vector<WorkingTimeFinding>& out)
+              std::vector<WorkingTimeFinding>& out)
 {
     const auto add = [&](LawFinding kind, std::array<std::int64_t, 5> figures) {
-        out.push_back(WorkingTimeFinding { kind, record.day, record.employee, figures });
+        out.push_back(WorkingTimeFinding {kind, record.day, record.employee, figures});
     };
     if (f.presence == 0)
         return;
-    const std::int64_t breakNeeded = f.net > kNineHours ? 45 * kMsPerMinute
-        : f.net > kSixHours                             ? 30 * kMsPerMinute
-                                                        : 0;
+    const std::int64_t breakNeeded = f.net > kNineHours ? 45 * kMsPerMinute : f.net > kSixHours ? 30 * kMsPerMinute : 0;
     if (f.breaksTaken < breakNeeded)
-        add(LawFinding::BreakTooShort, { f.breaksTaken, f.net });
+        add(LawFinding::BreakTooShort, {f.breaksTaken, f.net});
     for (int i = 0; i < f.longStretchCount; ++i) {
         const TimeSpan s = f.longStretches[static_cast<std::size_t>(i)];
-        add(LawFinding::NoBreakOverSixHours, { s.to - s.from, s.from, s.to });
+        add(LawFinding::NoBreakOverSixHours, {s.to - s.from, s.from, s.to});
     }
     if (f.net > kTenHours)
-        add(LawFinding::OverTenHours, { f.net });
+        add(LawFinding::OverTenHours, {f.net});
     if (previous) {
         const std::int64_t rest = kMsPerDay - previous->lastEnd + f.firstStart;
         if (rest < kShortestRest)
-            add(LawFinding::RestUnderEleven, { rest, previous->lastEnd, f.firstStart });
+            add(LawFinding::RestUnderEleven, {rest, previous->lastEnd, f.firstStart});
     }
     if (std::chrono::weekday(record.day) == std::chrono::Sunday)
-        add(LawFinding::SundayWork, { f.net });
+        add(LawFinding::SundayWork, {f.net});
     if (f.doubleBookings > 0) {
         add(LawFinding::DoubleBooking,
-            { f.shown.from, f.shown.to, f.hasOther ? f.other.from : -1, f.hasOther ? f.other.to : -1,
-                f.doubleBookings });
+            {f.shown.from, f.shown.to, f.hasOther ? f.other.from : -1, f.hasOther ? f.other.to : -1, f.doubleBookings});
     }
 }
 
-} // namespace
+}  // namespace
 
 std::uint32_t countWorkingDays(sys_days fromDate, sys_days toDate)
 {
@@ -144,8 +138,8 @@ std::uint32_t countWorkingDays(sys_days fromDate, sys_days toDate)
     return static_cast<std::uint32_t>(count);
 }
 
-WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee,
-    sys_days fromDate, sys_days toDate, const Regional& regional)
+WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee, sys_days fromDate,
+                                     sys_days toDate, const Regional& regional)
 {
     WorkingTimeCheck result;
     std::vector<WorkingTimeFinding> undated;
@@ -155,7 +149,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
 
     RowReader rows(table, employee, regional);
     const auto unreadable = [&](std::uint32_t who, std::optional<sys_days> day) {
-        WorkingTimeFinding f { LawFinding::Unreadable, day, who, {} };
+        WorkingTimeFinding f {LawFinding::Unreadable, day, who, {}};
         f.figures[0] = static_cast<std::int64_t>(result.unreadableRows.size());
         result.unreadableRows.push_back(rows.storedTexts());
         (day ? dated : undated).push_back(f);
@@ -178,7 +172,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
                 unreadable(who, day);
             continue;
         }
-        record.work.add(TimeSpan { times->from, times->to }, times->recordedBreak, rows.markedDouble());
+        record.work.add(TimeSpan {times->from, times->to}, times->recordedBreak, rows.markedDouble());
     }
     result.employees = rows.takeEmployees();
 
@@ -188,8 +182,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
     order.reserve(byDay.records.size());
     for (std::uint32_t i = 0; i < byDay.records.size(); ++i)
-        order.emplace_back(
-            std::uint64_t { byDay.records[i].employee } << 32 | offset(byDay.records[i].day), i);
+        order.emplace_back(std::uint64_t {byDay.records[i].employee} << 32 | offset(byDay.records[i].day), i);
     std::sort(order.begin(), order.end());
 
     result.workingDays = countWorkingDays(fromDate, toDate);
@@ -203,8 +196,11 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         ++employeesChecked;
         netOfAll += netOfEmployee;
         if (averaged && result.workingDays > 0 && netOfEmployee > kEightHours * result.workingDays) {
-            dated.push_back(WorkingTimeFinding { LawFinding::AverageOverEight, toDate, who,
-                { roundedQuotient(netOfEmployee, result.workingDays), result.workingDays } });
+            dated.push_back(
+                WorkingTimeFinding {LawFinding::AverageOverEight,
+                                    toDate,
+                                    who,
+                                    {roundedQuotient(netOfEmployee, result.workingDays), result.workingDays}});
         }
         netOfEmployee = 0;
     };
@@ -232,7 +228,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     }
     if (previousRecord)
         closeEmployee(previousRecord->employee, employeeChecked);
-    result.averageNet = roundedQuotient(netOfAll, std::int64_t { result.workingDays } * employeesChecked);
+    result.averageNet = roundedQuotient(netOfAll, std::int64_t {result.workingDays} * employeesChecked);
 
     // Findings by day, employee and kind, each kind's findings in the order they were made.
     struct Place {
@@ -247,7 +243,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     std::vector<Place> places;
     places.reserve(dated.size());
     for (std::uint32_t i = 0; i < dated.size(); ++i)
-        places.push_back({ offset(*dated[i].day) << 32 | dated[i].employee, dated[i].kind, i });
+        places.push_back({offset(*dated[i].day) << 32 | dated[i].employee, dated[i].kind, i});
     std::sort(places.begin(), places.end());
 
     result.findings = std::move(undated);
@@ -265,4 +261,4 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     return result;
 }
 
-} // namespace horavant
+}  // namespace horavant

@@ -6,10 +6,8 @@
 #include <algorithm>
 #include <tuple>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
 // A gap between two periods is a break taken only from this length on.
 constexpr std::int64_t kShortestBreak = 15 * kMsPerMinute;
@@ -20,7 +18,7 @@ bool earlier(TimeSpan a, TimeSpan b)
     return std::tie(a.from, a.to) < std::tie(b.from, b.to);
 }
 
-} // namespace
+}  // namespace
 
 void WorkDay::noteDoubleBooking(TimeSpan row, const TimeSpan* other)
 {
@@ -28,8 +26,7 @@ void WorkDay::noteDoubleBooking(TimeSpan row, const TimeSpan* other)
     TimeSpan second = other ? *other : TimeSpan {};
     if (other && earlier(second, first))
         std::swap(first, second);
-    if (!m_hasPair || earlier(first, m_pairFirst)
-        || (first == m_pairFirst && earlier(second, m_pairSecond))) {
+    if (!m_hasPair || earlier(first, m_pairFirst) || (first == m_pairFirst && earlier(second, m_pairSecond))) {
         m_pairFirst = first;
         m_pairSecond = second;
     }
@@ -41,17 +38,17 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
     m_recordedBreaks += recordedBreak;
     const bool breakRecorded = recordedBreak > 0;
     if (m_pieces.empty())
-        m_pieces.reserve(4); // most days have a few pieces; this spares the first steps of growing
+        m_pieces.reserve(4);  // most days have a few pieces; this spares the first steps of growing
     // Pieces are disjoint and in time order, so their ends are ordered too. Touching is no overlap.
-    const auto begin = std::partition_point(
-        m_pieces.begin(), m_pieces.end(), [&](const Piece& p) { return p.end <= span.from; });
+    const auto begin
+        = std::partition_point(m_pieces.begin(), m_pieces.end(), [&](const Piece& p) { return p.end <= span.from; });
     std::size_t first = static_cast<std::size_t>(begin - m_pieces.begin());
     std::size_t last = first;
     while (last < m_pieces.size() && m_pieces[last].start < span.to)
         ++last;
 
     if (first == last) {
-        m_pieces.insert(begin, Piece { span.from, span.to, span, breakRecorded, false });
+        m_pieces.insert(begin, Piece {span.from, span.to, span, breakRecorded, false});
         if (marked)
             m_markedAlone.push_back(span);
         return;
@@ -65,7 +62,7 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
     for (std::size_t i = first; i < last; ++i) {
         if (m_pieces[i].start > covered) {
             const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(i);
-            m_pieces.insert(at, Piece { covered, m_pieces[i].start, span, breakRecorded, false });
+            m_pieces.insert(at, Piece {covered, m_pieces[i].start, span, breakRecorded, false});
             ++i;
             ++last;
         }
@@ -74,7 +71,7 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
     }
     if (covered < span.to) {
         const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(last);
-        m_pieces.insert(at, Piece { covered, span.to, span, breakRecorded, false });
+        m_pieces.insert(at, Piece {covered, span.to, span, breakRecorded, false});
     }
 }
 
@@ -88,8 +85,7 @@ DayFigures WorkDay::figures() const
         bool stretchBreak = false;
         const auto closeStretch = [&] {
             if (stretchEnd - stretchStart > kLongestStretch && !stretchBreak && f.longStretchCount < 3)
-                f.longStretches[static_cast<std::size_t>(f.longStretchCount++)]
-                    = { stretchStart, stretchEnd };
+                f.longStretches[static_cast<std::size_t>(f.longStretchCount++)] = {stretchStart, stretchEnd};
         };
         for (const Piece& p : m_pieces) {
             f.presence += p.end - p.start;
@@ -120,8 +116,8 @@ DayFigures WorkDay::figures() const
     for (const TimeSpan& span : m_markedAlone) {
         // The row's pieces are all the pieces it owns; a later row that overlapped any of them
         // was counted with that row already.
-        auto p = std::partition_point(
-            m_pieces.begin(), m_pieces.end(), [&](const Piece& piece) { return piece.end <= span.from; });
+        auto p = std::partition_point(m_pieces.begin(), m_pieces.end(),
+                                      [&](const Piece& piece) { return piece.end <= span.from; });
         bool overlapped = false;
         for (; p != m_pieces.end() && p->start < span.to; ++p)
             overlapped = overlapped || (p->owner == span && p->overlapped);
@@ -144,4 +140,4 @@ DayFigures WorkDay::figures() const
     return f;
 }
 
-} // namespace horavant
+}  // namespace horavant

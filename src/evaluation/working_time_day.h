@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace horavant
-{
+namespace horavant {
 
 // A period of one row: milliseconds since 00:00, from inclusive, to exclusive.
 struct TimeSpan {
@@ -17,11 +16,11 @@ struct TimeSpan {
 
 // What the rules read from a day once all its rows are in.
 struct DayFigures {
-    std::int64_t presence = 0; // length of the union of the periods
-    std::int64_t net = 0; // presence less the recorded breaks, never below 0
-    std::int64_t breaksTaken = 0; // recorded breaks plus the gaps of at least 15 minutes
-    std::int32_t firstStart = 0; // start of the first stretch, when there is presence
-    std::int32_t lastEnd = 0; // end of the last stretch, when there is presence
+    std::int64_t presence = 0;  // length of the union of the periods
+    std::int64_t net = 0;  // presence less the recorded breaks, never below 0
+    std::int64_t breaksTaken = 0;  // recorded breaks plus the gaps of at least 15 minutes
+    std::int32_t firstStart = 0;  // start of the first stretch, when there is presence
+    std::int32_t lastEnd = 0;  // end of the last stretch, when there is presence
     // Stretches (periods joined across gaps under 15 minutes) longer than 6 hours whose rows
     // record no break; at most three fit into a day.
     std::array<TimeSpan, 3> longStretches {};
@@ -39,8 +38,7 @@ struct DayFigures {
 // first covered it. A row adds only the parts no earlier row covered, so the pieces never
 // outnumber the minutes of a day, however many rows the day has; an overlap is found against a
 // piece, and its row is a row that really overlaps.
-class WorkDay
-{
+class WorkDay {
 public:
     // One row's period (from < to), its recorded break and its double-booking mark.
     void add(TimeSpan span, std::int32_t recordedBreak, bool marked);
@@ -52,8 +50,8 @@ private:
         std::int32_t start;
         std::int32_t end;
         TimeSpan owner;
-        bool breakRecorded; // a row lying in this piece's stretch records a break
-        bool overlapped; // a later row overlapped this piece
+        bool breakRecorded;  // a row lying in this piece's stretch records a break
+        bool overlapped;  // a later row overlapped this piece
     };
 
     void noteDoubleBooking(TimeSpan row, const TimeSpan* other);
@@ -68,4 +66,4 @@ private:
     std::vector<TimeSpan> m_markedAlone;
 };
 
-} // namespace horavant
+}  // namespace horavant

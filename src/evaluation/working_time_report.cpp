@@ -8,10 +8,8 @@
 #include <initializer_list>
 #include <optional>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
 std::u16string decimal(std::int64_t value)
 {
@@ -44,10 +42,9 @@ struct TimeText {
     {
         const auto minutes = static_cast<int>(ms / kMsPerMinute % (24 * 60));
         const auto digit = [](int n) { return static_cast<char16_t>(u'0' + n); };
-        text = { digit(minutes / 600), digit(minutes / 60 % 10), u':', digit(minutes % 60 / 10),
-            digit(minutes % 10) };
+        text = {digit(minutes / 600), digit(minutes / 60 % 10), u':', digit(minutes % 60 / 10), digit(minutes % 10)};
     }
-    operator std::u16string_view() const { return { text.data(), text.size() }; }
+    operator std::u16string_view() const { return {text.data(), text.size()}; }
     std::array<char16_t, 5> text;
 };
 
@@ -119,8 +116,7 @@ constexpr std::array<std::u16string_view, TextCount> kGerman = {
     u"Keine Befunde.",
 };
 
-class Texts
-{
+class Texts {
 public:
     explicit Texts(const TranslateFunction& translate)
     {
@@ -156,8 +152,8 @@ Text findingText(LawFinding kind)
     return AverageOverEight;
 }
 
-std::u16string detail(
-    const WorkingTimeFinding& f, const WorkingTimeCheck& check, const Texts& texts, const Regional& regional)
+std::u16string detail(const WorkingTimeFinding& f, const WorkingTimeCheck& check, const Texts& texts,
+                      const Regional& regional)
 {
     const auto& n = f.figures;
     const auto hours = [&](std::int64_t ms) { return FormatHours(ms, regional); };
@@ -165,28 +161,27 @@ std::u16string detail(
     switch (f.kind) {
     case LawFinding::Unreadable: {
         const UnreadableRow& row = check.unreadableRows.at(static_cast<std::size_t>(n[0]));
-        return fill(texts[UnreadableDetail], { row.date, row.from, row.to, row.pause });
+        return fill(texts[UnreadableDetail], {row.date, row.from, row.to, row.pause});
     }
     case LawFinding::BreakTooShort:
-        return fill(texts[BreakTooShortDetail], { hours(n[0]), hours(n[1]) });
+        return fill(texts[BreakTooShortDetail], {hours(n[0]), hours(n[1])});
     case LawFinding::NoBreakOverSixHours:
-        return fill(texts[NoBreakDetail], { hours(n[0]), time(n[1]), time(n[2]) });
+        return fill(texts[NoBreakDetail], {hours(n[0]), time(n[1]), time(n[2])});
     case LawFinding::OverTenHours:
-        return fill(texts[HoursDetail], { hours(n[0]) });
+        return fill(texts[HoursDetail], {hours(n[0])});
     case LawFinding::RestUnderEleven:
-        return fill(texts[RestDetail], { hours(n[0]), time(n[1]), time(n[2]) });
+        return fill(texts[RestDetail], {hours(n[0]), time(n[1]), time(n[2])});
     case LawFinding::SundayWork:
-        return fill(texts[SundayDetail], { hours(n[0]) });
+        return fill(texts[SundayDetail], {hours(n[0])});
     case LawFinding::DoubleBooking:
         if (n[2] < 0)
-            return fill(
-                texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], { time(n[0]), time(n[1]), decimal(n[4]) });
+            return fill(texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], {time(n[0]), time(n[1]), decimal(n[4])});
         return fill(texts[n[4] > 1 ? DoubleMoreDetail : DoubleDetail],
-            { time(n[0]), time(n[1]), time(n[2]), time(n[3]), decimal(n[4]) });
+                    {time(n[0]), time(n[1]), time(n[2]), time(n[3]), decimal(n[4])});
     case LawFinding::AverageOverEight:
         break;
     }
-    return fill(texts[AverageDetail], { hours(n[0]), decimal(n[1]) });
+    return fill(texts[AverageDetail], {hours(n[0]), decimal(n[1])});
 }
 
 void appendPadded(std::u16string& line, std::u16string_view text, std::size_t width)
@@ -196,18 +191,18 @@ void appendPadded(std::u16string& line, std::u16string_view text, std::size_t wi
         line.append(width - text.size(), u' ');
 }
 
-} // namespace
+}  // namespace
 
 WorkingTimeReport BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string_view subject,
-    std::chrono::sys_days fromDate, std::chrono::sys_days toDate, const Regional& regional,
-    const TranslateFunction& translate)
+                                         std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
+                                         const Regional& regional, const TranslateFunction& translate)
 {
     const Texts texts(translate);
     WorkingTimeReport report;
     report.title = texts[Heading] + u' ' + std::u16string(subject);
     report.period = texts[PeriodFrom] + u' ' + FormatPeriodDate(fromDate) + u' ' + texts[PeriodTo] + u' '
         + FormatPeriodDate(toDate);
-    report.headings = { texts[DateTitle], texts[EmployeeTitle], texts[FindingTitle], texts[DetailTitle] };
+    report.headings = {texts[DateTitle], texts[EmployeeTitle], texts[FindingTitle], texts[DetailTitle]};
     report.rows.reserve(check.findings.size());
     std::optional<std::chrono::sys_days> lastDay;
     std::u16string lastDate;
@@ -217,24 +212,23 @@ WorkingTimeReport BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16
             lastDay = f.day;
             lastDate = FormatPeriodDate(*f.day);
         }
-        std::u16string date
-            = f.day ? lastDate : check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date;
-        report.rows.push_back({ std::move(date), check.employees.at(f.employee), texts[findingText(f.kind)],
-            detail(f, check, texts, regional) });
+        std::u16string date = f.day ? lastDate : check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date;
+        report.rows.push_back({std::move(date), check.employees.at(f.employee), texts[findingText(f.kind)],
+                               detail(f, check, texts, regional)});
     }
     report.noFindings = texts[NoFindings];
-    report.summary = { { texts[CheckedDays], decimal(check.checkedDays) },
-        { texts[DaysWithFindings], decimal(check.daysWithFindings) },
-        { texts[AverageLabel], FormatHours(check.averageNet, regional) } };
+    report.summary = {{texts[CheckedDays], decimal(check.checkedDays)},
+                      {texts[DaysWithFindings], decimal(check.daysWithFindings)},
+                      {texts[AverageLabel], FormatHours(check.averageNet, regional)}};
     return report;
 }
 
 std::vector<std::u16string> WorkingTimeReportLines(const WorkingTimeReport& report)
 {
-    std::vector<std::u16string> lines { report.title, report.period, {} };
+    std::vector<std::u16string> lines {report.title, report.period, {}};
     // Columns as wide as their longest cell; the finding is followed by a colon, the detail is
     // last and not padded.
-    std::array<std::size_t, 3> widths { 10, 0, 0 };
+    std::array<std::size_t, 3> widths {10, 0, 0};
     for (const auto& row : report.rows) {
         widths[0] = std::max(widths[0], row[0].size());
         widths[1] = std::max(widths[1], row[1].size());
@@ -261,4 +255,4 @@ std::vector<std::u16string> WorkingTimeReportLines(const WorkingTimeReport& repo
     return lines;
 }
 
-} // namespace horavant
+}  // namespace horavant

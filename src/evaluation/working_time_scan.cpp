@@ -9,10 +9,8 @@
 
 #include <cstring>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
 constexpr std::uint32_t kFree = 0xFFFFFFFF;
 
@@ -36,10 +34,10 @@ std::uint64_t smallWord(std::string_view bytes)
     const std::size_t n = bytes.size();
     const char* p = bytes.data();
     if (n >= 4)
-        return load<std::uint32_t>(p) | std::uint64_t { load<std::uint32_t>(p + n - 4) } << ((n - 4) * 8);
+        return load<std::uint32_t>(p) | std::uint64_t {load<std::uint32_t>(p + n - 4)} << ((n - 4) * 8);
     std::uint64_t w = 0;
     for (std::size_t i = 0; i < n; ++i)
-        w |= std::uint64_t { static_cast<std::uint8_t>(p[i]) } << (i * 8);
+        w |= std::uint64_t {static_cast<std::uint8_t>(p[i])} << (i * 8);
     return w;
 }
 
@@ -56,12 +54,10 @@ std::uint64_t hashBytes(std::string_view bytes)
     return mix(h ^ load<std::uint64_t>(bytes.data() + n - 8));
 }
 
-} // namespace
+}  // namespace
 
 RowReader::RowReader(DbfTable& table, std::optional<std::u16string_view> employee, const Regional& regional)
-    : m_table(table)
-    , m_regional(regional)
-    , m_all(!employee)
+    : m_table(table), m_regional(regional), m_all(!employee)
 {
     if (employee) {
         // A name the code page cannot hold is in no row.
@@ -149,7 +145,7 @@ std::int32_t RowReader::readTime(std::string_view bytes)
     TimeEntry& e = m_times[(word * 0x9E3779B97F4A7C15ull) >> 54];
     if (e.used && e.bytes == word && e.length == bytes.size())
         return e.value;
-    e = TimeEntry { word, read(), static_cast<std::uint8_t>(bytes.size()), true };
+    e = TimeEntry {word, read(), static_cast<std::uint8_t>(bytes.size()), true};
     return e.value;
 }
 
@@ -161,7 +157,7 @@ std::optional<RowTimes> RowReader::times()
     const std::int32_t recordedBreak = pause.empty() ? 0 : readTime(pause);
     if (from < 0 || to < 0 || recordedBreak < 0 || to <= from)
         return std::nullopt;
-    return RowTimes { from, to, recordedBreak };
+    return RowTimes {from, to, recordedBreak};
 }
 
 bool RowReader::markedDouble()
@@ -172,8 +168,8 @@ bool RowReader::markedDouble()
 
 UnreadableRow RowReader::storedTexts() const
 {
-    return { m_table.fieldText(workfield::kDate), m_table.fieldText(workfield::kFrom),
-        m_table.fieldText(workfield::kTo), m_table.fieldText(workfield::kBreak) };
+    return {m_table.fieldText(workfield::kDate), m_table.fieldText(workfield::kFrom), m_table.fieldText(workfield::kTo),
+            m_table.fieldText(workfield::kBreak)};
 }
 
-} // namespace horavant
+}  // namespace horavant

@@ -12,8 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace horavant
-{
+namespace horavant {
 
 class DbfTable;
 
@@ -23,8 +22,7 @@ struct RowTimes {
     std::int32_t recordedBreak = 0;
 };
 
-class RowReader
-{
+class RowReader {
 public:
     static constexpr std::uint32_t kOther = 0xFFFFFFFF;
 
@@ -49,7 +47,7 @@ private:
     DbfTable& m_table;
     const Regional& m_regional;
     bool m_all;
-    std::string m_wanted; // the one employee's stored bytes
+    std::string m_wanted;  // the one employee's stored bytes
     bool m_wantedStorable = false;
 
     // Everybody: the names and their stored bytes, an open-addressed index over them.
@@ -57,7 +55,7 @@ private:
     std::vector<std::string> m_nameBytes;
     std::vector<std::uint64_t> m_nameHashes;
     std::vector<std::uint32_t> m_slots;
-    std::vector<std::uint32_t> m_successor; // per employee, the one that followed it last
+    std::vector<std::uint32_t> m_successor;  // per employee, the one that followed it last
     std::uint32_t m_lastEmployee = kOther;
 
     // The last date text and its day; rows come mostly in date order.
@@ -76,4 +74,4 @@ private:
     std::u16string m_text;
 };
 
-} // namespace horavant
+}  // namespace horavant

@@ -12,10 +12,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
 using namespace std::chrono;
 using test::Row;
@@ -34,18 +32,17 @@ std::u16string identity(std::u16string_view text)
 }
 
 Row row(std::u16string date, std::u16string from, std::u16string to, std::u16string pause = u"00:00",
-    std::u16string employee = u"Anna", std::u16string doubleBooking = u"False")
+        std::u16string employee = u"Anna", std::u16string doubleBooking = u"False")
 {
-    return Row { .date = std::move(date),
-        .employee = std::move(employee),
-        .from = std::move(from),
-        .to = std::move(to),
-        .pause = std::move(pause),
-        .doubleBooking = std::move(doubleBooking) };
+    return Row {.date = std::move(date),
+                .employee = std::move(employee),
+                .from = std::move(from),
+                .to = std::move(to),
+                .pause = std::move(pause),
+                .doubleBooking = std::move(doubleBooking)};
 }
 
-class WorkingTimeLaw : public testing::Test
-{
+class WorkingTimeLaw : public testing::Test {
 protected:
     WorkingTimeLaw() { test::createWorkTimeTable(table, dir.path()); }
 
@@ -56,8 +53,8 @@ protected:
         table.endBulk();
     }
 
-    WorkingTimeCheck check(std::optional<std::u16string_view> employee = std::nullopt,
-        sys_days from = march(1), sys_days to = march(31))
+    WorkingTimeCheck check(std::optional<std::u16string_view> employee = std::nullopt, sys_days from = march(1),
+                           sys_days to = march(31))
     {
         return CheckWorkingTimeLaw(table, employee, from, to, Regional::german());
     }
@@ -71,11 +68,11 @@ protected:
         return out;
     }
 
-    std::vector<std::string> lines(const WorkingTimeCheck& c, std::u16string_view subject,
-        sys_days from = march(1), sys_days to = march(31), const TranslateFunction& translate = identity)
+    std::vector<std::string> lines(const WorkingTimeCheck& c, std::u16string_view subject, sys_days from = march(1),
+                                   sys_days to = march(31), const TranslateFunction& translate = identity)
     {
-        return utf8(WorkingTimeReportLines(
-            BuildWorkingTimeReport(c, subject, from, to, Regional::german(), translate)));
+        return utf8(
+            WorkingTimeReportLines(BuildWorkingTimeReport(c, subject, from, to, Regional::german(), translate)));
     }
 
     static std::vector<std::pair<unsigned, K>> daysAndKinds(const WorkingTimeCheck& c)
@@ -88,13 +85,13 @@ protected:
 
     void addWorkedExample()
     {
-        add({ row(u"02.03.2026", u"07:00", u"13:30"), row(u"03.03.2026", u"07:00", u"12:00"),
-            row(u"03.03.2026", u"12:30", u"17:00"), row(u"04.03.2026", u"06:00", u"17:30", u"00:45"),
-            row(u"05.03.2026", u"04:00", u"12:00", u"00:30"), row(u"07.03.2026", u"08:00", u"14:00"),
-            row(u"08.03.2026", u"09:00", u"11:00"), row(u"09.03.2026", u"08:00", u"12:00"),
-            row(u"09.03.2026", u"12:10", u"15:00"), row(u"10.03.2026", u"08:00", u"16:30", u"00:30"),
-            row(u"10.03.2026", u"09:00", u"10:00", u"00:00", u"Anna", u"True"),
-            row(u"02.03.2026", u"08:00", u"16:30", u"00:30", u"Bernd") });
+        add({row(u"02.03.2026", u"07:00", u"13:30"), row(u"03.03.2026", u"07:00", u"12:00"),
+             row(u"03.03.2026", u"12:30", u"17:00"), row(u"04.03.2026", u"06:00", u"17:30", u"00:45"),
+             row(u"05.03.2026", u"04:00", u"12:00", u"00:30"), row(u"07.03.2026", u"08:00", u"14:00"),
+             row(u"08.03.2026", u"09:00", u"11:00"), row(u"09.03.2026", u"08:00", u"12:00"),
+             row(u"09.03.2026", u"12:10", u"15:00"), row(u"10.03.2026", u"08:00", u"16:30", u"00:30"),
+             row(u"10.03.2026", u"09:00", u"10:00", u"00:00", u"Anna", u"True"),
+             row(u"02.03.2026", u"08:00", u"16:30", u"00:30", u"Bernd")});
     }
 
     test::TempDir dir;
@@ -106,10 +103,11 @@ TEST_F(WorkingTimeLaw, TheWorkedExample)
     addWorkedExample();
     const WorkingTimeCheck all = check();
     EXPECT_THAT(daysAndKinds(all),
-        ElementsAre(std::pair(2u, K::BreakTooShort), std::pair(2u, K::NoBreakOverSixHours),
-            std::pair(3u, K::BreakTooShort), std::pair(4u, K::OverTenHours),
-            std::pair(5u, K::RestUnderEleven), std::pair(8u, K::SundayWork), std::pair(9u, K::BreakTooShort),
-            std::pair(9u, K::NoBreakOverSixHours), std::pair(10u, K::DoubleBooking)));
+                ElementsAre(std::pair(2u, K::BreakTooShort), std::pair(2u, K::NoBreakOverSixHours),
+                            std::pair(3u, K::BreakTooShort), std::pair(4u, K::OverTenHours),
+                            std::pair(5u, K::RestUnderEleven), std::pair(8u, K::SundayWork),
+                            std::pair(9u, K::BreakTooShort), std::pair(9u, K::NoBreakOverSixHours),
+                            std::pair(10u, K::DoubleBooking)));
     EXPECT_EQ(all.checkedDays, 9u);
     EXPECT_EQ(all.daysWithFindings, 7u);
 
@@ -121,10 +119,10 @@ TEST_F(WorkingTimeLaw, TheWorkedExample)
     // The finding column is as wide as its longest text and colon (the 6-hour finding, 42).
     const std::string pad(42 - 26, ' ');
     EXPECT_EQ(report[3],
-        "02.03.2026 Anna Pause zu kurz (§ 4 ArbZG):" + pad + " 0,00 Std. Pause bei 6,50 Std. Arbeitszeit");
+              "02.03.2026 Anna Pause zu kurz (§ 4 ArbZG):" + pad + " 0,00 Std. Pause bei 6,50 Std. Arbeitszeit");
     EXPECT_EQ(report[4],
-        "02.03.2026 Anna Mehr als 6 Stunden ohne Pause (§ 4 ArbZG): 6,50 Std. ohne Pause von 07:00 bis "
-        "13:30");
+              "02.03.2026 Anna Mehr als 6 Stunden ohne Pause (§ 4 ArbZG): 6,50 Std. ohne Pause von 07:00 bis "
+              "13:30");
     EXPECT_THAT(report[5], testing::EndsWith("0,50 Std. Pause bei 9,50 Std. Arbeitszeit"));
     EXPECT_THAT(report[6], testing::EndsWith("10,75 Std. Arbeitszeit"));
     EXPECT_THAT(report[7], testing::EndsWith("10,50 Std. Ruhezeit (Ende am Vortag 17:30, Beginn 04:00)"));
@@ -142,14 +140,14 @@ TEST_F(WorkingTimeLaw, TheWorkedExample)
 TEST_F(WorkingTimeLaw, OneEmployeeIsChosenByTheExactTextOfTheField)
 {
     addWorkedExample();
-    add({ row(u"02.03.2026", u"06:00", u"18:00", u"00:45", u"bernd") });
+    add({row(u"02.03.2026", u"06:00", u"18:00", u"00:45", u"bernd")});
     const WorkingTimeCheck bernd = check(u"Bernd");
     EXPECT_TRUE(bernd.findings.empty());
     EXPECT_EQ(bernd.checkedDays, 1u);
     EXPECT_THAT(lines(bernd, u"Bernd"),
-        ElementsAre("Prüfung Arbeitszeitgesetz Bernd", "Zeitraum von: 01.03.2026 bis: 31.03.2026", "",
-            "Keine Befunde.", "", "Geprüfte Tage: 1", "Tage mit Befund: 0",
-            "Durchschnittliche Arbeitszeit je Werktag in Stunden: 0,31"));
+                ElementsAre("Prüfung Arbeitszeitgesetz Bernd", "Zeitraum von: 01.03.2026 bis: 31.03.2026", "",
+                            "Keine Befunde.", "", "Geprüfte Tage: 1", "Tage mit Befund: 0",
+                            "Durchschnittliche Arbeitszeit je Werktag in Stunden: 0,31"));
     EXPECT_EQ(check(u"Anna").checkedDays, 8u);
     EXPECT_EQ(check(u"Anna").daysWithFindings, 7u);
     // Within a day the employees follow their first appearance in the table.
@@ -167,9 +165,7 @@ struct LimitCase {
     sys_days from = march(1);
 };
 
-class Limits : public WorkingTimeLaw, public testing::WithParamInterface<LimitCase>
-{
-};
+class Limits : public WorkingTimeLaw, public testing::WithParamInterface<LimitCase> { };
 
 TEST_P(Limits, AreStrict)
 {
@@ -181,60 +177,62 @@ TEST_P(Limits, AreStrict)
 }
 
 // 02.03.2026 is a Monday.
-INSTANTIATE_TEST_SUITE_P(WorkingTimeLaw, Limits,
-    testing::Values(LimitCase { "SixHoursWithoutBreak", { row(u"02.03.2026", u"08:00", u"14:00") }, {} },
-        LimitCase { "SixHoursAndAMinute", { row(u"02.03.2026", u"08:00", u"14:01") },
-            { K::BreakTooShort, K::NoBreakOverSixHours } },
-        LimitCase { "NineHoursWithHalfAnHour", { row(u"02.03.2026", u"08:00", u"17:30", u"00:30") }, {} },
-        LimitCase { "NineHoursAndAMinute", { row(u"02.03.2026", u"08:00", u"17:31", u"00:30") },
-            { K::BreakTooShort } },
-        LimitCase { "TenHours", { row(u"02.03.2026", u"07:00", u"17:45", u"00:45") }, {} },
+INSTANTIATE_TEST_SUITE_P(
+    WorkingTimeLaw, Limits,
+    testing::Values(
+        LimitCase {"SixHoursWithoutBreak", {row(u"02.03.2026", u"08:00", u"14:00")}, {}},
         LimitCase {
-            "TenHoursAndAMinute", { row(u"02.03.2026", u"07:00", u"17:46", u"00:45") }, { K::OverTenHours } },
-        LimitCase { "GapOfFourteenMinutesIsNoBreak",
-            { row(u"02.03.2026", u"08:00", u"12:00", u"00:15"), row(u"02.03.2026", u"12:14", u"16:00") },
-            { K::BreakTooShort } },
-        LimitCase { "GapOfFifteenMinutesIsABreak",
-            { row(u"02.03.2026", u"08:00", u"12:00", u"00:15"), row(u"02.03.2026", u"12:15", u"16:00") },
-            {} },
-        LimitCase { "GapOfFourteenMinutesJoinsTheStretch",
-            { row(u"02.03.2026", u"08:00", u"11:00"), row(u"02.03.2026", u"11:14", u"14:01") },
-            { K::NoBreakOverSixHours } },
-        LimitCase { "GapOfFifteenMinutesEndsTheStretch",
-            { row(u"02.03.2026", u"08:00", u"11:00"), row(u"02.03.2026", u"11:15", u"14:01") }, {} },
-        LimitCase { "ElevenHoursRest",
-            { row(u"02.03.2026", u"13:00", u"20:00", u"00:30"), row(u"03.03.2026", u"07:00", u"12:00") },
-            {} },
-        LimitCase { "TenHoursAndFiftyNineMinutesRest",
-            { row(u"02.03.2026", u"13:00", u"20:00", u"00:30"), row(u"03.03.2026", u"06:59", u"12:00") },
-            { K::RestUnderEleven } },
-        LimitCase { "RestAfterTheDayBeforeThePeriod",
-            { row(u"02.03.2026", u"13:00", u"23:00", u"01:00"), row(u"03.03.2026", u"06:00", u"12:00") },
-            { K::RestUnderEleven }, march(3) },
-        LimitCase { "NoRestAcrossADayOff",
-            { row(u"02.03.2026", u"13:00", u"23:00", u"01:00"), row(u"04.03.2026", u"06:00", u"12:00") },
-            {} },
-        LimitCase { "SaturdayIsAWorkingDay", { row(u"07.03.2026", u"08:00", u"10:00") }, {} },
-        LimitCase { "Sunday", { row(u"01.03.2026", u"08:00", u"10:00") }, { K::SundayWork } },
-        LimitCase { "TouchingPeriodsAreNoDoubleBooking",
-            { row(u"02.03.2026", u"08:00", u"10:00"), row(u"02.03.2026", u"10:00", u"12:00") }, {} },
-        LimitCase { "UnmarkedOverlap",
-            { row(u"02.03.2026", u"08:00", u"10:00"), row(u"02.03.2026", u"09:59", u"12:00") },
-            { K::DoubleBooking } }),
+            "SixHoursAndAMinute", {row(u"02.03.2026", u"08:00", u"14:01")}, {K::BreakTooShort, K::NoBreakOverSixHours}},
+        LimitCase {"NineHoursWithHalfAnHour", {row(u"02.03.2026", u"08:00", u"17:30", u"00:30")}, {}},
+        LimitCase {"NineHoursAndAMinute", {row(u"02.03.2026", u"08:00", u"17:31", u"00:30")}, {K::BreakTooShort}},
+        LimitCase {"TenHours", {row(u"02.03.2026", u"07:00", u"17:45", u"00:45")}, {}},
+        LimitCase {"TenHoursAndAMinute", {row(u"02.03.2026", u"07:00", u"17:46", u"00:45")}, {K::OverTenHours}},
+        LimitCase {"GapOfFourteenMinutesIsNoBreak",
+                   {row(u"02.03.2026", u"08:00", u"12:00", u"00:15"), row(u"02.03.2026", u"12:14", u"16:00")},
+                   {K::BreakTooShort}},
+        LimitCase {"GapOfFifteenMinutesIsABreak",
+                   {row(u"02.03.2026", u"08:00", u"12:00", u"00:15"), row(u"02.03.2026", u"12:15", u"16:00")},
+                   {}},
+        LimitCase {"GapOfFourteenMinutesJoinsTheStretch",
+                   {row(u"02.03.2026", u"08:00", u"11:00"), row(u"02.03.2026", u"11:14", u"14:01")},
+                   {K::NoBreakOverSixHours}},
+        LimitCase {"GapOfFifteenMinutesEndsTheStretch",
+                   {row(u"02.03.2026", u"08:00", u"11:00"), row(u"02.03.2026", u"11:15", u"14:01")},
+                   {}},
+        LimitCase {"ElevenHoursRest",
+                   {row(u"02.03.2026", u"13:00", u"20:00", u"00:30"), row(u"03.03.2026", u"07:00", u"12:00")},
+                   {}},
+        LimitCase {"TenHoursAndFiftyNineMinutesRest",
+                   {row(u"02.03.2026", u"13:00", u"20:00", u"00:30"), row(u"03.03.2026", u"06:59", u"12:00")},
+                   {K::RestUnderEleven}},
+        LimitCase {"RestAfterTheDayBeforeThePeriod",
+                   {row(u"02.03.2026", u"13:00", u"23:00", u"01:00"), row(u"03.03.2026", u"06:00", u"12:00")},
+                   {K::RestUnderEleven},
+                   march(3)},
+        LimitCase {"NoRestAcrossADayOff",
+                   {row(u"02.03.2026", u"13:00", u"23:00", u"01:00"), row(u"04.03.2026", u"06:00", u"12:00")},
+                   {}},
+        LimitCase {"SaturdayIsAWorkingDay", {row(u"07.03.2026", u"08:00", u"10:00")}, {}},
+        LimitCase {"Sunday", {row(u"01.03.2026", u"08:00", u"10:00")}, {K::SundayWork}},
+        LimitCase {"TouchingPeriodsAreNoDoubleBooking",
+                   {row(u"02.03.2026", u"08:00", u"10:00"), row(u"02.03.2026", u"10:00", u"12:00")},
+                   {}},
+        LimitCase {"UnmarkedOverlap",
+                   {row(u"02.03.2026", u"08:00", u"10:00"), row(u"02.03.2026", u"09:59", u"12:00")},
+                   {K::DoubleBooking}}),
     [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
 
 TEST_F(WorkingTimeLaw, UnreadableRowsAreListedAndLeftOutOfTheSums)
 {
-    add({ row(u"32.03.2026", u"08:00", u"12:00"), row(u"02.03.2026", u"08:00", u"13:00"),
-        row(u"02.03.2026", u"13:00", u"25:00"), row(u"02.03.2026", u"14:00", u""),
-        row(u"02.03.2026", u"14:00", u"16:00", u"xx"), row(u"02.03.2026", u"16:00", u"15:00"),
-        row(u"02.03.2026", u"15:00", u"20:00", u"00:00", u"Bernd"),
-        row(u"", u"08:00", u"12:00", u"00:00", u"Bernd") });
+    add({row(u"32.03.2026", u"08:00", u"12:00"), row(u"02.03.2026", u"08:00", u"13:00"),
+         row(u"02.03.2026", u"13:00", u"25:00"), row(u"02.03.2026", u"14:00", u""),
+         row(u"02.03.2026", u"14:00", u"16:00", u"xx"), row(u"02.03.2026", u"16:00", u"15:00"),
+         row(u"02.03.2026", u"15:00", u"20:00", u"00:00", u"Bernd"), row(u"", u"08:00", u"12:00", u"00:00", u"Bernd")});
     const WorkingTimeCheck anna = check(u"Anna");
     // Had any of them counted, Anna's day would pass six hours.
     EXPECT_THAT(daysAndKinds(anna),
-        ElementsAre(std::pair(0u, K::Unreadable), std::pair(2u, K::Unreadable), std::pair(2u, K::Unreadable),
-            std::pair(2u, K::Unreadable), std::pair(2u, K::Unreadable)));
+                ElementsAre(std::pair(0u, K::Unreadable), std::pair(2u, K::Unreadable), std::pair(2u, K::Unreadable),
+                            std::pair(2u, K::Unreadable), std::pair(2u, K::Unreadable)));
     EXPECT_EQ(anna.checkedDays, 1u);
     EXPECT_EQ(anna.daysWithFindings, 1u);
     const auto report = lines(anna, u"Anna");
@@ -273,46 +271,41 @@ TEST_F(WorkingTimeLaw, TheAverageOverTwentyFourWeeks)
 
     // A day shorter, the period is under 24 weeks; a Sunday more changes nothing; a Monday more
     // spreads the minute over one working day more.
-    EXPECT_TRUE(
-        CheckWorkingTimeLaw(table, u"Anna", first, last - days(1), Regional::german()).findings.empty());
+    EXPECT_TRUE(CheckWorkingTimeLaw(table, u"Anna", first, last - days(1), Regional::german()).findings.empty());
     const auto longer = CheckWorkingTimeLaw(table, u"Anna", first - days(1), last, Regional::german());
     EXPECT_EQ(longer.findings.size(), 1u);
-    EXPECT_TRUE(
-        CheckWorkingTimeLaw(table, u"Anna", first, last + days(1), Regional::german()).findings.empty());
+    EXPECT_TRUE(CheckWorkingTimeLaw(table, u"Anna", first, last + days(1), Regional::german()).findings.empty());
 }
 
 TEST_F(WorkingTimeLaw, DoubleBookingsAreOneFindingPerDayWithTheEarliestPair)
 {
     // A marked row before its partner, a row only marked (its partner edited away), three
     // periods over each other.
-    add({ row(u"02.03.2026", u"09:00", u"10:00", u"00:00", u"Anna", u"True"),
-        row(u"02.03.2026", u"08:00", u"12:00"),
-        row(u"03.03.2026", u"13:00", u"14:00", u"00:00", u"Anna", u"True"),
-        row(u"04.03.2026", u"10:00", u"11:00"), row(u"04.03.2026", u"08:00", u"12:00"),
-        row(u"04.03.2026", u"07:00", u"09:00", u"00:00", u"Anna", u"True") });
+    add({row(u"02.03.2026", u"09:00", u"10:00", u"00:00", u"Anna", u"True"), row(u"02.03.2026", u"08:00", u"12:00"),
+         row(u"03.03.2026", u"13:00", u"14:00", u"00:00", u"Anna", u"True"), row(u"04.03.2026", u"10:00", u"11:00"),
+         row(u"04.03.2026", u"08:00", u"12:00"), row(u"04.03.2026", u"07:00", u"09:00", u"00:00", u"Anna", u"True")});
     const WorkingTimeCheck c = check();
     ASSERT_EQ(c.findings.size(), 3u);
     EXPECT_EQ(c.findings[0].figures,
-        (std::array<std::int64_t, 5> { 8 * 3600000, 12 * 3600000, 9 * 3600000, 10 * 3600000, 1 }));
+              (std::array<std::int64_t, 5> {8 * 3600000, 12 * 3600000, 9 * 3600000, 10 * 3600000, 1}));
     const auto report = lines(c, u"Anna");
     EXPECT_THAT(report[3], testing::EndsWith(": 08:00–12:00 und 09:00–10:00"));
     EXPECT_THAT(report[4], testing::EndsWith(": 13:00–14:00 als doppelte Buchung markiert"));
-    EXPECT_THAT(
-        report[5], testing::EndsWith(": 07:00–09:00 und 08:00–12:00 (2 doppelte Buchungen an diesem Tag)"));
+    EXPECT_THAT(report[5], testing::EndsWith(": 07:00–09:00 und 08:00–12:00 (2 doppelte Buchungen an diesem Tag)"));
 }
 
 TEST_F(WorkingTimeLaw, EveryTextGoesThroughTheTranslation)
 {
-    add({ row(u"01.03.2026", u"08:00", u"10:00") });
+    add({row(u"01.03.2026", u"08:00", u"10:00")});
     const auto marked = [](std::u16string_view text) { return u"[" + std::u16string(text) + u"]"; };
     EXPECT_THAT(lines(check(), u"[Alle Mitarbeiter]", march(1), march(31), marked),
-        ElementsAre("[Prüfung Arbeitszeitgesetz] [Alle Mitarbeiter]",
-            "[Zeitraum von:] 01.03.2026 [bis:] 31.03.2026", "",
-            "01.03.2026 Anna [Sonntagsarbeit (§ 9 ArbZG)]: [2,00 Std. Arbeitszeit; "
-            "Ausnahmen nach § 10 ArbZG möglich]",
-            "", "[Geprüfte Tage:] 1", "[Tage mit Befund:] 1",
-            "[Durchschnittliche Arbeitszeit je Werktag in Stunden:] 0,08"));
+                ElementsAre("[Prüfung Arbeitszeitgesetz] [Alle Mitarbeiter]",
+                            "[Zeitraum von:] 01.03.2026 [bis:] 31.03.2026", "",
+                            "01.03.2026 Anna [Sonntagsarbeit (§ 9 ArbZG)]: [2,00 Std. Arbeitszeit; "
+                            "Ausnahmen nach § 10 ArbZG möglich]",
+                            "", "[Geprüfte Tage:] 1", "[Tage mit Befund:] 1",
+                            "[Durchschnittliche Arbeitszeit je Werktag in Stunden:] 0,08"));
 }
 
-} // namespace
-} // namespace horavant
+}  // namespace
+}  // namespace horavant
