@@ -4,7 +4,6 @@
 #include "admin/admin_form.h"
 #include "admin/admin_pass_form.h"
 #include "admin/benutzer_verwalten_form.h"
-#include "app/error_report.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
 #include "evaluation/working_time_check.h"
@@ -16,6 +15,7 @@
 #include "store/work_time_fields.h"
 #include "store/work_time_table.h"
 #include "ui/data_grid.h"
+#include "ui/error_report.h"
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 
@@ -33,7 +33,7 @@ std::u16string germanMessageText(int number)
 }  // namespace
 
 TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent)
-    : QDialog(parent), m_services(services), m_windows(windows)
+    : MainWindow(parent), m_services(services), m_windows(windows)
 {
     m_ui.setupUi(this);
     layout()->setMenuBar(m_ui.MainMenu1);

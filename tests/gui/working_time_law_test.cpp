@@ -99,7 +99,7 @@ TEST_F(WorkingTimeLawTest, AnEmptyTableShowsMessageThirtyAndNoSelection)
     QString text;
     ModalScript script;
     script.answer(QMessageBox::Ok, &text);
-    windows().main->PrfungArbeitszeitgesetz1Click();
+    application().mainForm().PrfungArbeitszeitgesetz1Click();
     EXPECT_EQ(text, "Es gibt noch keine Buchungen von irgendeinem Mitarbeiter.");
     EXPECT_TRUE(script.finished());
 }
