@@ -1,6 +1,7 @@
 // The administration window: the grid over every work period with its navigator, the three
-// evaluations and the working-time law check, and the dialogs for users, the administrator password and default texts. It owns
-// the work-time table and the scratch table, and loads and saves the user file.
+// evaluations and the working-time law check, and the dialogs for users, the administrator
+// password and default texts. It owns the work-time table and the scratch table, and loads and
+// saves the user file.
 #pragma once
 
 #include "evaluation/report.h"
