@@ -248,10 +248,13 @@ void BM_LawCheckAllEmployees(benchmark::State& state)
     evaluation(state, &TMainForm::PrfungArbeitszeitgesetz1Click, 0);
 }
 
-// The administrator's login until the main window's grid is shown at its last row.
+// The administrator's login until the main window's grid is shown at its last row, the first
+// time after the start: the table is read afresh and the grid's rows are still to be counted.
 void BM_MainGridAtLastRow(benchmark::State& state)
 {
     for (auto _ : state) {
+        app().mainForm().workTimeTable().Refresh();
+        app().mainForm().model().reloadLater();
         const auto start = Clock::now();
         double seconds = 0;
         asAdministrator([&](TMainForm& main) {

@@ -121,12 +121,19 @@ void TMainForm::reloadUsersIfChanged()
 void TMainForm::CreateandopenTables()
 {
     horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
-    m_model->reload();
+    // The grid's rows are counted when the window is first shown, not while the login waits.
+    m_model->reloadLater();
 }
 
 bool TMainForm::IsAdmin()
 {
     return m_windows.adminPass->IsAdmin();
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    guarded(this, [this] { m_model->reloadIfStale(); });
+    MainWindow::showEvent(event);
 }
 
 void TMainForm::done(int result)
@@ -180,8 +187,10 @@ void TMainForm::AuswertungnachTtigkeit1Click()
 void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
 {
     guarded(this, [&] {
+        m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
-        const auto subjects = CollectSubjects(Dbf1, subjectPosition(layout));
+        const DistinctTextRows gathered = GatherSubjects(Dbf1, subjectPosition(layout));
+        const std::vector<std::u16string>& subjects = gathered.texts;
         // The scan has gone through the whole table; the grid shows where it stopped.
         m_grid->press(DbNavigator::Last);
         if (subjects.empty()) {
@@ -192,8 +201,9 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         choice.setSubjects(subjects);
         if (choice.exec() != QDialog::Accepted)
             return;
+        // The report reads the chosen subject's rows again, not the whole table.
         const auto lines = BuildEvaluation(Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(),
-                                           showBreaks(), m_services.regional, m_services.messageLookup());
+                                           showBreaks(), m_services.regional, m_services.messageLookup(), &gathered);
         m_windows.auswerten->setReport(lines);
         m_windows.auswerten->exec();
     });
@@ -202,6 +212,7 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
 void TMainForm::PrfungArbeitszeitgesetz1Click()
 {
     guarded(this, [&] {
+        m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
         std::vector<std::u16string> subjects = CollectSubjects(Dbf1, workfield::kEmployee);
         m_grid->press(DbNavigator::Last);

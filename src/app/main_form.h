@@ -52,6 +52,9 @@ public:
     // Every way of closing the window ends here: a pending grid edit is stored first.
     void done(int result) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void FormCreate();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);

@@ -118,7 +118,8 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
 std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
                                             std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
                                             bool showBreaks, const Regional& regional,
-                                            const std::function<std::u16string(int)>& messageText)
+                                            const std::function<std::u16string(int)>& messageText,
+                                            const DistinctTextRows* gathered)
 {
     const LayoutInfo info = layoutInfo(layout);
     const Columns cols(info, messageText);
@@ -161,13 +162,13 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
     // A subject the code page cannot hold matches no row.
     const std::string wanted = cp1252::encode(subject);
     const bool storable = cp1252::decode(wanted) == subject;
-    for (table.First(); storable && !table.Eof(); table.Next()) {
+    const auto takeRow = [&] {
         if (!sameBytes(table.fieldBytes(info.subjectField), wanted))
-            continue;
+            return;
         table.readFieldText(workfield::kDate, date);
         const auto day = readStoredDate(date, regional);
         if (!day || fromDate > *day || toDate < *day)
-            continue;
+            return;
 
         table.readFieldText(workfield::kAway, away);
         const bool isAway = away == dbf::kTrueText;
@@ -209,6 +210,17 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
             workTotal += *end - *start - breakTime;
             breakTotal += breakTime;
         }
+    };
+    const auto records = gathered ? gathered->recordsOf(table, subject) : std::nullopt;
+    if (records) {
+        // The subject's records as the gathering scan found them; each is still checked.
+        for (const std::uint32_t r : *records) {
+            if (storable && table.gotoRecord(r))
+                takeRow();
+        }
+    } else {
+        for (table.First(); storable && !table.Eof(); table.Next())
+            takeRow();
     }
 
     lines.emplace_back();

@@ -27,6 +27,12 @@ inline std::vector<std::u16string> CollectSubjects(DbfTable& table, int position
 {
     return collectDistinctTexts(table, position);
 }
+// The same, remembering which subject each record holds, for BuildEvaluation to visit only the
+// chosen subject's records.
+inline DistinctTextRows GatherSubjects(DbfTable& table, int position)
+{
+    return collectDistinctTextRows(table, position);
+}
 
 // Appends blanks until the text has at least `width` characters; never cuts.
 std::u16string PadRight(std::u16string text, std::size_t width);
@@ -42,10 +48,13 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional);
 // The report lines: the subject and period lines, an empty line, the column titles, one line per
 // row of `subject` dated from..to (both inclusive), an empty line and the away count, break total
 // and work total. The break column is shown only with `showBreaks`; breaks are deducted always.
-// Texts come from `messageText` in the current language. Moves the cursor.
+// Texts come from `messageText` in the current language. Moves the cursor. With the subjects as
+// GatherSubjects found them, only the chosen subject's records are read again, unless the table's
+// file has changed since; the report is the same either way.
 std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
                                             std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
                                             bool showBreaks, const Regional& regional,
-                                            const std::function<std::u16string(int)>& messageText);
+                                            const std::function<std::u16string(int)>& messageText,
+                                            const DistinctTextRows* gathered = nullptr);
 
 }  // namespace horavant

@@ -55,7 +55,8 @@ void TDatenAuflistenForm::done(int result)
     });
     WorkTimeModel& model = m_windows.main->model();
     model.setInsertDefaults({});
-    model.reload();
+    // The whole table's rows are counted when the main window shows them.
+    model.reloadLater();
     QDialog::done(result);
 }
 

@@ -113,7 +113,7 @@ void TErfassenForm::ErfassenBtnClick()
         recorded = true;
     });
     if (recorded) {
-        main.model().reload();
+        main.model().reloadLater();  // the grids that show it are hidden now
         m_ui.Orted->setEditText({});
         m_ui.TatEd->setEditText({});
         m_ui.BemEd->clear();

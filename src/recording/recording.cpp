@@ -1,6 +1,7 @@
 // The rules behind "Okay, erfassen".
 #include "recording/recording.h"
 
+#include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/work_time_text.h"
 
@@ -39,8 +40,8 @@ std::optional<std::uint32_t> findOverlap(DbfTable& table, std::u16string_view em
     // Every unreadable field skips the row and the day must match, so the date is read first and
     // the times only for the employee's rows of that day; the outcome is the same in any order.
     for (table.First(); !table.Eof(); table.Next()) {
-        table.readFieldText(workfield::kEmployee, text);
-        if (text != employee)
+        // Other employees' rows are told apart by their stored bytes, without decoding.
+        if (!cp1252::decodesTo(table.fieldBytes(workfield::kEmployee), employee))
             continue;
         table.readFieldText(workfield::kDate, text);
         const auto date = readStoredDate(text, regional);

@@ -25,10 +25,19 @@ std::vector<std::u16string> textLines(std::u16string_view text)
 SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& settings)
 {
     SuggestionLists lists;
-    lists.activities = settings.ActivityTextMode == 0 ? collectDistinctTexts(table, workfield::kActivity)
-                                                      : textLines(settings.ActivityTexts);
-    lists.places = settings.PlaceTextMode == 0 ? collectDistinctTexts(table, workfield::kPlace)
-                                               : textLines(settings.PlaceTexts);
+    const bool autoActivities = settings.ActivityTextMode == 0;
+    const bool autoPlaces = settings.PlaceTextMode == 0;
+    // Both lists built from the rows come from one scan of the table.
+    std::vector<int> fields;
+    if (autoActivities)
+        fields.push_back(workfield::kActivity);
+    if (autoPlaces)
+        fields.push_back(workfield::kPlace);
+    std::vector<std::vector<std::u16string>> gathered;
+    if (!fields.empty())
+        gathered = collectDistinctTexts(table, fields);
+    lists.activities = autoActivities ? std::move(gathered.front()) : textLines(settings.ActivityTexts);
+    lists.places = autoPlaces ? std::move(gathered.back()) : textLines(settings.PlaceTexts);
     return lists;
 }
 

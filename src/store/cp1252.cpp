@@ -32,6 +32,18 @@ char16_t decodeByte(std::uint8_t byte)
     return kDecode[byte];
 }
 
+bool decodesTo(std::string_view bytes, std::u16string_view text)
+{
+    // One unit per byte, so the lengths must agree first.
+    if (bytes.size() != text.size())
+        return false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (kDecode[static_cast<std::uint8_t>(bytes[i])] != text[i])
+            return false;
+    }
+    return true;
+}
+
 void decodeWithTable(const std::uint8_t* bytes, std::size_t size, char16_t* d)
 {
     for (std::size_t i = 0; i < size; ++i)

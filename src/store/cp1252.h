@@ -15,6 +15,10 @@ std::u16string decode(std::string_view bytes);
 // Decodes into out (replacing its contents) without a new allocation when out has the room.
 void decodeInto(const std::uint8_t* bytes, std::size_t size, std::u16string& out);
 
+// Whether the bytes decode to exactly the text, without decoding them into a string: a row's
+// stored field can be compared with a name as often as a scan needs.
+bool decodesTo(std::string_view bytes, std::u16string_view text);
+
 // A UTF-16 unit without a Windows-1252 byte becomes '?'.
 std::uint8_t encodeUnit(char16_t unit);
 std::string encode(std::u16string_view text);

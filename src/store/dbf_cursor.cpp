@@ -10,10 +10,33 @@
 
 namespace horavant {
 
+void DbfTable::keepViewsOutOfBlock()
+{
+    const auto inBlock = [this](std::span<const std::uint8_t> view) {
+        const std::less<const std::uint8_t*> before;
+        return !before(view.data(), m_blockBegin) && before(view.data(), m_blockLimit);
+    };
+    // Browsing reads the current record in place in the block; it is copied out only here, when
+    // the block is about to move on, or for an edit.
+    if (m_judging) {
+        // A filter moves the block on while it judges a record in place: the candidate and the
+        // current record go to their own buffers first.
+        if (inBlock(m_view)) {
+            std::copy_n(m_view.data(), m_recordLength, m_candidate.begin());
+            m_view = std::span(m_candidate);
+        }
+        if (inBlock(m_judgedFrom)) {
+            std::copy_n(m_judgedFrom.data(), m_recordLength, m_current.begin());
+            m_judgedFrom = std::span(m_current);
+        }
+    } else if (inBlock(m_view)) {
+        keepCurrent();
+    }
+}
+
 const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
 {
-    if (viewsCache())
-        keepCurrent();
+    keepViewsOutOfBlock();
     throwIfDamaged();
     m_blockCount = 0;
     if (m_mapped) {
@@ -72,8 +95,7 @@ void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
 
 void DbfTable::invalidateCache()
 {
-    if (viewsCache())
-        keepCurrent();
+    keepViewsOutOfBlock();
     m_blockCount = 0;
     m_window.unmap();
     m_blockBegin = m_blockLimit = nullptr;
@@ -91,12 +113,6 @@ void DbfTable::setMapped(bool mapped)
 {
     m_mapped = mapped;
     invalidateCache();
-}
-
-bool DbfTable::viewsCache() const
-{
-    const std::less<const std::uint8_t*> before;
-    return !before(m_view.data(), m_blockBegin) && before(m_view.data(), m_blockLimit);
 }
 
 void DbfTable::viewCurrent()
@@ -124,22 +140,27 @@ bool DbfTable::accepts(std::uint32_t record)
         return false;
     if (!m_filtered || !m_filter)
         return true;
-    // The filter reads a copy of the candidate through the field getters without touching the
-    // current record or an edit buffer. It may read other records and so move the cache on,
-    // which leaves both copies alone.
-    if (viewsCache())
-        keepCurrent();
-    std::copy_n(p, m_recordLength, m_candidate.begin());
-    const std::span<const std::uint8_t> saved = m_view;
-    m_view = std::span(m_candidate);
+    // The filter reads the candidate in place, through the field getters, without touching the
+    // current record or an edit buffer. Should it read other records and so move the block on,
+    // both are copied out of the block first (keepViewsOutOfBlock).
+    const bool wasJudging = m_judging;
+    const std::span<const std::uint8_t> outer = m_judgedFrom;
+    m_judging = true;
+    m_judgedFrom = m_view;
+    m_view = cachedView(p);
+    const auto restore = [&] {
+        m_view = m_judgedFrom;
+        m_judgedFrom = outer;
+        m_judging = wasJudging;
+    };
     bool ok = false;
     try {
         ok = m_filter(*this);
     } catch (...) {
-        m_view = saved;
+        restore();
         throw;
     }
-    m_view = saved;
+    restore();
     return ok;
 }
 

@@ -62,6 +62,12 @@ void DbfTable::throwClosed()
     throw Error(dbf::kClosed);
 }
 
+std::optional<FileStamp> DbfTable::fileStamp() const
+{
+    requireActive();
+    return horavant::fileStamp(m_fd.get());
+}
+
 void DbfTable::throwNoField(int index) const
 {
     requireActive();

@@ -97,6 +97,10 @@ public:
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
     const FieldInfo& field(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
     std::uint32_t physicalCount() const { return m_count; }
+    // The open file as it is on disk now: a write to it, by this or another program, changes the
+    // stamp (its modification time, to the clock's granularity). Nothing when the system cannot
+    // be asked.
+    std::optional<FileStamp> fileStamp() const;
     std::uint16_t headerLength() const { return m_headerLength; }
     std::uint16_t recordLength() const { return m_recordLength; }
 
@@ -190,9 +194,6 @@ private:
             return nullptr;
         return m_blockData + static_cast<std::size_t>(record - m_blockFirst) * m_recordLength;
     }
-    // Browsing reads the current record in place in the block; it is copied out only when the
-    // block is about to move on, or for an edit.
-    bool viewsCache() const;
     std::span<const std::uint8_t> cachedView(const std::uint8_t* record) const
     {
         return {record, static_cast<std::size_t>(m_blockLimit - record)};
@@ -204,6 +205,7 @@ private:
     void seekVisibleFrom(std::uint32_t record);
     [[gnu::noinline]] void stepOn();
     void invalidateCache();
+    void keepViewsOutOfBlock();
     // A copy in m_cache must follow the table's own writes; a mapping shows them by itself.
     void storeInCache(std::uint32_t record, const std::uint8_t* bytes);
     // A mapped window whose file was cut short under it read zeros: that is a failed read.
@@ -233,7 +235,10 @@ private:
     TableState m_state = TableState::Closed;
     std::uint32_t m_pos = 0;
     std::vector<std::uint8_t> m_current;  // the current record, or the edit buffer; ends in spare bytes
-    std::vector<std::uint8_t> m_candidate;  // a copy of the record the filter judges
+    std::vector<std::uint8_t> m_candidate;  // the record the filter judges, once it must leave the block
+    // While the filter judges a record, m_view shows the candidate and this the current record.
+    bool m_judging = false;
+    std::span<const std::uint8_t> m_judgedFrom;
     // What the field getters read: the current record in the cache or in m_current, or the
     // candidate; it reaches to the end of its buffer, spare bytes included.
     std::span<const std::uint8_t> m_view;

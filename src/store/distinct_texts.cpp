@@ -6,6 +6,7 @@
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -39,49 +40,111 @@ std::uint64_t hashBytes(std::string_view bytes)
     return h ^ (h >> 29);
 }
 
+// The texts of one field met so far. Texts are told apart by their stored bytes (decoding is one
+// to one), so only the first row of each text is decoded. An open-addressed index over the texts
+// found so far, instead of a search through the list: the same list in the same order, without
+// the time growing with the number of distinct texts.
+class DistinctTexts {
+public:
+    explicit DistinctTexts(int position) : m_position(position) {}
+
+    // The index of the current record's text in the list.
+    std::uint32_t take(const DbfTable& table)
+    {
+        const std::string_view bytes = table.fieldBytes(m_position);
+        // Neighbouring rows often repeat a text; that costs one comparison instead of a hash.
+        if (m_last != kFree && sameBytes(bytes, m_bytesFound[m_last]))
+            return m_last;
+        const std::uint64_t h = hashBytes(bytes);
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = h & mask;
+        while (m_slots[i] != kFree && (m_hashes[m_slots[i]] != h || !sameBytes(m_bytesFound[m_slots[i]], bytes)))
+            i = (i + 1) & mask;
+        if (m_slots[i] != kFree) {
+            m_last = m_slots[i];
+            return m_last;
+        }
+        m_last = static_cast<std::uint32_t>(m_bytesFound.size());
+        m_slots[i] = m_last;
+        m_bytesFound.emplace_back(bytes);
+        m_hashes.push_back(h);
+        m_found.push_back(cp1252::decode(bytes));
+        if (m_bytesFound.size() * 2 > m_slots.size())
+            grow();
+        return m_last;
+    }
+
+    std::vector<std::u16string> release() { return std::move(m_found); }
+
+private:
+    static constexpr std::uint32_t kFree = 0xFFFFFFFF;
+
+    // Keeps the index at most half full.
+    void grow()
+    {
+        m_slots.assign(m_slots.size() * 2, kFree);
+        for (std::uint32_t t = 0; t < m_hashes.size(); ++t) {
+            std::size_t j = m_hashes[t] & (m_slots.size() - 1);
+            while (m_slots[j] != kFree)
+                j = (j + 1) & (m_slots.size() - 1);
+            m_slots[j] = t;
+        }
+    }
+
+    int m_position;
+    std::vector<std::string> m_bytesFound;
+    std::vector<std::uint64_t> m_hashes;  // of m_bytesFound, one to one
+    std::vector<std::uint32_t> m_slots = std::vector<std::uint32_t>(64, kFree);
+    std::vector<std::u16string> m_found;
+    std::uint32_t m_last = kFree;
+};
+
 }  // namespace
 
 std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position)
 {
-    // Texts are told apart by their stored bytes (decoding is one to one), so only the first row
-    // of each text is decoded. An open-addressed index over the texts found so far, instead of a
-    // search through the list: the same list in the same order, without the time growing with
-    // the number of distinct texts.
-    constexpr std::uint32_t kFree = 0xFFFFFFFF;
-    std::vector<std::string> bytesFound;
-    std::vector<std::uint64_t> hashes;  // of bytesFound, one to one
-    std::vector<std::uint32_t> slots(64, kFree);
-    std::vector<std::u16string> found;
-    std::uint32_t last = kFree;
+    return std::move(collectDistinctTexts(table, std::vector<int>{position}).front());
+}
+
+std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, const std::vector<int>& positions)
+{
+    std::vector<DistinctTexts> fields(positions.begin(), positions.end());
     for (table.First(); !table.Eof(); table.Next()) {
-        const std::string_view bytes = table.fieldBytes(position);
-        // Neighbouring rows often repeat a text; that costs one comparison instead of a hash.
-        if (last != kFree && sameBytes(bytes, bytesFound[last]))
-            continue;
-        const std::uint64_t h = hashBytes(bytes);
-        const std::size_t mask = slots.size() - 1;
-        std::size_t i = h & mask;
-        while (slots[i] != kFree && (hashes[slots[i]] != h || !sameBytes(bytesFound[slots[i]], bytes)))
-            i = (i + 1) & mask;
-        if (slots[i] != kFree) {
-            last = slots[i];
-            continue;
-        }
-        last = static_cast<std::uint32_t>(bytesFound.size());
-        slots[i] = last;
-        bytesFound.emplace_back(bytes);
-        hashes.push_back(h);
-        found.push_back(cp1252::decode(bytes));
-        if (bytesFound.size() * 2 > slots.size()) {
-            // Keep the index at most half full.
-            slots.assign(slots.size() * 2, kFree);
-            for (std::uint32_t t = 0; t < hashes.size(); ++t) {
-                std::size_t j = hashes[t] & (slots.size() - 1);
-                while (slots[j] != kFree)
-                    j = (j + 1) & (slots.size() - 1);
-                slots[j] = t;
-            }
-        }
+        for (DistinctTexts& f : fields)
+            f.take(table);
+    }
+    std::vector<std::vector<std::u16string>> found;
+    for (DistinctTexts& f : fields)
+        found.push_back(f.release());
+    return found;
+}
+
+DistinctTextRows collectDistinctTextRows(DbfTable& table, int position)
+{
+    DistinctTextRows rows;
+    rows.file = table.fileStamp();
+    rows.records = table.physicalCount();
+    rows.textOfRecord.assign(rows.records, DistinctTextRows::kNotVisited);
+    DistinctTexts field(position);
+    for (table.First(); !table.Eof(); table.Next())
+        rows.textOfRecord[table.recNo()] = field.take(table);
+    rows.texts = field.release();
+    return rows;
+}
+
+std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfTable& table,
+                                                                      std::u16string_view text) const
+{
+    if (!file || table.physicalCount() != records || table.fileStamp() != file)
+        return std::nullopt;
+    const auto at = std::find(texts.begin(), texts.end(), text);
+    std::vector<std::uint32_t> found;
+    if (at == texts.end())
+        return found;
+    const auto wanted = static_cast<std::uint32_t>(at - texts.begin());
+    for (std::uint32_t r = 0; r < records; ++r) {
+        if (textOfRecord[r] == wanted)
+            found.push_back(r);
     }
     return found;
 }

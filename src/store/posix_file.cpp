@@ -83,14 +83,31 @@ long long fileSize(int fd)
     return st.st_size;
 }
 
+namespace {
+
+FileStamp stampOf(const struct stat& st)
+{
+    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<long long>(st.st_size),
+                     static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
 std::optional<FileStamp> fileStamp(const std::filesystem::path& path)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
-    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                     static_cast<long long>(st.st_size),
-                     static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec};
+    return stampOf(st);
+}
+
+std::optional<FileStamp> fileStamp(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return stampOf(st);
 }
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path)

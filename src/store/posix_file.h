@@ -49,6 +49,7 @@ struct FileStamp {
 };
 // Nothing when the file does not exist or cannot be asked.
 std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
+std::optional<FileStamp> fileStamp(int fd);
 
 // The whole file, or nothing when it cannot be opened for reading. A read that fails half-way
 // throws IoError.

@@ -1,6 +1,7 @@
 // Opening, creating and upgrading the work-time table.
 #include "store/work_time_table.h"
 
+#include "store/cp1252.h"
 #include "store/error.h"
 #include "store/posix_file.h"
 
@@ -91,7 +92,8 @@ void Feldhinzufgen1Click(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& me
 
 bool Dbf1FilterRecord(const DbfTable& table, std::u16string_view arbeiter)
 {
-    return table.fieldText(workfield::kEmployee) == arbeiter;
+    // The stored bytes are compared, so a filter over a large table decodes nothing.
+    return cp1252::decodesTo(table.fieldBytes(workfield::kEmployee), arbeiter);
 }
 
 }  // namespace horavant

@@ -13,7 +13,7 @@ WorkTimeModel::WorkTimeModel(DbfTable& table, QObject* parent) : QAbstractTableM
 
 int WorkTimeModel::countRows() const
 {
-    if (!m_table.active())
+    if (!m_table.active() || m_stale)
         return 0;
     const auto visible = static_cast<int>(m_table.visibleCount());
     return visible + (m_table.state() == TableState::Insert ? 1 : 0);
@@ -218,7 +218,25 @@ void WorkTimeModel::refresh()
     endResetModel();
 }
 
+void WorkTimeModel::reloadLater()
+{
+    m_stale = true;
+    reset();
+}
+
+void WorkTimeModel::reloadIfStale()
+{
+    if (m_stale)
+        reload();
+}
+
 void WorkTimeModel::reload()
+{
+    m_stale = false;
+    reset();
+}
+
+void WorkTimeModel::reset()
 {
     beginResetModel();
     if (m_table.state() != TableState::Edit)

@@ -43,16 +43,23 @@ public:
 
     // Re-reads everything after the table's filter, read-only switch or contents changed.
     void reload();
+    // The same for a model that no shown window displays: it stands empty until reloadIfStale.
+    // A view, even a hidden one, lays out every row it is told of, which on a large table takes
+    // as long as reading it; so rows are counted only for a window that is about to show them.
+    void reloadLater();
+    void reloadIfStale();
 
     // Values given to a newly inserted row (field index, text).
     void setInsertDefaults(std::vector<std::pair<int, std::u16string>> defaults);
 
 private:
     int countRows() const;
+    void reset();
     void reconcile(int row);
 
     DbfTable& m_table;
     int m_rows = 0;
+    bool m_stale = false;
     std::optional<std::uint32_t> m_editRecord;
     std::vector<std::pair<int, std::u16string>> m_insertDefaults;
 };

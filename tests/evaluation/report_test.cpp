@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
 
 namespace horavant {
 namespace {
@@ -163,6 +164,38 @@ TEST_F(Evaluation, SubjectsAreMatchedExactlyThroughTheCodePage)
     EXPECT_EQ(build(EvaluationLayout::Employee, u"M?ller").back(), u"Gesamtstunden: 4,00");
     EXPECT_EQ(build(EvaluationLayout::Employee, u"Mü\u0160ller").back(), u"Gesamtstunden: 1,00");
     EXPECT_EQ(build(EvaluationLayout::Employee, u"\u0081").back(), u"Gesamtstunden: 4,00");
+}
+
+// The report visits only the records the gathering scan found with the subject, unless the file
+// changed since: then it reads the whole table again, as another copy's edit may have made a row
+// the subject's.
+TEST_F(Evaluation, GatheredSubjectsGiveTheSameReportAndAChangedFileIsReadAgain)
+{
+    addWorkedExample();
+    test::appendRows(table, {Row {.employee = u"Schulz", .remarks = u"Schulz"}, Row {.date = u"06.03.2012"}});
+    const auto layout = EvaluationLayout::Employee;
+    const Lines whole = build(layout, u"Meier");
+    const DistinctTextRows gathered = GatherSubjects(table, subjectPosition(layout));
+    EXPECT_THAT(gathered.texts, ElementsAre(u"Meier", u"Müller", u"Schulz"));
+    const auto fromGathered = [&](std::u16string_view subject) {
+        return BuildEvaluation(table, layout, subject, day(1, 3), day(31, 3), true, Regional::german(), german, &gathered);
+    };
+    EXPECT_EQ(fromGathered(u"Meier"), whole);
+    EXPECT_EQ(fromGathered(u"Schulz"), build(layout, u"Schulz"));
+    EXPECT_EQ(fromGathered(u"Niemand"), build(layout, u"Niemand"));
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a coarse file clock's tick
+    DbfTable other;
+    other.setFolder(dir.path());
+    other.setTableName("arbeitszeit.dbf");
+    other.Open();
+    ASSERT_TRUE(other.gotoRecord(4));
+    other.Edit();
+    other.setFieldText(1, u"Meier");
+    other.Post();
+    const Lines edited = fromGathered(u"Meier");
+    EXPECT_EQ(edited.size(), whole.size() + 1);
+    EXPECT_EQ(edited, build(layout, u"Meier"));
 }
 
 TEST_F(Evaluation, UnreadableFieldsAndTheirEffectOnTotals)

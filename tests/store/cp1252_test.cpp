@@ -60,6 +60,20 @@ TEST(Cp1252, UnitsWithoutAByteBecomeQuestionMarks)
     EXPECT_EQ(cp1252::encodeUnit(u'\u0101'), '?');  // ý shifted by four, as the user file scrambles it
 }
 
+// Filters and scans compare a stored field with a name this way: exactly what decoding would give.
+TEST(Cp1252, StoredBytesAreComparedWithATextAsDecoded)
+{
+    EXPECT_TRUE(cp1252::decodesTo("Meier", u"Meier"));
+    EXPECT_TRUE(cp1252::decodesTo("", u""));
+    EXPECT_TRUE(cp1252::decodesTo("\x80 \xE4\x81", u"\u20AC \u00E4\u0081"));
+    EXPECT_FALSE(cp1252::decodesTo("meier", u"Meier"));
+    EXPECT_FALSE(cp1252::decodesTo("Meier", u"Meier "));
+    EXPECT_FALSE(cp1252::decodesTo("Meie", u"Meier"));
+    // A name the code page cannot hold matches no stored text, not even its '?' form.
+    EXPECT_FALSE(cp1252::decodesTo("M?", u"M\u4E2D"));
+    EXPECT_FALSE(cp1252::decodesTo("\x80", u"\u0080"));
+}
+
 struct UpperCase {
     char16_t lower;
     char16_t upper;
