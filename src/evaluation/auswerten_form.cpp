@@ -11,7 +11,7 @@
 namespace horavant {
 
 TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
-    : QDialog(parent), m_services(services), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : QDialog(parent), m_services(services)
 {
     m_ui.setupUi(this);
     setupWindow(this, 764, 537, Sizing::Resizable);
@@ -29,6 +29,13 @@ TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
 }
 
 TAuswertenForm::~TAuswertenForm() = default;
+
+QPrinter& TAuswertenForm::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
 
 void TAuswertenForm::setReport(const std::vector<std::u16string>& lines)
 {
@@ -56,9 +63,9 @@ void TAuswertenForm::showEvent(QShowEvent* event)
 
 // Without a printer Qt quietly turns the printer into a PDF writer with no file to write; printing
 // to a file chosen in the setup dialog (or by a test) needs no printer.
-void TAuswertenForm::requirePrinter() const
+void TAuswertenForm::requirePrinter()
 {
-    if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFileName().isEmpty())
+    if (QPrinterInfo::availablePrinters().isEmpty() && printer().outputFileName().isEmpty())
         throw Error("There is no default printer currently selected.");
 }
 
@@ -66,7 +73,7 @@ void TAuswertenForm::FormShow()
 {
     guarded(this, [this] {
         requirePrinter();
-        m_printer->setPageOrientation(QPageLayout::Landscape);
+        printer().setPageOrientation(QPageLayout::Landscape);
     });
 }
 
@@ -74,13 +81,13 @@ void TAuswertenForm::DruckenBtnClick()
 {
     guarded(this, [this] {
         requirePrinter();
-        printReport(*m_printer, *m_ui.RichEdit1->document(), m_services.message(6));
+        printReport(printer(), *m_ui.RichEdit1->document(), m_services.message(6));
     });
 }
 
 void TAuswertenForm::BitBtn3Click()
 {
-    QPrintDialog dialog(m_printer.get(), this);
+    QPrintDialog dialog(&printer(), this);
     dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.exec();

@@ -20,7 +20,9 @@ public:
 
     // Replaces the text by the report, one paragraph per line.
     void setReport(const std::vector<std::u16string>& lines);
-    QPrinter& printer() { return *m_printer; }
+    // The application's current printer, asked of the printing system when first needed: the
+    // window is created at start-up, long before anything is printed.
+    QPrinter& printer();
 
     void DruckenBtnClick();
     void BitBtn3Click();
@@ -30,11 +32,11 @@ protected:
 
 private:
     void FormShow();
-    void requirePrinter() const;
+    void requirePrinter();
 
     Services& m_services;
     Ui::TAuswertenForm m_ui;
-    std::unique_ptr<QPrinter> m_printer;  // the application's current printer
+    std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace horavant
