@@ -164,11 +164,11 @@ void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t>
 
 std::string_view DbfTable::fieldBytes(int index) const
 {
-    requireActive();
-    const FieldInfo& f = field(index);
-    const std::size_t n =
-        withoutPadding(m_view, static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
-    return {reinterpret_cast<const char*>(m_view.data()) + f.offset, n};
+    if (static_cast<std::uint32_t>(index) >= m_readableFields)
+        throwNoField(index);
+    const FieldInfo& f = m_fields[static_cast<std::size_t>(index)];
+    const std::uint8_t* p = m_view.data() + f.offset;
+    return {reinterpret_cast<const char*>(p), withoutPaddingWithSlack(p, static_cast<std::size_t>(f.width))};
 }
 
 void DbfTable::readFieldText(int index, std::u16string& out) const
@@ -179,8 +179,22 @@ void DbfTable::readFieldText(int index, std::u16string& out) const
     // needs no check of where the buffer ends.
     const FieldInfo& f = m_fields[static_cast<std::size_t>(index)];
     const std::uint8_t* p = m_view.data() + f.offset;
-    if (f.type == FieldType::Logical)
-        return decodeLogical(f, p, out);
+    if (f.type == FieldType::Logical) {
+        // "True" or "False" in two fixed-size copies: the first four units of one text or the
+        // other, and then "False"'s fifth.
+        const std::uint8_t b = p[0];
+        const bool yes = (b | 0x20) == 't';
+        const std::size_t n = b == ' ' || f.width < 1 ? 0 : yes ? dbf::kTrueText.size() : dbf::kFalseText.size();
+        if (n > out.size())
+            return growLogical(out, dbf::logicalText(yes).substr(0, n));
+        out.resize(n);
+        if (n != 0) {
+            std::memcpy(out.data(), dbf::logicalText(yes).data(), dbf::kTrueText.size() * sizeof(char16_t));
+            if (!yes)
+                out[4] = dbf::kFalseText[4];
+        }
+        return;
+    }
     cp1252::decodeIntoInline(p, withoutPaddingWithSlack(p, static_cast<std::size_t>(f.width)), out);
 }
 

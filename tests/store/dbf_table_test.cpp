@@ -228,6 +228,19 @@ TEST_F(DbfTableTest, LogicalFieldsReadAndWriteAsText)
     EXPECT_EQ(t.fieldText(7), u"True");
     t.Next();
     EXPECT_EQ(t.fieldText(7), u"False");
+
+    // One string read into again and again, the text growing and shrinking in every order.
+    std::u16string reused;
+    const struct {
+        std::uint32_t record;
+        int field;
+        std::u16string_view text;
+    } reads[] = {{0, 7, u"True"}, {1, 7, u"False"}, {1, 9, u""}, {0, 9, u"False"}, {0, 7, u"True"}, {1, 7, u"False"}};
+    for (const auto& r : reads) {
+        ASSERT_TRUE(t.gotoRecord(r.record));
+        t.readFieldText(r.field, reused);
+        EXPECT_EQ(reused, r.text) << "record " << r.record << " field " << r.field;
+    }
 }
 
 TEST_F(DbfTableTest, AppendingRewritesCountAndEndOfFile)
