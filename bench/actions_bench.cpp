@@ -26,6 +26,7 @@
 #include <QToolButton>
 
 #include <chrono>
+#include <fstream>
 #include <functional>
 
 namespace horavant::bench {
@@ -298,5 +299,12 @@ int main(int argc, char** argv)
     }
     const int result = horavant::bench::runWithRatios(argc, argv, ratios);
     horavant::bench::g_started.reset();
+    // The whole run's high-water mark: the program with the table open through every action
+    // (and the benchmark's own baselines).
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            std::printf("\nPeak resident memory of this run: %s\n", line.substr(6).c_str());
+    }
     return result;
 }
