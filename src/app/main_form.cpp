@@ -6,6 +6,8 @@
 #include "admin/benutzer_verwalten_form.h"
 #include "app/error_report.h"
 #include "evaluation/auswerten_form.h"
+#include "evaluation/csv.h"
+#include "evaluation/export_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
 #include "i18n/message_table.h"
 #include "recording/einloggen_form.h"
@@ -55,6 +57,9 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
+    connect(m_ui.AlleBuchungenalsCSVexportieren1, &QAction::triggered, this,
+            &TMainForm::AlleBuchungenalsCSVexportieren1Click);
+    m_exportProgress = makeExportProgress(this);
 }
 
 TMainForm::~TMainForm()
@@ -188,11 +193,30 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         choice.setSubjects(subjects);
         if (choice.exec() != QDialog::Accepted)
             return;
-        const auto lines = BuildEvaluation(Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(),
-                                           showBreaks(), m_services.regional, m_services.messageLookup());
-        m_windows.auswerten->setReport(lines);
+        m_windows.auswerten->setReport(BuildEvaluationReport(
+            Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(), showBreaks(), m_services.regional,
+            m_services.messageLookup(), m_services.store.Translate(u"Stunden")));
         m_windows.auswerten->exec();
     });
+}
+
+void TMainForm::AlleBuchungenalsCSVexportieren1Click()
+{
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    const auto file = askExportFile(this, m_services.translate(QStringLiteral("Alle Buchungen als CSV exportieren")),
+                                    m_services.translate(QStringLiteral("CSV-Dateien (*.csv)")), QStringLiteral("csv"),
+                                    m_services.store.Translate(u"Buchungen"));
+    if (!file)
+        return;
+    const RecordCsvTexts texts {recordCsvTitles(Dbf1, m_services.messageLookup(), m_services.store.Translate(u"Stunden")),
+                                m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
+    const ExportProgress progress =
+        exportProgress(*m_exportProgress, m_services.translate(QStringLiteral("Die Buchungen werden exportiert...")),
+                       m_services.translate(QStringLiteral("Abbrechen")));
+    runExport(
+        this, m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden.")),
+        [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, m_exportProgress);
 }
 
 }  // namespace horavant

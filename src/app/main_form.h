@@ -12,6 +12,8 @@
 
 #include <QDialog>
 
+class QProgressDialog;
+
 namespace horavant {
 
 class DataGrid;
@@ -49,6 +51,7 @@ public:
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
+    void AlleBuchungenalsCSVexportieren1Click();
 
     // Every way of closing the window ends here: a pending grid edit is stored first.
     void done(int result) override;
@@ -65,6 +68,7 @@ private:
     DbfTable Dbf2;
     WorkTimeModel* m_model = nullptr;
     DataGrid* m_grid = nullptr;
+    QProgressDialog* m_exportProgress = nullptr;
     std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
 };
 

@@ -2,10 +2,13 @@
 #include "evaluation/auswerten_form.h"
 
 #include "app/error_report.h"
+#include "evaluation/csv.h"
+#include "evaluation/export_form.h"
 #include "ui/report_printer.h"
 #include "store/error.h"
 
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
 namespace horavant {
@@ -26,12 +29,17 @@ TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui.DruckenBtn, &QPushButton::clicked, this, &TAuswertenForm::DruckenBtnClick);
     connect(m_ui.BitBtn3, &QPushButton::clicked, this, &TAuswertenForm::BitBtn3Click);
+    connect(m_ui.SeitenansichtBtn, &QPushButton::clicked, this, &TAuswertenForm::SeitenansichtBtnClick);
+    connect(m_ui.PdfSpeichernBtn, &QPushButton::clicked, this, &TAuswertenForm::PdfSpeichernBtnClick);
+    connect(m_ui.CsvSpeichernBtn, &QPushButton::clicked, this, &TAuswertenForm::CsvSpeichernBtnClick);
 }
 
 TAuswertenForm::~TAuswertenForm() = default;
 
-void TAuswertenForm::setReport(const std::vector<std::u16string>& lines)
+void TAuswertenForm::setReport(ReportTable report)
 {
+    m_report = std::move(report);
+    const std::vector<std::u16string> lines = reportLines(m_report);
     QString text;
     std::size_t size = 0;
     for (const auto& line : lines)
@@ -84,6 +92,46 @@ void TAuswertenForm::BitBtn3Click()
     dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.exec();
+}
+
+std::u16string TAuswertenForm::documentName() const
+{
+    return m_report.name.empty() ? m_services.store.GetMessageText(6) : m_report.name;
+}
+
+// The preview lays out the pages with the printer that "Drucken" uses, so it shows the pages as
+// they will be printed; a page set-up changed in it applies to the following prints too.
+void TAuswertenForm::SeitenansichtBtnClick()
+{
+    QPrintPreviewDialog preview(m_printer.get(), this);
+    preview.setObjectName(QStringLiteral("Seitenansicht"));
+    preview.setWindowTitle(m_services.translate(QStringLiteral("Seitenansicht")));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        guarded(this, [&] { printReport(*printer, *m_ui.RichEdit1->document(), m_services.message(6)); });
+    });
+    preview.exec();
+}
+
+void TAuswertenForm::PdfSpeichernBtnClick()
+{
+    const auto file = askExportFile(this, m_services.translate(QStringLiteral("Als PDF speichern")),
+                                    m_services.translate(QStringLiteral("PDF-Dateien (*.pdf)")), QStringLiteral("pdf"),
+                                    documentName());
+    if (!file)
+        return;
+    runExport(this, m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden.")),
+              [&] { writeReportPdf(*m_ui.RichEdit1->document(), m_services.message(6), *file); });
+}
+
+void TAuswertenForm::CsvSpeichernBtnClick()
+{
+    const auto file = askExportFile(this, m_services.translate(QStringLiteral("Als CSV speichern")),
+                                    m_services.translate(QStringLiteral("CSV-Dateien (*.csv)")), QStringLiteral("csv"),
+                                    documentName());
+    if (!file)
+        return;
+    runExport(this, m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden.")),
+              [&] { WriteReportCsv(m_report, *file); });
 }
 
 }  // namespace horavant

@@ -1,7 +1,9 @@
-// The output window of the evaluations: the report as editable text, printed on the current printer.
+// The output window of the evaluations: the report as editable text, printed on the current
+// printer, previewed, saved as PDF, and its table saved as CSV.
 #pragma once
 
 #include "app/services.h"
+#include "evaluation/report_table.h"
 #include "ui_auswerten_form.h"
 
 #include <QDialog>
@@ -18,12 +20,17 @@ public:
     explicit TAuswertenForm(Services& services, QWidget* parent = nullptr);
     ~TAuswertenForm() override;
 
-    // Replaces the text by the report, one paragraph per line.
-    void setReport(const std::vector<std::u16string>& lines);
+    // Replaces the text by the report's lines, one paragraph per line, and keeps the report for
+    // its CSV.
+    void setReport(ReportTable report);
+    const ReportTable& report() const { return m_report; }
     QPrinter& printer() { return *m_printer; }
 
     void DruckenBtnClick();
     void BitBtn3Click();
+    void SeitenansichtBtnClick();
+    void PdfSpeichernBtnClick();
+    void CsvSpeichernBtnClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -31,10 +38,13 @@ protected:
 private:
     void FormShow();
     void requirePrinter() const;
+    // The name a saved file gets unless the user types another.
+    std::u16string documentName() const;
 
     Services& m_services;
     Ui::TAuswertenForm m_ui;
     std::unique_ptr<QPrinter> m_printer;  // the application's current printer
+    ReportTable m_report;
 };
 
 }  // namespace horavant
