@@ -16,6 +16,7 @@
 namespace horavant {
 
 class DbfTable;
+struct Cp1252Utf8;
 
 enum class CsvKind {
     Text,    // a text that starts like a formula ("=", "+", "-", "@") gets an apostrophe in front
@@ -51,6 +52,7 @@ private:
 
     std::filesystem::path m_target;
     AtomicFileWriter m_writer;
+    const Cp1252Utf8& m_cp1252;
     std::string m_buffer;
     bool m_lineStarted = false;
 };

@@ -6,6 +6,7 @@
 #include "store/dbf_table.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace horavant {
 namespace {
@@ -86,13 +87,22 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
     // One hundredth of an hour is 36 000 ms; adding half of it before the division rounds half
     // away from zero on the magnitude.
     const std::uint64_t hundredths = (magnitude + 18'000) / 36'000;
-    std::u16string text;
+    // Written from the right: the exports write one of these for every record.
+    char16_t digits[32];
+    char16_t* p = std::end(digits);
+    std::uint64_t rest = hundredths;
+    *--p = static_cast<char16_t>(u'0' + rest % 10);
+    rest /= 10;
+    *--p = static_cast<char16_t>(u'0' + rest % 10);
+    rest /= 10;
+    *--p = regional.decimalSeparator;
+    do {
+        *--p = static_cast<char16_t>(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
     if (negative && hundredths != 0)
-        text += u'-';
-    text += decimal(hundredths / 100);
-    text += regional.decimalSeparator;
-    text += PadZeros(decimal(hundredths % 100), 2);
-    return text;
+        *--p = u'-';
+    return std::u16string(p, std::end(digits));
 }
 
 std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
