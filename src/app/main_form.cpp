@@ -202,21 +202,29 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
 
 void TMainForm::AlleBuchungenalsCSVexportieren1Click()
 {
-    if (!guarded(this, [this] { m_grid->postPending(); }))
+    // Every text is looked up before the file is written, so that a failure to write the file is
+    // reported in the same words as any other.
+    QString caption, filter, label, cancel, failed;
+    std::u16string name;
+    RecordCsvTexts texts;
+    if (!guarded(this, [&] {
+            m_grid->postPending();
+            caption = m_services.translate(QStringLiteral("Alle Buchungen als CSV exportieren"));
+            filter = m_services.translate(QStringLiteral("CSV-Dateien (*.csv)"));
+            label = m_services.translate(QStringLiteral("Die Buchungen werden exportiert..."));
+            cancel = m_services.translate(QStringLiteral("Abbrechen"));
+            failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
+            name = m_services.store.Translate(u"Buchungen");
+            texts = {recordCsvTitles(Dbf1, m_services.messageLookup(), m_services.store.Translate(u"Stunden")),
+                     m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
+        }))
         return;
-    const auto file = askExportFile(this, m_services.translate(QStringLiteral("Alle Buchungen als CSV exportieren")),
-                                    m_services.translate(QStringLiteral("CSV-Dateien (*.csv)")), QStringLiteral("csv"),
-                                    m_services.store.Translate(u"Buchungen"));
+    const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
     if (!file)
         return;
-    const RecordCsvTexts texts {recordCsvTitles(Dbf1, m_services.messageLookup(), m_services.store.Translate(u"Stunden")),
-                                m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
-    const ExportProgress progress =
-        exportProgress(*m_exportProgress, m_services.translate(QStringLiteral("Die Buchungen werden exportiert...")),
-                       m_services.translate(QStringLiteral("Abbrechen")));
+    const ExportProgress progress = exportProgress(*m_exportProgress, label, cancel);
     runExport(
-        this, m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden.")),
-        [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, m_exportProgress);
+        this, failed, [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, m_exportProgress);
 }
 
 }  // namespace horavant

@@ -73,8 +73,9 @@ void TAuswertenForm::requirePrinter() const
 void TAuswertenForm::FormShow()
 {
     guarded(this, [this] {
-        requirePrinter();
+        // Without a printer the preview and the PDF still lay out landscape pages.
         m_printer->setPageOrientation(QPageLayout::Landscape);
+        requirePrinter();
     });
 }
 
@@ -96,16 +97,19 @@ void TAuswertenForm::BitBtn3Click()
 
 std::u16string TAuswertenForm::documentName() const
 {
-    return m_report.name.empty() ? m_services.store.GetMessageText(6) : m_report.name;
+    return m_report.name.empty() ? u"Auswertung" : m_report.name;
 }
 
 // The preview lays out the pages with the printer that "Drucken" uses, so it shows the pages as
 // they will be printed; a page set-up changed in it applies to the following prints too.
 void TAuswertenForm::SeitenansichtBtnClick()
 {
+    QString title;
+    if (!guarded(this, [&] { title = m_services.translate(QStringLiteral("Seitenansicht")); }))
+        return;
     QPrintPreviewDialog preview(m_printer.get(), this);
     preview.setObjectName(QStringLiteral("Seitenansicht"));
-    preview.setWindowTitle(m_services.translate(QStringLiteral("Seitenansicht")));
+    preview.setWindowTitle(title);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
         guarded(this, [&] { printReport(*printer, *m_ui.RichEdit1->document(), m_services.message(6)); });
     });
@@ -114,24 +118,33 @@ void TAuswertenForm::SeitenansichtBtnClick()
 
 void TAuswertenForm::PdfSpeichernBtnClick()
 {
-    const auto file = askExportFile(this, m_services.translate(QStringLiteral("Als PDF speichern")),
-                                    m_services.translate(QStringLiteral("PDF-Dateien (*.pdf)")), QStringLiteral("pdf"),
-                                    documentName());
-    if (!file)
-        return;
-    runExport(this, m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden.")),
-              [&] { writeReportPdf(*m_ui.RichEdit1->document(), m_services.message(6), *file); });
+    saveAs(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Dateien (*.pdf)"), QStringLiteral("pdf"),
+           [this](const std::filesystem::path& file) {
+               writeReportPdf(*m_ui.RichEdit1->document(), m_services.message(6), file);
+           });
 }
 
 void TAuswertenForm::CsvSpeichernBtnClick()
 {
-    const auto file = askExportFile(this, m_services.translate(QStringLiteral("Als CSV speichern")),
-                                    m_services.translate(QStringLiteral("CSV-Dateien (*.csv)")), QStringLiteral("csv"),
-                                    documentName());
-    if (!file)
+    saveAs(QStringLiteral("Als CSV speichern"), QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral("csv"),
+           [this](const std::filesystem::path& file) { WriteReportCsv(m_report, file); });
+}
+
+// Every text is looked up before the file is written, so that a failure to write the file is
+// reported in the same words as any other.
+void TAuswertenForm::saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                            const std::function<void(const std::filesystem::path&)>& write)
+{
+    QString title, filterText, failed;
+    if (!guarded(this, [&] {
+            title = m_services.translate(caption);
+            filterText = m_services.translate(filter);
+            failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
+        }))
         return;
-    runExport(this, m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden.")),
-              [&] { WriteReportCsv(m_report, *file); });
+    const auto file = askExportFile(this, title, filterText, suffix, documentName());
+    if (file)
+        runExport(this, failed, [&] { write(*file); });
 }
 
 }  // namespace horavant

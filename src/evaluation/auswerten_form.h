@@ -8,6 +8,8 @@
 
 #include <QDialog>
 #include <QPrinter>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,8 @@ private:
     void requirePrinter() const;
     // The name a saved file gets unless the user types another.
     std::u16string documentName() const;
+    void saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                const std::function<void(const std::filesystem::path&)>& write);
 
     Services& m_services;
     Ui::TAuswertenForm m_ui;
