@@ -3,13 +3,13 @@
 // 100,000 lines.
 #include "bench_support.h"
 
-#include "app/services.h"
 #include "evaluation/auswerten_form.h"
 #include "i18n/translation_store.h"
-#include "store/user_model.h"
 #include "store/dbf_table.h"
+#include "store/user_model.h"
 #include "ui/data_grid.h"
 #include "ui/db_navigator.h"
+#include "ui/services.h"
 #include "ui/work_time_model.h"
 
 #include <QApplication>
@@ -69,7 +69,7 @@ void BM_OutputWindowFilledWithReport(benchmark::State& state)
     for (const auto& [title, width] : std::vector<std::pair<std::u16string, std::size_t>> {
              {u"Datum", 10}, {u"Ort", 25}, {u"Tätigkeit", 35}, {u"Von", 5}, {u"Bis", 5}, {u"Übernachtung", 12},
              {u"Pause", 5}, {u"Bemerkungen", 11}})
-        report.columns.push_back({title, width});
+        report.columns.push_back({.title = title, .width = width});
     report.rows.reserve(100'000);
     for (int i = 0; i < 100'000; ++i) {
         const auto n = std::to_string(i % 997);

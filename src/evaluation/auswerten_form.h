@@ -2,8 +2,8 @@
 // printer, previewed, saved as PDF, and its table saved as CSV.
 #pragma once
 
-#include "app/services.h"
 #include "evaluation/report_table.h"
+#include "ui/services.h"
 #include "ui_auswerten_form.h"
 
 #include <QDialog>

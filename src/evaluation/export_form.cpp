@@ -1,7 +1,7 @@
 // The exports' dialogs.
 #include "evaluation/export_form.h"
 
-#include "app/error_report.h"
+#include "ui/error_report.h"
 #include "store/error.h"
 #include "ui/window_setup.h"
 

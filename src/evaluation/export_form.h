@@ -2,7 +2,7 @@
 // report of a failed export.
 #pragma once
 
-#include "app/services.h"
+#include "ui/services.h"
 #include "evaluation/csv.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "evaluation/report_table.h"
-#include "recording/suggestions.h"
+#include "store/distinct_texts.h"
 #include "store/regional.h"
 #include "store/work_time_text.h"
 

@@ -28,9 +28,17 @@ std::u16string textLine(const ReportTable& report, const std::vector<std::u16str
         if (!first)
             line += u' ';
         first = false;
-        const std::u16string_view text =
-            !cells ? std::u16string_view(column.title) : c < cells->size() ? std::u16string_view((*cells)[c]) : u"";
-        appendPadded(line, text, cells && c == last ? 0 : column.width);
+        if (!cells) {
+            appendPadded(line, column.title, column.width);
+            continue;
+        }
+        const std::size_t start = line.size();
+        if (c < cells->size())
+            line += (*cells)[c];
+        line += column.textSuffix;
+        const std::size_t length = line.size() - start;
+        if (c != last && length < column.width)
+            line.append(column.width - length, u' ');
     }
     return line;
 }
@@ -44,9 +52,12 @@ std::vector<std::u16string> reportLines(const ReportTable& report)
     lines.insert(lines.end(), report.heading.begin(), report.heading.end());
     if (!report.heading.empty())
         lines.emplace_back();
-    lines.push_back(textLine(report, nullptr));
+    if (report.titleLine)
+        lines.push_back(textLine(report, nullptr));
     for (const auto& row : report.rows)
         lines.push_back(textLine(report, &row));
+    if (report.rows.empty() && !report.noRowsText.empty())
+        lines.push_back(report.noRowsText);
     lines.emplace_back();
     for (const auto& s : report.summary)
         lines.push_back(s.label + u' ' + s.value);

@@ -17,6 +17,8 @@ struct ReportColumn {
     bool inText = true;
     // A number in the CSV: never guarded as a formula.
     bool number = false;
+    // Follows every cell of the column in the text, not in the CSV (a colon after a label).
+    std::u16string textSuffix {};
 };
 
 struct ReportSummary {
@@ -30,13 +32,18 @@ struct ReportTable {
     std::u16string name;
     std::vector<std::u16string> heading;
     std::vector<ReportColumn> columns;
+    // Whether the text has a line of the column titles; the CSV always has.
+    bool titleLine = true;
     // One cell per column; a missing cell is empty.
     std::vector<std::vector<std::u16string>> rows;
+    // The text's line in place of the rows when there are none; nothing when empty.
+    std::u16string noRowsText;
     std::vector<ReportSummary> summary;
 };
 
 // The report as text, one line per paragraph: the heading lines and an empty line (when there is
-// a heading), the column titles, one line per row, an empty line and "label value" per summary.
+// a heading), the column titles (with titleLine), one line per row (or noRowsText), an empty line
+// and "label value" per summary value.
 std::vector<std::u16string> reportLines(const ReportTable& report);
 
 }  // namespace horavant

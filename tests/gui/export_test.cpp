@@ -129,7 +129,7 @@ TEST_F(ExportTest, ThePreviewShowsThePagesOfThePrinterThatPrints)
             closeLater(p);
         })
         .then(closeOutput);
-    windows().main->AuswertungnachMitarbeiter1Click();
+    application().mainForm().AuswertungnachMitarbeiter1Click();
     EXPECT_EQ(used, &windows().auswerten->printer());
     // 60 rows and 7 lines at 9 pt leave a second landscape page.
     EXPECT_EQ(pages, 2);
@@ -143,7 +143,7 @@ TEST_F(ExportTest, ThePdfHasTheSamePagesOnA4LandscapeWithSelectableText)
     evaluate(script, [](QWidget* o) { clickLater(child<QPushButton>(o, "PdfSpeichernBtn")); })
         .then(saveAs(pdf))
         .then(closeOutput);
-    windows().main->AuswertungnachMitarbeiter1Click();
+    application().mainForm().AuswertungnachMitarbeiter1Click();
     EXPECT_EQ(offered, documents("Auswertung Meier 01.03.2012-31.03.2012.pdf"));
     EXPECT_EQ(files().filter("bericht"), QStringList({"bericht.pdf"}));
 
@@ -184,7 +184,7 @@ TEST_F(ExportTest, APdfThatCannotBeWrittenIsReportedAndLeavesNoFile)
         })
         .answer(QMessageBox::Ok, &error)
         .then(closeOutput);
-    windows().main->AuswertungnachMitarbeiter1Click();
+    application().mainForm().AuswertungnachMitarbeiter1Click();
     diskFull.reset();
     EXPECT_TRUE(error.startsWith("Die Datei konnte nicht gespeichert werden.\nWrite error in file \"")) << error.toStdString();
     EXPECT_TRUE(error.contains("bericht.pdf")) << error.toStdString();
@@ -199,7 +199,7 @@ TEST_F(ExportTest, TheReportsCsvHasItsRowsAndSummary)
     evaluate(script, [](QWidget* o) { clickLater(child<QPushButton>(o, "CsvSpeichernBtn")); })
         .then(saveAs(dir / "bericht.csv"))
         .then(closeOutput);
-    windows().main->AuswertungnachMitarbeiter1Click();
+    application().mainForm().AuswertungnachMitarbeiter1Click();
     EXPECT_EQ(offered, documents("Auswertung Meier 01.03.2012-31.03.2012.csv"));
     EXPECT_EQ(readFile(dir / "bericht.csv"),
               "\xEF\xBB\xBF"
@@ -214,7 +214,7 @@ TEST_F(ExportTest, TheReportsCsvHasItsRowsAndSummary)
 TEST_F(ExportTest, CancellingTheRecordsExportLeavesNoFile)
 {
     startWithoutPrinter({{}, {}, {}});
-    auto* progress = child<QProgressDialog>(windows().main, "ExportProgress");
+    auto* progress = child<QProgressDialog>(&application().mainForm(), "ExportProgress");
     progress->setMinimumDuration(0);
     // The user presses the dialog's cancel button as soon as it shows.
     struct CancelOnShow : QObject {
@@ -229,7 +229,7 @@ TEST_F(ExportTest, CancellingTheRecordsExportLeavesNoFile)
     progress->installEventFilter(&cancel);
     ModalScript script;
     script.then(saveAs(dir / "alle.csv"));
-    windows().main->findChild<QAction*>("AlleBuchungenalsCSVexportieren1")->trigger();
+    application().mainForm().findChild<QAction*>("AlleBuchungenalsCSVexportieren1")->trigger();
     EXPECT_TRUE(script.finished());
     EXPECT_FALSE(progress->isVisible());
     EXPECT_EQ(files().filter("alle").size(), 0);
@@ -249,7 +249,7 @@ TEST_F(ExportTest, LibreOfficeReadsEveryRecordBackAsWritten)
                          {.from = u"", .away = u"False"}});
     ModalScript script;
     script.then(saveAs(dir / "alle.csv"));
-    windows().main->findChild<QAction*>("AlleBuchungenalsCSVexportieren1")->trigger();
+    application().mainForm().findChild<QAction*>("AlleBuchungenalsCSVexportieren1")->trigger();
     EXPECT_EQ(offered, documents("Buchungen.csv"));
 
     // ";" separated, '"' quoted, UTF-8, German number and date forms.
