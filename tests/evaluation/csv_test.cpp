@@ -3,6 +3,7 @@
 #include "evaluation/csv.h"
 
 #include "evaluation/report.h"
+#include "evaluation/working_time_report.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/error.h"
@@ -180,6 +181,26 @@ TEST_F(CsvExport, AReportsColumnsRowsHoursAndSummary)
               "Ausw\xC3\xA4rts\xC3\xBC" "bernachtungen:;0\r\n"
               "Abgezogene Pausenzeit in Stunden:;0,50\r\n"
               "Gesamtstunden:;-1,50\r\n");
+}
+
+// Any report the output window shows is saved the same way: the law check's findings without
+// the colon that follows them in the text.
+TEST_F(CsvExport, TheWorkingTimeChecksFindings)
+{
+    test::appendRows(table, {Row {.date = u"05.03.2012", .employee = u"Schulz", .from = u"06:00", .to = u"17:30",
+                                  .pause = u"00:45"}});
+    const auto from = sys_days(2012y / March / 5), to = sys_days(2012y / March / 5);
+    const ReportTable report =
+        BuildWorkingTimeReport(CheckWorkingTimeLaw(table, std::u16string_view(u"Schulz"), from, to, Regional::german()),
+                               u"Schulz", from, to, Regional::german(), [](std::u16string_view t) { return std::u16string(t); });
+    EXPECT_EQ(reportLines(report)[3], u"05.03.2012 Schulz Mehr als 10 Stunden (§ 3 ArbZG): 10,75 Std. Arbeitszeit");
+    WriteReportCsv(report, dir / "pruefung.csv");
+    const std::string csv = test::readFile(dir / "pruefung.csv");
+    EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF" "Datum;Mitarbeiter;Befund;Einzelheiten\r\n05.03.2012;")) << csv;
+    EXPECT_NE(csv.find("05.03.2012;Schulz;Mehr als 10 Stunden (\xC2\xA7 3 ArbZG);10,75 Std. Arbeitszeit\r\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("\r\n\r\nGepr\xC3\xBC" "fte Tage:;1\r\n"), std::string::npos) << csv;
 }
 
 }  // namespace
