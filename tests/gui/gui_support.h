@@ -19,6 +19,12 @@
 #include <string>
 #include <vector>
 
+// Failed expectations show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace horavant::test {
 
 // Runs the steps in order, each on the next modal window that appears. A step should end the
