@@ -149,10 +149,10 @@ void walkEmptyStore(benchmark::State& state, bool batched)
         state.ResumeTiming();
         if (batched) {
             TranslationStore::SaveBatch batch(store);
-            TranslateComponents(app.windowList(), store);
+            TranslateComponents(app.windows().list, store);
             batch.finish();
         } else {
-            TranslateComponents(app.windowList(), store);
+            TranslateComponents(app.windows().list, store);
         }
         rows = static_cast<std::size_t>(store.rowCount());
     }

@@ -3,13 +3,13 @@
 // 100,000 lines.
 #include "bench_support.h"
 
-#include "app/services.h"
 #include "evaluation/auswerten_form.h"
 #include "i18n/translation_store.h"
-#include "store/user_model.h"
 #include "store/dbf_table.h"
+#include "store/user_model.h"
 #include "ui/data_grid.h"
 #include "ui/db_navigator.h"
+#include "ui/services.h"
 #include "ui/work_time_model.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // may edit their own rows.
 #pragma once
 
-#include "app/services.h"
+#include "ui/services.h"
 #include "ui_admin_form.h"
 
 #include <QDialog>

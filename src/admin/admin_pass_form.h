@@ -1,7 +1,7 @@
 // The administrator password prompt and the check that guards the administration.
 #pragma once
 
-#include "app/services.h"
+#include "ui/services.h"
 #include "ui_admin_pass_form.h"
 
 #include <QDialog>

@@ -1,8 +1,8 @@
 // User management: the list of users, changed in place by new, edit and delete.
 #pragma once
 
-#include "app/services.h"
-#include "app/windows.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "ui_benutzer_verwalten_form.h"
 
 #include <QDialog>

@@ -21,9 +21,10 @@ namespace horavant {
 namespace {
 
 template <class Form>
-Form* keep(std::vector<std::unique_ptr<QWidget>>& owned, Form* form)
+Form* keep(std::vector<std::unique_ptr<QWidget>>& owned, Windows& windows, Form* form)
 {
     owned.emplace_back(form);
+    windows.list.push_back(form);
     return form;
 }
 
@@ -36,19 +37,20 @@ Application::Application(std::filesystem::path executablePath)
     // The order matters: the login window, created first, initialises the translation store;
     // the main window loads the user file that the three windows before it show.
     Windows& w = m_windows;
-    w.einloggen = keep(m_owned, new TEinloggenForm(m_services, m_windows, *this));
-    w.benutzerVerwalten = keep(m_owned, new TBenutzerVerwaltenForm(m_services, m_windows));
-    w.benutzerBearbeiten = keep(m_owned, new TBenutzerBearbeitenForm());
-    w.adminPass = keep(m_owned, new TAdminPassForm(m_services));
-    w.admin = keep(m_owned, new TAdminForm(m_services));
-    w.vorgabeTexte = keep(m_owned, new TVorgabeTexteForm(m_services));
-    w.main = keep(m_owned, new TMainForm(m_services, m_windows));
-    w.erfassen = keep(m_owned, new TErfassenForm(m_services, m_windows));
-    w.datenAuflisten = keep(m_owned, new TDatenAuflistenForm(m_services, m_windows));
-    w.mitarbeiterAussuchen = keep(m_owned, new TMitarbeiterAussuchenForm());
-    w.auswerten = keep(m_owned, new TAuswertenForm(m_services));
-    w.pausen = keep(m_owned, new TPausenForm(m_services));
-    w.translate = keep(m_owned, new TTranslateForm(m_services));
+    w.einloggen = keep(m_owned, w, new TEinloggenForm(m_services, m_windows));
+    w.benutzerVerwalten = keep(m_owned, w, new TBenutzerVerwaltenForm(m_services, m_windows));
+    w.benutzerBearbeiten = keep(m_owned, w, new TBenutzerBearbeitenForm());
+    w.adminPass = keep(m_owned, w, new TAdminPassForm(m_services));
+    w.admin = keep(m_owned, w, new TAdminForm(m_services));
+    w.vorgabeTexte = keep(m_owned, w, new TVorgabeTexteForm(m_services));
+    m_mainForm = keep(m_owned, w, new TMainForm(m_services, m_windows));
+    w.main = m_mainForm;
+    w.erfassen = keep(m_owned, w, new TErfassenForm(m_services, m_windows));
+    w.datenAuflisten = keep(m_owned, w, new TDatenAuflistenForm(m_services, m_windows));
+    w.mitarbeiterAussuchen = keep(m_owned, w, new TMitarbeiterAussuchenForm());
+    w.auswerten = keep(m_owned, w, new TAuswertenForm(m_services));
+    w.pausen = keep(m_owned, w, new TPausenForm(m_services));
+    w.translate = keep(m_owned, w, new TTranslateForm(m_services));
 }
 
 Application::~Application()
@@ -61,14 +63,6 @@ Application::~Application()
 void Application::start()
 {
     QTimer::singleShot(0, m_windows.einloggen, [this] { m_windows.einloggen->show(); });
-}
-
-std::vector<QWidget*> Application::windowList() const
-{
-    std::vector<QWidget*> list;
-    for (const auto& w : m_owned)
-        list.push_back(w.get());
-    return list;
 }
 
 }  // namespace horavant

@@ -2,10 +2,10 @@
 // whole run, and starts with the login window.
 #pragma once
 
-#include "app/services.h"
-#include "app/windows.h"
 #include "i18n/translation_store.h"
 #include "store/user_model.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -13,6 +13,8 @@
 #include <vector>
 
 namespace horavant {
+
+class TMainForm;
 
 class Application {
 public:
@@ -26,8 +28,7 @@ public:
     void start();
 
     const Windows& windows() const { return m_windows; }
-    // The windows in creation order.
-    std::vector<QWidget*> windowList() const;
+    TMainForm& mainForm() { return *m_mainForm; }
     Services& services() { return m_services; }
     TranslationStore& store() { return m_store; }
     UserData& userData() { return m_userData; }
@@ -37,6 +38,7 @@ private:
     UserData m_userData;
     Services m_services;
     Windows m_windows;
+    TMainForm* m_mainForm = nullptr;
     std::vector<std::unique_ptr<QWidget>> m_owned;  // creation order; destroyed in reverse
 };
 

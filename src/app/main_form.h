@@ -1,23 +1,23 @@
 // The administration window: the grid over every work period with its navigator, the three
-// evaluations, and the dialogs for users, the administrator password and default texts. It owns
-// the work-time table and the scratch table, and loads and saves the user file.
+// evaluations and the working-time law check, and the dialogs for users, the administrator
+// password and default texts. It owns the work-time table and the scratch table, and loads and
+// saves the user file.
 #pragma once
 
-#include "app/services.h"
-#include "app/windows.h"
 #include "evaluation/report.h"
 #include "store/dbf_table.h"
 #include "store/posix_file.h"
+#include "ui/main_window.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "ui_main_form.h"
-
-#include <QDialog>
 
 namespace horavant {
 
 class DataGrid;
 class WorkTimeModel;
 
-class TMainForm : public QDialog {
+class TMainForm : public MainWindow {
     Q_OBJECT
 public:
     TMainForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
@@ -25,19 +25,17 @@ public:
 
     // The program folder, ending in one path separator. The argument has no effect.
     QString GetProgramDir(bool create = false) const;
-    std::filesystem::path programFile(const char* name) const;
+    std::filesystem::path programFile(const char* name) const override;
 
     void LoadBenutzer();
     void SaveBenutzer();
-    // Reads the user file again when another copy of the program has saved it since this copy
-    // read or wrote it. Keeps what this copy holds when the file is gone or damaged.
-    void reloadUsersIfChanged();
-    // Defines, opens or creates, and upgrades the work-time table; throws when it cannot.
-    void CreateandopenTables();
-    bool IsAdmin();
+    // Keeps what this copy holds when the file is gone or damaged.
+    void reloadUsersIfChanged() override;
+    void CreateandopenTables() override;
+    bool IsAdmin() override;
 
-    DbfTable& workTimeTable() { return Dbf1; }
-    WorkTimeModel& model() { return *m_model; }
+    DbfTable& workTimeTable() override { return Dbf1; }
+    WorkTimeModel& model() override { return *m_model; }
     DataGrid& grid() { return *m_grid; }
     // The break column switch: a checkable menu entry, so each click inverts it; saved with the
     // user file, never by the click itself.
@@ -49,6 +47,7 @@ public:
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
+    void PrfungArbeitszeitgesetz1Click();
 
     // Every way of closing the window ends here: a pending grid edit is stored first.
     void done(int result) override;

@@ -1,9 +1,9 @@
 // The evaluation output window.
 #include "evaluation/auswerten_form.h"
 
-#include "app/error_report.h"
-#include "ui/report_printer.h"
 #include "store/error.h"
+#include "ui/error_report.h"
+#include "ui/report_printer.h"
 
 #include <QPrintDialog>
 #include <QPrinterInfo>

@@ -1,7 +1,7 @@
 // The output window of the evaluations: the report as editable text, printed on the current printer.
 #pragma once
 
-#include "app/services.h"
+#include "ui/services.h"
 #include "ui_auswerten_form.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 // The three evaluations' report text: subjects, rows of the period, columns and totals.
 #pragma once
 
-#include "recording/suggestions.h"
+#include "store/distinct_texts.h"
 #include "store/regional.h"
 #include "store/work_time_text.h"
 

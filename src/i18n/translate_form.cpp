@@ -1,8 +1,8 @@
 // The translation editor.
 #include "i18n/translate_form.h"
 
-#include "app/error_report.h"
 #include "i18n/translation_editor.h"
+#include "ui/error_report.h"
 #include "ui/message_boxes.h"
 
 #include <QKeyEvent>

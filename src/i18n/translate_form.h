@@ -2,7 +2,7 @@
 // second after the last change; search, row deletion, and the Spanish export and import.
 #pragma once
 
-#include "app/services.h"
+#include "ui/services.h"
 #include "ui_translate_form.h"
 
 #include <QDialog>

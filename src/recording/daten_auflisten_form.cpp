@@ -1,10 +1,11 @@
 // The data list window.
 #include "recording/daten_auflisten_form.h"
 
-#include "app/error_report.h"
-#include "app/main_form.h"
+#include "store/dbf_table.h"
 #include "store/work_time_fields.h"
 #include "ui/data_grid.h"
+#include "ui/error_report.h"
+#include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 

@@ -2,8 +2,8 @@
 // editable only when the administrator allows it.
 #pragma once
 
-#include "app/services.h"
-#include "app/windows.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "ui_daten_auflisten_form.h"
 
 #include <QDialog>

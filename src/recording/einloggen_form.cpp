@@ -1,16 +1,15 @@
 // The login window.
 #include "recording/einloggen_form.h"
 
-#include "app/application.h"
-#include "app/error_report.h"
-#include "app/main_form.h"
-#include "ui/translate_components.h"
 #include "i18n/translate_form.h"
 #include "recording/erfassen_form.h"
 #include "recording/login.h"
 #include "recording/suggestions.h"
 #include "store/options_file.h"
+#include "ui/error_report.h"
+#include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/translate_components.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -21,9 +20,8 @@
 
 namespace horavant {
 
-TEinloggenForm::TEinloggenForm(Services& services, const Windows& windows, Application& application,
-                               QWidget* parent)
-    : QDialog(parent), m_services(services), m_windows(windows), m_application(application)
+TEinloggenForm::TEinloggenForm(Services& services, const Windows& windows, QWidget* parent)
+    : QDialog(parent), m_services(services), m_windows(windows)
 {
     m_ui.setupUi(this);
     layout()->setMenuBar(m_ui.MainMenu1);
@@ -75,7 +73,7 @@ void TEinloggenForm::firstShowing()
         m_services.store.setCurrentLanguage(languagesetto);
         loadToolkitTranslations();
         if (languagesetto != 0)
-            TranslateComponents(m_application.windowList(), m_services.store);
+            TranslateComponents(m_windows.list, m_services.store);
         batch.finish();
     });
     // An existing table that cannot be opened is never replaced: tell the user and end, leaving

@@ -2,8 +2,8 @@
 // the main window; its menu chooses the language. Its first showing runs the start-up steps.
 #pragma once
 
-#include "app/services.h"
-#include "app/windows.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "ui_einloggen_form.h"
 
 #include <QDialog>
@@ -13,12 +13,10 @@ class QActionGroup;
 
 namespace horavant {
 
-class Application;
-
 class TEinloggenForm : public QDialog {
     Q_OBJECT
 public:
-    TEinloggenForm(Services& services, const Windows& windows, Application& application, QWidget* parent = nullptr);
+    TEinloggenForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
 
     // The employee who logged in last (never cleared at log-out).
     const std::u16string& currentEmployee() const { return arbeiter; }
@@ -52,7 +50,6 @@ private:
 
     Services& m_services;
     const Windows& m_windows;
-    Application& m_application;
     Ui::TEinloggenForm m_ui;
     QActionGroup* m_languages = nullptr;
     QTranslator m_qtTranslator;

@@ -1,13 +1,13 @@
 // The recording window.
 #include "recording/erfassen_form.h"
 
-#include "app/error_report.h"
-#include "app/main_form.h"
 #include "recording/breaks.h"
 #include "recording/daten_auflisten_form.h"
 #include "recording/einloggen_form.h"
 #include "recording/pausen_form.h"
 #include "recording/recording.h"
+#include "ui/error_report.h"
+#include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 
@@ -94,7 +94,7 @@ void TErfassenForm::ErfassenBtnClick()
         return;
     }
 
-    TMainForm& main = *m_windows.main;
+    MainWindow& main = *m_windows.main;
     DbfTable& table = main.workTimeTable();
     const auto date = ymdOf(m_ui.DateTimePicker3->date());
     const std::u16string& employee = m_windows.einloggen->currentEmployee();

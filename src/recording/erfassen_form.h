@@ -2,9 +2,9 @@
 // employee's other periods of the day, and appended to the work-time table.
 #pragma once
 
-#include "app/services.h"
-#include "app/windows.h"
 #include "recording/suggestions.h"
+#include "ui/services.h"
+#include "ui/windows.h"
 #include "ui_erfassen_form.h"
 
 #include <QDate>

@@ -1,8 +1,8 @@
 // The break window: up to five break intervals, summed into the recording window's break field.
 #pragma once
 
-#include "app/services.h"
 #include "recording/breaks.h"
+#include "ui/services.h"
 #include "ui_pausen_form.h"
 
 #include <QDialog>

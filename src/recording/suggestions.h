@@ -1,5 +1,4 @@
-// The suggestion lists of the place and activity boxes, and the gathering of distinct field texts
-// that the evaluations share.
+// The suggestion lists of the place and activity boxes.
 #pragma once
 
 #include "store/user_model.h"
@@ -11,11 +10,6 @@
 namespace horavant {
 
 class DbfTable;
-
-// Each distinct text of the field at `position` over the rows the table shows, once, in order
-// of first appearance; exact comparison (case-sensitive, no trimming), the empty text included.
-// Moves the cursor.
-std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position);
 
 // The lines of a fixed text, split at CR LF, LF or CR. Blank lines are kept as empty entries,
 // as the administrator typed them; a line break at the very end ends the last line and adds no

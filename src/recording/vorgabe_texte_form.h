@@ -1,7 +1,7 @@
 // The default texts window: where the place and activity suggestions come from, and the fixed lists.
 #pragma once
 
-#include "app/services.h"
+#include "ui/services.h"
 #include "ui_vorgabe_texte_form.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 // Grid, navigator and model working together.
 #include "ui/data_grid.h"
 
-#include "app/error_report.h"
+#include "ui/error_report.h"
 #include "ui/work_time_model.h"
 
 #include <QAbstractItemDelegate>

@@ -1,8 +1,8 @@
 // The work-time table model.
 #include "ui/work_time_model.h"
 
-#include "app/error_report.h"
 #include "store/dbf_table.h"
+#include "ui/error_report.h"
 
 namespace horavant {
 

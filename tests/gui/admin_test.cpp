@@ -21,7 +21,7 @@ namespace {
 
 class AdminTest : public AppTest {
 protected:
-    TMainForm& mainForm() { return *windows().main; }
+    TMainForm& mainForm() { return application().mainForm(); }
     UserData& model() { return application().userData(); }
 
     UserData saved()

@@ -28,7 +28,7 @@ using testing::ElementsAre;
 
 class AppShellTest : public AppTest {
 protected:
-    TMainForm& mainForm() { return *windows().main; }
+    TMainForm& mainForm() { return application().mainForm(); }
     TEinloggenForm& login() { return *windows().einloggen; }
 
     // Opens the main window through "Als Administrator einloggen"; `inside` runs with it shown
@@ -67,7 +67,7 @@ TEST_F(AppShellTest, CreatesTheThirteenWindowsInOrderWithTheirCaptions)
 {
     start();
     std::vector<std::pair<QString, QString>> seen;
-    for (QWidget* w : application().windowList())
+    for (QWidget* w : windows().list)
         seen.emplace_back(w->objectName(), w->windowTitle());
     const std::vector<std::pair<QString, QString>> expected = {
         {"TEinloggenForm", "Als Benutzer einloggen"},

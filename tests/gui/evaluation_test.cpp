@@ -29,7 +29,7 @@ namespace {
 
 class EvaluationTest : public AppTest {
 protected:
-    TMainForm& mainForm() { return *windows().main; }
+    TMainForm& mainForm() { return application().mainForm(); }
     TAuswertenForm& output() { return *windows().auswerten; }
 
     void writeTable(const std::vector<Row>& rows)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "app/main_form.h"
 #include "support/temp_dir.h"
 
 #include <QAbstractButton>

@@ -97,7 +97,7 @@ TEST_P(ShippedLanguageTest, EveryTextOfTheWindowsIsShippedAndShownTranslated)
 
     // No window shows a German text whose translation differs from it.
     QStringList german;
-    for (QWidget* window : application().windowList()) {
+    for (QWidget* window : windows().list) {
         for (const QString& text : shownTexts(window)) {
             const QString translated = shipped(u16(text));
             if (!translated.isEmpty() && translated != text)

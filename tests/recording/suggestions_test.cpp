@@ -1,5 +1,6 @@
 // Suggestion lists from the stored rows or from the fixed texts.
 #include "recording/suggestions.h"
+#include "store/distinct_texts.h"
 
 #include "store/dbf_table.h"
 #include "store/work_time_text.h"

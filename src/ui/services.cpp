@@ -1,5 +1,5 @@
 // Shared services of the windows.
-#include "app/services.h"
+#include "ui/services.h"
 
 #include <QLocale>
 

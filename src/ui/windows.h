@@ -2,6 +2,10 @@
 // each other through this list; the application object owns them.
 #pragma once
 
+#include <vector>
+
+class QWidget;
+
 namespace horavant {
 
 class TEinloggenForm;
@@ -10,7 +14,7 @@ class TBenutzerBearbeitenForm;
 class TAdminPassForm;
 class TAdminForm;
 class TVorgabeTexteForm;
-class TMainForm;
+class MainWindow;
 class TErfassenForm;
 class TDatenAuflistenForm;
 class TMitarbeiterAussuchenForm;
@@ -25,13 +29,16 @@ struct Windows {
     TAdminPassForm* adminPass = nullptr;
     TAdminForm* admin = nullptr;
     TVorgabeTexteForm* vorgabeTexte = nullptr;
-    TMainForm* main = nullptr;
+    MainWindow* main = nullptr;  // the administration window, TMainForm
     TErfassenForm* erfassen = nullptr;
     TDatenAuflistenForm* datenAuflisten = nullptr;
     TMitarbeiterAussuchenForm* mitarbeiterAussuchen = nullptr;
     TAuswertenForm* auswerten = nullptr;
     TPausenForm* pausen = nullptr;
     TTranslateForm* translate = nullptr;
+
+    // All of them, in creation order.
+    std::vector<QWidget*> list;
 };
 
 }  // namespace horavant

@@ -1,5 +1,5 @@
 // The general error report.
-#include "app/error_report.h"
+#include "ui/error_report.h"
 
 #include "store/error.h"
 #include "ui/message_boxes.h"
