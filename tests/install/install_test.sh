@@ -22,7 +22,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-export HOME=$work/home XDG_DATA_HOME=$work/share XDG_CONFIG_HOME=$work/config
+export HOME=$work/home XDG_DATA_HOME=$work/share XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
 mkdir -p "$HOME"
 unset LC_ALL LC_MESSAGES LANG
 entry=$XDG_DATA_HOME/applications/horavant.desktop
@@ -87,7 +87,8 @@ else
 fi
 running=
 [[ -s $prefix/arbeitszeit.dbf ]] || fail "the program created no table in its folder"
-iconv -c -f UTF-16LE -t UTF-8 "$prefix/translate.dat" | grep -aq 'Log in as user' \
+# grep reads to the end, so iconv never meets a closed pipe.
+iconv -c -f UTF-16LE -t UTF-8 "$prefix/translate.dat" | grep -a 'Log in as user' >/dev/null \
   || fail "translate.dat holds no English window text"
 
 # Reinstalling keeps every data file; uninstalling too, and removes the rest.
