@@ -190,17 +190,6 @@ TEST_F(ShippedStoreTest, LoadingFillsOnlyEmptyCellsOfKnownTextsAndLeavesTheFileA
     EXPECT_EQ(again.Translate(u"Ort"), u"Sitio");
 }
 
-TEST_F(ShippedStoreTest, TheEditorsEditWinsOverTheShippedText)
-{
-    store.InitTranslations();
-    store.setCurrentLanguage(1);
-    store.Translate(u"Datum");
-    store.setCell(0, 1, u"Day");
-    store.SaveTranslations();
-    store.InitTranslations();
-    EXPECT_EQ(store.Translate(u"Datum"), u"Day");
-}
-
 // The program's own table: every message, and the table's field names that a new table takes from
 // the messages in the chosen language.
 TEST(ProgramShippedTranslations, CoverEveryMessage)
