@@ -174,12 +174,14 @@ void TDatensicherungForm::WiederherstellenBtnClick()
             failure = e;
         }
     });
-    // Once files were replaced, everything is read again before any text is looked up: a lookup
-    // of a new text would save the store held in memory over the restored translations.
-    const bool replaced = !main.workTimeTable().active() || (failure && failure->pattern() == backup::kRestoreHalfDone);
+    // Once files were replaced, everything is read again before a new text can be looked up: its
+    // lookup would save the store held in memory over the restored translations. Opening the table
+    // looks up only the field names, which the store always holds.
+    const bool replaced
+        = !main.workTimeTable().active() || (failure && failure->pattern() == backup::kRestoreHalfDone);
     if (replaced) {
-        guarded(this, [&] { m_services.store.LoadTranslations(); });
         guarded(this, [&] { main.reloadDataFiles(); });
+        guarded(this, [&] { m_services.store.LoadTranslations(); });
     }
     fillList(name);
     if (failure) {
