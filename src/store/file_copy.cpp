@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -12,8 +13,9 @@ namespace horavant {
 namespace {
 
 constexpr std::size_t kBufferBytes = 1024 * 1024;
-// copy_file_range moves at most this much per call; asking for more only costs a retry.
-constexpr std::uint64_t kKernelChunk = 1ull << 30;
+// The copy goes in steps of this size, and the disk starts writing each step while the next is
+// copied, so the sync at the end has little left to wait for.
+constexpr std::uint64_t kKernelChunk = 16ull << 20;
 
 // The kernel refuses copies between some file systems or on some file system kinds; the bytes
 // can still be copied through a buffer.
@@ -36,6 +38,7 @@ long long copyFileBytes(int from, int to, std::uint64_t limit, CopyMethod method
             auto out = static_cast<off_t>(done);
             const ssize_t n = ::copy_file_range(from, &in, to, &out, static_cast<std::size_t>(want), 0);
             if (n > 0) {
+                ::sync_file_range(to, static_cast<off_t>(done), n, SYNC_FILE_RANGE_WRITE);
                 done += static_cast<std::uint64_t>(n);
                 continue;
             }
