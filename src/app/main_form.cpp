@@ -4,7 +4,10 @@
 #include "admin/admin_form.h"
 #include "admin/admin_pass_form.h"
 #include "admin/benutzer_verwalten_form.h"
+#include "admin/datensicherung_form.h"
 #include "evaluation/auswerten_form.h"
+#include "evaluation/csv.h"
+#include "evaluation/export_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
 #include "evaluation/working_time_check.h"
 #include "evaluation/working_time_report.h"
@@ -55,10 +58,14 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
             &TMainForm::AdministratorPasswortfestlegen1Click);
     connect(m_ui.VorgabetextefrdasAusfllenfestlegen1, &QAction::triggered, this,
             &TMainForm::VorgabetextefrdasAusfllenfestlegen1Click);
+    connect(m_ui.Datensicherung1, &QAction::triggered, this, &TMainForm::Datensicherung1Click);
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
     connect(m_ui.PrfungArbeitszeitgesetz1, &QAction::triggered, this, &TMainForm::PrfungArbeitszeitgesetz1Click);
+    connect(m_ui.AlleBuchungenalsCSVexportieren1, &QAction::triggered, this,
+            &TMainForm::AlleBuchungenalsCSVexportieren1Click);
+    m_exportProgress = makeExportProgress(this);
 }
 
 TMainForm::~TMainForm()
@@ -121,8 +128,19 @@ void TMainForm::reloadUsersIfChanged()
 void TMainForm::CreateandopenTables()
 {
     horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
-    // The grid's rows are counted when the window is first shown, not while the login waits.
-    m_model->reloadLater();
+    // The grid's rows are counted when the window shows them, not while the login waits.
+    if (isVisible())
+        m_model->reload();
+    else
+        m_model->reloadLater();
+}
+
+void TMainForm::reloadDataFiles()
+{
+    // The table first: the grid must not go on showing the replaced file.
+    CreateandopenTables();
+    LoadBenutzer();
+    m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_services.userData.settings.ShowBreakTimeInEvaluation);
 }
 
 bool TMainForm::IsAdmin()
@@ -169,6 +187,14 @@ void TMainForm::VorgabetextefrdasAusfllenfestlegen1Click()
     guarded(this, [this] { SaveBenutzer(); });
 }
 
+void TMainForm::Datensicherung1Click()
+{
+    // A row being edited in the grid belongs in the backups and must not be lost by a restore.
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    m_windows.datensicherung->exec();
+}
+
 void TMainForm::AuswertungnachMitarbeiter1Click()
 {
     runEvaluation(EvaluationLayout::Employee, 30);
@@ -202,9 +228,9 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         if (choice.exec() != QDialog::Accepted)
             return;
         // The report reads the chosen subject's rows again, not the whole table.
-        const auto lines = BuildEvaluation(Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(),
-                                           showBreaks(), m_services.regional, m_services.messageLookup(), &gathered);
-        m_windows.auswerten->setReport(lines);
+        m_windows.auswerten->setReport(BuildEvaluationReport(
+            Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(), showBreaks(), m_services.regional,
+            m_services.messageLookup(), m_services.store.Translate(u"Stunden"), &gathered));
         m_windows.auswerten->exec();
     });
 }
@@ -234,13 +260,40 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
                                                choice.fromDate(), choice.toDate(), m_services.regional);
         // The report's texts are met together; a store that lacks them is saved once.
         TranslationStore::SaveBatch batch(m_services.store);
-        const WorkingTimeReport report
+        ReportTable report
             = BuildWorkingTimeReport(check, subject, choice.fromDate(), choice.toDate(), m_services.regional,
                                      [this](std::u16string_view text) { return m_services.store.Translate(text); });
         batch.finish();
-        m_windows.auswerten->setReport(WorkingTimeReportLines(report));
+        m_windows.auswerten->setReport(std::move(report));
         m_windows.auswerten->exec();
     });
+}
+
+void TMainForm::AlleBuchungenalsCSVexportieren1Click()
+{
+    // Every text is looked up before the file is written, so that a failure to write the file is
+    // reported in the same words as any other.
+    QString caption, filter, label, cancel, failed;
+    std::u16string name;
+    RecordCsvTexts texts;
+    if (!guarded(this, [&] {
+            m_grid->postPending();
+            caption = m_services.translate(QStringLiteral("Alle Buchungen als CSV exportieren"));
+            filter = m_services.translate(QStringLiteral("CSV-Dateien (*.csv)"));
+            label = m_services.translate(QStringLiteral("Die Buchungen werden exportiert..."));
+            cancel = m_services.translate(QStringLiteral("Abbrechen"));
+            failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
+            name = m_services.store.Translate(u"Buchungen");
+            texts = {recordCsvTitles(Dbf1, m_services.messageLookup(), m_services.store.Translate(u"Stunden")),
+                     m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
+        }))
+        return;
+    const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
+    if (!file)
+        return;
+    const ExportProgress progress = exportProgress(*m_exportProgress, label, cancel);
+    runExport(
+        this, failed, [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, m_exportProgress);
 }
 
 }  // namespace horavant

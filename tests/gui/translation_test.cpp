@@ -113,7 +113,7 @@ TEST_F(TranslationTest, InGermanNoWindowIsWalkedButTheMessagesAreRegistered)
     EXPECT_THAT(storedGermanTexts(), ElementsAreArray(expected));
 }
 
-TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalkAndTheWindowsStayGerman)
+TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
 {
     writeLanguage(1);
     start([this] {
@@ -129,14 +129,16 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalkAndTheWin
     EXPECT_TRUE(std::equal(registered.begin(), registered.end(), texts.begin()));
 
     // The windows' titles, the last created first ("Übersetzen" and "Auswertung" are messages),
-    // then the editor's controls from its last to its first.
+    // then the controls of the backup window and of the editor, each from its last to its first
+    // ("Datum" is a message).
     const std::vector<std::u16string> walked(texts.begin() + static_cast<std::ptrdiff_t>(registered.size()),
-                                             texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 17);
+                                             texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 24);
     EXPECT_THAT(walked, ElementsAreArray<std::u16string>({
-                            u"Pausenzeiten eingeben", u"Mitarbeiter/Ort/Tätigkeit auswählen", u"Daten auflisten",
+                            u"Datensicherung", u"Pausenzeiten eingeben", u"Mitarbeiter/Ort/Tätigkeit auswählen", u"Daten auflisten",
                             u"Arbeitszeit erfassen", u"Ombrix Horavant 1.0", u"Vorgabetexte für das Ausfüllen",
                             u"Admin Menü", u"Admin Passwort eingeben", u"Benutzer bearbeiten", u"Benutzer verwalten",
-                            u"Als Benutzer einloggen", u"Erste Spalte soll immer sichtbar sein", u"Zeile löschen",
+                            u"Als Benutzer einloggen", u"Schließen", u"Wiederherstellen", u"Jetzt sichern",
+                            u"Datensätze", u"Größe", u"Zustand", u"Erste Spalte soll immer sichtbar sein", u"Zeile löschen",
                             u"Suchen", u"Spanische Übersetzungen importieren", u"Fehlende spanische Texte exportieren",
                             u"Zurück...",
                         }));
@@ -161,7 +163,8 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalkAndTheWin
                                             u"Vorgabetexte für das Ausfüllen festlegen"})
         EXPECT_EQ(std::find(texts.begin(), texts.end(), text), texts.end()) << qs(std::u16string(text)).toStdString();
 
-    EXPECT_EQ(child<QPushButton>(&login(), "BeendenBtn")->text(), "Programm beenden");
+    // A text new to the store is shown in its shipped translation at once.
+    EXPECT_EQ(child<QPushButton>(&login(), "BeendenBtn")->text(), "Exit program");
 }
 
 TEST_F(TranslationTest, ComboKeepsItsSelectedItemAndShowsItTranslated)

@@ -70,7 +70,8 @@ protected:
     }
 
     TempDir dir;
-    TranslationStore store{dir / "translate.dat"};
+    // The store's own rules, without shipped translations (they have their own tests).
+    TranslationStore store{dir / "translate.dat", ShippedTranslations {}};
 };
 
 struct Lookup {
@@ -136,7 +137,7 @@ TEST_F(TranslationStoreTest, ANewTextBecomesALastRowSavedAtOnceAndIsFoundAgain)
     EXPECT_EQ(store.Translate(u"Neu"), u"Neu");
     EXPECT_EQ(store.rowCount(), 2);
 
-    TranslationStore again(file());
+    TranslationStore again(file(), ShippedTranslations {});
     again.InitTranslations();
     EXPECT_EQ(again.Translate(u"Neu"), u"Neu");
     EXPECT_EQ(again.rowCount(), 2);
