@@ -184,7 +184,9 @@ void DbfTable::readFieldText(int index, std::u16string& out) const
         // other, and then "False"'s fifth.
         const std::uint8_t b = p[0];
         const bool yes = (b | 0x20) == 't';
-        const std::size_t n = b == ' ' || f.width < 1 ? 0 : yes ? dbf::kTrueText.size() : dbf::kFalseText.size();
+        const std::size_t n = b == ' ' || f.width < 1 ? 0
+            : yes                                     ? dbf::kTrueText.size()
+                                                      : dbf::kFalseText.size();
         if (n > out.size())
             return growLogical(out, dbf::logicalText(yes).substr(0, n));
         out.resize(n);

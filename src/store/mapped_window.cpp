@@ -39,7 +39,8 @@ void onBusError(int signal, siginfo_t* info, void* context)
         // The page lost its file. Zeros take its place, and the faulting access is repeated when
         // the handler returns. mmap is a plain system call on Linux, safe here in practice.
         void* page = reinterpret_cast<void*>(at & ~(g_pageSize - 1));
-        if (::mmap(page, g_pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+        const int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED;
+        if (::mmap(page, g_pageSize, PROT_READ, flags, -1, 0) != MAP_FAILED) {
             w.damaged.store(true, std::memory_order_relaxed);
             return;
         }
@@ -119,8 +120,8 @@ bool MappedWindow::map(int fd, std::uint64_t offset, std::size_t size, std::size
         return false;
     const auto begin = reinterpret_cast<std::uintptr_t>(base);
     const int slot = claimSlot(begin, begin + length);
-    if (slot < 0
-        || ::mmap(base, fileBytes, PROT_READ, MAP_SHARED | MAP_FIXED, fd, static_cast<off_t>(start)) == MAP_FAILED) {
+    const off_t at = static_cast<off_t>(start);
+    if (slot < 0 || ::mmap(base, fileBytes, PROT_READ, MAP_SHARED | MAP_FIXED, fd, at) == MAP_FAILED) {
         if (slot >= 0)
             releaseSlot(slot);
         ::munmap(base, length);

@@ -178,7 +178,8 @@ TEST_F(Evaluation, GatheredSubjectsGiveTheSameReportAndAChangedFileIsReadAgain)
     const DistinctTextRows gathered = GatherSubjects(table, subjectPosition(layout));
     EXPECT_THAT(gathered.texts, ElementsAre(u"Meier", u"Müller", u"Schulz"));
     const auto fromGathered = [&](std::u16string_view subject) {
-        return BuildEvaluation(table, layout, subject, day(1, 3), day(31, 3), true, Regional::german(), german, &gathered);
+        return BuildEvaluation(table, layout, subject, day(1, 3), day(31, 3), true, Regional::german(),
+                               german, &gathered);
     };
     EXPECT_EQ(fromGathered(u"Meier"), whole);
     EXPECT_EQ(fromGathered(u"Schulz"), build(layout, u"Schulz"));

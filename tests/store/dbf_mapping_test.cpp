@@ -1,5 +1,6 @@
 // Reading the table through mapped windows: a file cut short under the mapping, records appended
 // by another process, and a file larger than one window.
+#include "store/byte_io.h"
 #include "store/dbf_table.h"
 #include "store/dbf_table_internal.h"
 #include "store/error.h"
@@ -48,8 +49,8 @@ protected:
         bytes += '\x1A';
         UniqueFd fd(::open(file().c_str(), O_RDWR));
         ASSERT_TRUE(writeFullyAt(fd.get(), bytes.data(), bytes.size(), kHeader));
-        const std::uint8_t count[4] = {static_cast<std::uint8_t>(records), static_cast<std::uint8_t>(records >> 8),
-                                       static_cast<std::uint8_t>(records >> 16), 0};
+        std::uint8_t count[4];
+        putU32le(count, records);
         ASSERT_TRUE(writeFullyAt(fd.get(), count, 4, 4));
     }
 
@@ -60,7 +61,10 @@ protected:
         t.Open();
     }
 
-    void cutTo(std::uint32_t records) { ASSERT_EQ(::truncate(file().c_str(), kHeader + records * kRecord), 0); }
+    void cutTo(std::uint32_t records)
+    {
+        ASSERT_EQ(::truncate(file().c_str(), static_cast<off_t>(kHeader + records * kRecord)), 0);
+    }
 
     // The bytes of the table file this process has mapped.
     std::uint64_t mappedBytes()

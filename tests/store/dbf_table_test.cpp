@@ -235,7 +235,8 @@ TEST_F(DbfTableTest, LogicalFieldsReadAndWriteAsText)
         std::uint32_t record;
         int field;
         std::u16string_view text;
-    } reads[] = {{0, 7, u"True"}, {1, 7, u"False"}, {1, 9, u""}, {0, 9, u"False"}, {0, 7, u"True"}, {1, 7, u"False"}};
+    } reads[] = {{0, 7, u"True"},   {1, 7, u"False"}, {1, 9, u""},
+                 {0, 9, u"False"},  {0, 7, u"True"},  {1, 7, u"False"}};
     for (const auto& r : reads) {
         ASSERT_TRUE(t.gotoRecord(r.record));
         t.readFieldText(r.field, reused);
