@@ -299,9 +299,14 @@ void DbfTable::Open()
     invalidateCache();
     resetIndex();
     try {
-        writeHeaderAndEof(m_count, m_version, m_indexFlag);
-        if (::fdatasync(m_fd.get()) != 0)
-            writeFailed();
+        // Every opening dates the header today and puts the end-of-file byte after the last
+        // record. Where both are so already, as at every opening after the day's first, writing
+        // them again would leave the same bytes, so the write and the sync are left out.
+        if (!headerAndEofAreCurrent()) {
+            writeHeaderAndEof(m_count, m_version, m_indexFlag);
+            if (::fdatasync(m_fd.get()) != 0)
+                writeFailed();
+        }
     } catch (...) {
         m_readableFields = 0;
         m_fd.reset();
@@ -311,13 +316,27 @@ void DbfTable::Open()
     seekVisibleFrom(0);
 }
 
-void DbfTable::writeHeaderAndEof(std::uint32_t count, std::uint8_t version, std::uint8_t indexFlag)
+std::vector<std::uint8_t> DbfTable::headerFor(std::uint32_t count, std::uint8_t version, std::uint8_t indexFlag) const
 {
     std::vector<std::uint8_t> header = m_header;
     header[dbf::kVersionOffset] = version;
     dbf::putToday(header.data() + dbf::kDateOffset);
     putU32le(header.data() + dbf::kRecordCountOffset, count);
     header[dbf::kIndexFlagOffset] = indexFlag;
+    return header;
+}
+
+bool DbfTable::headerAndEofAreCurrent() const
+{
+    if (headerFor(m_count, m_version, m_indexFlag) != m_header)
+        return false;
+    std::uint8_t eof = 0;
+    return readFullyAt(m_fd.get(), &eof, 1, recordOffset(m_count)) == 1 && eof == dbf::kEndOfFile;
+}
+
+void DbfTable::writeHeaderAndEof(std::uint32_t count, std::uint8_t version, std::uint8_t indexFlag)
+{
+    std::vector<std::uint8_t> header = headerFor(count, version, indexFlag);
     writeAt(header.data(), header.size(), 0);
     m_header = std::move(header);
     const std::uint8_t eof = dbf::kEndOfFile;

@@ -191,6 +191,9 @@ private:
     void writeAt(const void* data, std::size_t size, std::uint64_t offset) const;
     void sync() const;
     void writeHeaderAndEof(std::uint32_t count, std::uint8_t version, std::uint8_t indexFlag);
+    // The first 32 bytes as writeHeaderAndEof would write them today.
+    std::vector<std::uint8_t> headerFor(std::uint32_t count, std::uint8_t version, std::uint8_t indexFlag) const;
+    bool headerAndEofAreCurrent() const;
     std::uint64_t recordOffset(std::uint32_t record) const
     {
         return m_headerLength + static_cast<std::uint64_t>(record) * m_recordLength;

@@ -1,6 +1,7 @@
 // The dBase table layer: exact bytes, tolerant reading, damaged files, failures, two processes.
 #include "store/byte_io.h"
 #include "store/dbf_table.h"
+#include "store/dbf_table_internal.h"
 #include "store/error.h"
 #include "support/temp_dir.h"
 #include "support/work_time_table.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -454,6 +456,38 @@ TEST_F(DbfTableTest, ReadOnlyRefusesEveryChange)
     t.setFieldText(2, u"Halle");
     t.Post();
     EXPECT_EQ(t.physicalCount(), 1u);
+}
+
+// Every opening dates the header today and ends the file with 0x1A; where that is so already, the
+// opening writes nothing at all (no write and no sync at every start of the program).
+TEST_F(DbfTableTest, OpeningDatesTheHeaderTodayAndWritesNothingWhenItIsCurrent)
+{
+    {
+        DbfTable t;
+        createAndOpen(t);
+        t.AppendRecord(row(u"01.03.2012", u"A"));
+    }
+    std::string bytes = readFile(file());
+    bytes[1] = 100, bytes[2] = 1, bytes[3] = 1;  // 1 January 2000
+    bytes.pop_back();
+    writeFile(file(), bytes);
+    const auto reopen = [&] {
+        DbfTable t;
+        openAt(t, file());
+    };
+    reopen();
+    std::string current = readFile(file());
+    std::uint8_t today[3];
+    dbf::putToday(today);
+    EXPECT_EQ(current.substr(1, 3), std::string(reinterpret_cast<const char*>(today), 3));
+    EXPECT_EQ(current.size(), 353u + 263 + 1);
+    EXPECT_EQ(current.back(), '\x1A');
+
+    const auto written = std::filesystem::last_write_time(file());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a coarse file clock's tick
+    reopen();
+    EXPECT_EQ(std::filesystem::last_write_time(file()), written);
+    EXPECT_EQ(readFile(file()), current);
 }
 
 TEST_F(DbfTableTest, OpeningCorrectsTheCountFromTheFileSize)
