@@ -240,7 +240,10 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
     guarded(this, [&] {
         m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
-        std::vector<std::u16string> subjects = CollectSubjects(Dbf1, workfield::kEmployee);
+        // The scan for the list of employees also notes each record's day, so the check reads
+        // only the records of the period chosen.
+        const LawCheckRows gathered = GatherLawCheckRows(Dbf1, m_services.regional);
+        std::vector<std::u16string> subjects = gathered.employees.texts;
         m_grid->press(DbNavigator::Last);
         if (subjects.empty()) {
             showError(this, m_services.message(30));
@@ -257,7 +260,7 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         const bool everybody = choice.subjectIndex() == 0;
         const std::u16string subject = everybody ? all : choice.subject();
         const auto check = CheckWorkingTimeLaw(Dbf1, everybody ? std::nullopt : std::optional<std::u16string_view>(subject),
-                                               choice.fromDate(), choice.toDate(), m_services.regional);
+                                               choice.fromDate(), choice.toDate(), m_services.regional, &gathered);
         // The report's texts are met together; a store that lacks them is saved once.
         TranslationStore::SaveBatch batch(m_services.store);
         ReportTable report

@@ -3,6 +3,8 @@
 
 #include "evaluation/working_time_day.h"
 #include "evaluation/working_time_scan.h"
+#include "store/byte_io.h"
+#include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/work_time_fields.h"
 #include "store/work_time_text.h"
@@ -138,8 +140,70 @@ std::uint32_t countWorkingDays(sys_days fromDate, sys_days toDate)
     return static_cast<std::uint32_t>(count);
 }
 
+LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
+{
+    LawCheckRows rows;
+    rows.dayOfRecord.assign(table.physicalCount(), LawCheckRows::kNoDay);
+    // Each record's day, read as the check reads it; rows come mostly in date order, so a date
+    // text is read only when it differs from the row before.
+    std::string lastBytes;
+    std::int32_t lastDay = LawCheckRows::kNoDay;
+    std::u16string text;
+    bool known = false;
+    rows.employees = collectDistinctTextRows(table, workfield::kEmployee, [&](const DbfTable& t) {
+        const std::string_view bytes = t.fieldBytes(workfield::kDate);
+        if (!known || !sameBytes(bytes, lastBytes)) {
+            lastBytes.assign(bytes);
+            cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), text);
+            const auto day = readStoredDate(text, regional);
+            lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : LawCheckRows::kNoDay;
+            known = true;
+        }
+        rows.dayOfRecord[t.recNo()] = lastDay;
+    });
+    return rows;
+}
+
+namespace {
+
+// The records a check of from..to must read, in physical order: those of the period and the day
+// before, and those without a readable date. Nothing when the gathered rows are out of date or
+// a scan is quicker.
+std::optional<std::vector<std::uint32_t>> recordsToCheck(const DbfTable& table, const LawCheckRows& gathered,
+                                                         std::optional<std::u16string_view> employee,
+                                                         sys_days dayBefore, sys_days toDate)
+{
+    const DistinctTextRows& names = gathered.employees;
+    if (!names.stillCurrent(table) || gathered.dayOfRecord.size() != names.records)
+        return std::nullopt;
+    // The employee's place in the list, or every visited record's text for everybody.
+    std::uint32_t wanted = DistinctTextRows::kNotVisited;
+    if (employee) {
+        const auto at = std::find(names.texts.begin(), names.texts.end(), *employee);
+        if (at == names.texts.end())
+            return std::vector<std::uint32_t>();
+        wanted = static_cast<std::uint32_t>(at - names.texts.begin());
+    }
+    const auto first = static_cast<std::int32_t>(dayBefore.time_since_epoch().count());
+    const auto last = static_cast<std::int32_t>(toDate.time_since_epoch().count());
+    std::vector<std::uint32_t> candidates;
+    for (std::uint32_t r = 0; r < names.records; ++r) {
+        const std::uint32_t text = names.textOfRecord[r];
+        if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
+            continue;
+        const std::int32_t day = gathered.dayOfRecord[r];
+        if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
+            candidates.push_back(r);
+    }
+    if (!names.fewEnough(candidates.size()))
+        return std::nullopt;
+    return candidates;
+}
+
+}  // namespace
+
 WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee, sys_days fromDate,
-                                     sys_days toDate, const Regional& regional)
+                                     sys_days toDate, const Regional& regional, const LawCheckRows* gathered)
 {
     WorkingTimeCheck result;
     std::vector<WorkingTimeFinding> undated;
@@ -154,25 +218,39 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         result.unreadableRows.push_back(rows.storedTexts());
         (day ? dated : undated).push_back(f);
     };
-    for (table.First(); !table.Eof(); table.Next()) {
+    const auto takeRow = [&] {
         const std::uint32_t who = rows.employee();
         if (who == RowReader::kOther)
-            continue;
+            return;
         const std::optional<sys_days> day = rows.date();
         if (!day) {
             unreadable(who, std::nullopt);
-            continue;
+            return;
         }
         if (*day < dayBefore || *day > toDate)
-            continue;
+            return;
         DayRecord& record = byDay.records[byDay.find(who, *day)];
         const std::optional<RowTimes> times = rows.times();
         if (!times) {
             if (*day >= fromDate)
                 unreadable(who, day);
-            continue;
+            return;
         }
         record.work.add(TimeSpan {times->from, times->to}, times->recordedBreak, rows.markedDouble());
+    };
+    const auto records = gathered ? recordsToCheck(table, *gathered, employee, dayBefore, toDate) : std::nullopt;
+    if (records) {
+        // Employees are numbered by their first row in the whole table, as a scan of every
+        // row numbers them, though only the period's rows are read.
+        if (!employee)
+            rows.knowEmployees(gathered->employees.texts);
+        for (const std::uint32_t r : *records) {
+            if (table.gotoRecord(r))
+                takeRow();
+        }
+    } else {
+        for (table.First(); !table.Eof(); table.Next())
+            takeRow();
     }
     result.employees = rows.takeEmployees();
 

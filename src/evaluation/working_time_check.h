@@ -2,9 +2,11 @@
 // table, findings per employee and day, and the figures of the summary.
 #pragma once
 
+#include "store/distinct_texts.h"
 #include "store/regional.h"
 
 #include <array>
+#include <climits>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -56,12 +58,24 @@ struct WorkingTimeCheck {
     std::int64_t averageNet = 0;
 };
 
+// What the scan that gathers the employees for the choice of one can find out for the check as
+// well: each record's employee and day, so that the check visits only the records of its period.
+struct LawCheckRows {
+    static constexpr std::int32_t kNoDay = INT32_MIN;  // a date that cannot be read
+
+    DistinctTextRows employees;
+    std::vector<std::int32_t> dayOfRecord;  // days since 1970, per physical record
+};
+LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional);
+
 // Checks the rows of `employee` (exact text of the employee field), or of every employee when
 // it is empty, dated from..to (both inclusive). The day before the period is read too, for the
-// rest before its first day. Moves the cursor.
+// rest before its first day. Moves the cursor. With the rows as GatherLawCheckRows found them,
+// only the records of the period and those without a readable date are read again, unless the
+// table's file has changed since; the check is the same either way.
 WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee,
                                      std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
-                                     const Regional& regional);
+                                     const Regional& regional, const LawCheckRows* gathered = nullptr);
 
 // Monday to Saturday within from..to (both inclusive).
 std::uint32_t countWorkingDays(std::chrono::sys_days fromDate, std::chrono::sys_days toDate);

@@ -89,6 +89,12 @@ std::uint32_t RowReader::employee()
     return m_lastEmployee = found;
 }
 
+void RowReader::knowEmployees(const std::vector<std::u16string>& names)
+{
+    for (const std::u16string& name : names)
+        employeeOfAll(cp1252::encode(name));
+}
+
 std::uint32_t RowReader::employeeOfAll(std::string_view bytes)
 {
     const std::uint64_t h = hashBytes(bytes);

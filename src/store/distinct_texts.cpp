@@ -121,23 +121,32 @@ std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table,
     return found;
 }
 
-DistinctTextRows collectDistinctTextRows(DbfTable& table, int position)
+DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
+                                         const std::function<void(const DbfTable&)>& alsoEach)
 {
     DistinctTextRows rows;
     rows.file = table.fileStamp();
     rows.records = table.physicalCount();
     rows.textOfRecord.assign(rows.records, DistinctTextRows::kNotVisited);
     DistinctTexts field(position);
-    for (table.First(); !table.Eof(); table.Next())
+    for (table.First(); !table.Eof(); table.Next()) {
         rows.textOfRecord[table.recNo()] = field.take(table);
+        if (alsoEach)
+            alsoEach(table);
+    }
     rows.texts = field.release();
     return rows;
+}
+
+bool DistinctTextRows::stillCurrent(const DbfTable& table) const
+{
+    return file && table.physicalCount() == records && table.fileStamp() == file;
 }
 
 std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfTable& table,
                                                                       std::u16string_view text) const
 {
-    if (!file || table.physicalCount() != records || table.fileStamp() != file)
+    if (!stillCurrent(table))
         return std::nullopt;
     const auto at = std::find(texts.begin(), texts.end(), text);
     std::vector<std::uint32_t> found;
@@ -148,6 +157,8 @@ std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfT
         if (textOfRecord[r] == wanted)
             found.push_back(r);
     }
+    if (!fewEnough(found.size()))
+        return std::nullopt;
     return found;
 }
 

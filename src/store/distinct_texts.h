@@ -4,6 +4,7 @@
 #include "store/posix_file.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,10 +33,20 @@ struct DistinctTextRows {
     std::optional<FileStamp> file;  // the table's file when the scan began
 
     // The records holding `text`, in physical order; nothing when the table's file has changed
-    // since (written by this or another program): the caller must then read the table again.
+    // since (written by this or another program), or when they are too many to be worth
+    // visiting one by one: the caller must then read the table again.
     std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table,
                                                         std::u16string_view text) const;
+    // Whether the table's file is still as the scan found it.
+    bool stillCurrent(const DbfTable& table) const;
+    // Whether reading these records one by one is quicker than a scan of the whole table: up to
+    // half of them (on a million records, reading every fourth one by one took 0.7 times a scan,
+    // every one 1.3 times).
+    bool fewEnough(std::size_t visits) const { return visits <= records / 2; }
 };
-DistinctTextRows collectDistinctTextRows(DbfTable& table, int position);
+// `alsoEach`, when given, is called on every record the scan visits, for a caller that gathers
+// more of each record in the same scan.
+DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
+                                         const std::function<void(const DbfTable&)>& alsoEach = {});
 
 }  // namespace horavant

@@ -173,6 +173,8 @@ TEST_F(Evaluation, GatheredSubjectsGiveTheSameReportAndAChangedFileIsReadAgain)
 {
     addWorkedExample();
     test::appendRows(table, {Row {.employee = u"Schulz", .remarks = u"Schulz"}, Row {.date = u"06.03.2012"}});
+    // Meier's rows are few enough among the others' to be read one by one.
+    test::appendRows(table, std::vector<Row>(4, Row {.date = u"01.02.2012", .employee = u"Schulz"}));
     const auto layout = EvaluationLayout::Employee;
     const Lines whole = build(layout, u"Meier");
     const DistinctTextRows gathered = GatherSubjects(table, subjectPosition(layout));

@@ -12,6 +12,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace horavant {
 namespace {
 
@@ -292,6 +294,47 @@ TEST_F(WorkingTimeLaw, DoubleBookingsAreOneFindingPerDayWithTheEarliestPair)
     EXPECT_THAT(report[3], testing::EndsWith(": 08:00–12:00 und 09:00–10:00"));
     EXPECT_THAT(report[4], testing::EndsWith(": 13:00–14:00 als doppelte Buchung markiert"));
     EXPECT_THAT(report[5], testing::EndsWith(": 07:00–09:00 und 08:00–12:00 (2 doppelte Buchungen an diesem Tag)"));
+}
+
+// The check of a period reads only the records the gathering scan dated in it (and those without
+// a readable date); the findings, their order and the employees' numbers are those of a check of
+// every row, also when an employee's first row lies before the period. A file written since the
+// gathering is read whole again.
+TEST_F(WorkingTimeLaw, GatheredRowsGiveTheSameCheckAndAChangedFileIsReadAgain)
+{
+    add({row(u"15.02.2026", u"08:00", u"12:00", u"00:00", u"Bernd"), row(u"28.02.2026", u"14:00", u"23:30"),
+         row(u"01.03.2026", u"06:00", u"12:00"), row(u"", u"08:00", u"09:00", u"00:00", u"Bernd"),
+         row(u"02.03.2026", u"08:00", u"19:30", u"00:30", u"Bernd"), row(u"02.03.2026", u"08:00", u"15:00"),
+         row(u"02.03.2026", u"14:00", u"15:00", u"00:00", u"Anna", u"True"), row(u"01.04.2026", u"08:00", u"20:00")});
+    // Records outside the period, so that the period's are few enough to be read one by one.
+    add(std::vector<Row>(10, row(u"05.01.2026", u"08:00", u"09:00", u"00:00", u"Bernd")));
+    const LawCheckRows gathered = GatherLawCheckRows(table, Regional::german());
+    EXPECT_THAT(gathered.employees.texts, ElementsAre(u"Bernd", u"Anna"));
+    const auto fromGathered = [&](std::optional<std::u16string_view> who, sys_days from, sys_days to) {
+        return CheckWorkingTimeLaw(table, who, from, to, Regional::german(), &gathered);
+    };
+    for (const auto who : {std::optional<std::u16string_view>(), std::optional<std::u16string_view>(u"Anna")}) {
+        for (const auto& [from, to] : {std::pair(march(1), march(31)), std::pair(march(2), march(2))}) {
+            const WorkingTimeCheck whole = check(who, from, to);
+            const WorkingTimeCheck part = fromGathered(who, from, to);
+            EXPECT_EQ(part.employees, whole.employees);
+            EXPECT_EQ(lines(part, u"X", from, to), lines(whole, u"X", from, to));
+        }
+    }
+    const auto before = lines(check(), u"X");
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a coarse file clock's tick
+    DbfTable other;
+    other.setFolder(dir.path());
+    other.setTableName("arbeitszeit.dbf");
+    other.Open();
+    ASSERT_TRUE(other.gotoRecord(7));
+    other.Edit();
+    other.setFieldText(0, u"03.03.2026");  // from April into the period
+    other.Post();
+    const auto edited = lines(fromGathered(std::nullopt, march(1), march(31)), u"X");
+    EXPECT_NE(edited, before);
+    EXPECT_EQ(edited, lines(check(), u"X"));
 }
 
 TEST_F(WorkingTimeLaw, EveryTextGoesThroughTheTranslation)
