@@ -1,9 +1,27 @@
 // Shared services of the windows.
 #include "ui/services.h"
 
+#include "i18n/message_table.h"
+#include "ui/error_report.h"
+
 #include <QLocale>
 
 namespace horavant {
+
+QString Services::message(int number) const
+{
+    std::u16string text;
+    if (!guarded(nullptr, [&] { text = store.GetMessageText(number); }) && number >= 1 && number <= kMessageCount)
+        text = MessageTable[static_cast<std::size_t>(number)];
+    return qs(text);
+}
+
+QString Services::translate(const QString& text) const
+{
+    QString shown = text;
+    guarded(nullptr, [&] { shown = qs(store.Translate(u16(text))); });
+    return shown;
+}
 
 std::unique_ptr<QSettings> Services::settings() const
 {

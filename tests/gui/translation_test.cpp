@@ -236,6 +236,28 @@ TEST_F(TranslationTest, ChoosingALanguageStoresItAtOnceAndAsksForARestartInThatL
     EXPECT_EQ(script.handled(), 2);
 }
 
+// The notice's row was deleted in the editor, and the disk is full: the lookup adds the row again
+// and cannot save it. That is reported, and the notice still comes; the program goes on.
+TEST_F(TranslationTest, TheRestartNoticeComesThoughItsNewRowCannotBeSaved)
+{
+    start();
+    TranslationStore& store = application().store();
+    for (int r = 0; r < store.rowCount(); ++r) {
+        if (store.cell(r, 0) == MessageTable[1])
+            store.deleteRow(r);
+    }
+    QString error, notice;
+    {
+        FileSizeLimit full(100);
+        ModalScript script;
+        script.answer(QMessageBox::Ok, &error).answer(QMessageBox::Ok, &notice);
+        item("English1")->trigger();
+    }
+    EXPECT_THAT(error.toStdString(), testing::HasSubstr("translate.dat"));
+    EXPECT_EQ(notice, qs(std::u16string(MessageTable[1])));
+    EXPECT_EQ(readFile(dir / "options.dat"), std::string("\x01\0\0\0", 4));
+}
+
 TEST_F(TranslationTest, ClosingTheEditorAlwaysAsksForARestart)
 {
     start();
