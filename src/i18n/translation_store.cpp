@@ -104,15 +104,16 @@ void sortTranslationBucket(TranslationBucket& bucket, const TextPool& texts)
         quickSort(bucket, texts, 0, static_cast<std::int32_t>(bucket.recordCount()) - 1);
 }
 
-TranslationStore::TranslationStore(std::filesystem::path file) : m_file(std::move(file))
+TranslationStore::TranslationStore(std::filesystem::path file, std::int32_t rowGrowthStep)
+    : m_file(std::move(file)), m_rowGrowthStep(rowGrowthStep)
 {
-    m_table.setGrowthStep(kRowGrowthStep);
+    m_table.setGrowthStep(m_rowGrowthStep);
 }
 
 void TranslationStore::InitTranslations()
 {
     clearAll();
-    m_table.setGrowthStep(kRowGrowthStep);
+    m_table.setGrowthStep(m_rowGrowthStep);
     LoadTranslations();
 }
 

@@ -60,8 +60,9 @@ class TranslationStore {
 public:
     static constexpr std::int32_t kRowGrowthStep = 100000;
 
-    // Nothing is read until InitTranslations.
-    explicit TranslationStore(std::filesystem::path file);
+    // Nothing is read until InitTranslations. The row array grows by kRowGrowthStep rows; a
+    // smaller step is for the fuzzing harness, which loads thousands of stores a second.
+    explicit TranslationStore(std::filesystem::path file, std::int32_t rowGrowthStep = kRowGrowthStep);
     TranslationStore(const TranslationStore&) = delete;
     TranslationStore& operator=(const TranslationStore&) = delete;
 
@@ -126,6 +127,7 @@ private:
     void endBatch();
 
     std::filesystem::path m_file;
+    std::int32_t m_rowGrowthStep;
     int m_currentLanguage = 0;
     int m_openBatches = 0;
     bool m_savePending = false;
