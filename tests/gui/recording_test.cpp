@@ -5,6 +5,7 @@
 #include "recording/einloggen_form.h"
 #include "recording/erfassen_form.h"
 #include "store/dbf_table.h"
+#include "store/error.h"
 #include "store/user_file.h"
 #include "support/work_time_table.h"
 #include "ui/db_navigator.h"
@@ -372,6 +373,27 @@ TEST_F(RecordingTest, DataListShowsOnlyTheEmployeesRowsReadOnlyWithoutPermission
             logout(w);
         });
     loginAs("bert", "", script);
+}
+
+// Switching the filter on fails (here the filter itself cannot judge a row): the list is not
+// shown, and the table is left whole, so nothing after it sees only one employee's rows.
+TEST_F(RecordingTest, AFilterThatCannotBeSwitchedOnIsSwitchedOffAgain)
+{
+    writeTable({{.employee = u"Bert Schulz"}, {.employee = u"Anna Meier"}});
+    start();
+    windows().main->workTimeTable().setFilter([](const DbfTable&) -> bool { throw Error("Filter kaputt."); });
+    QString error;
+    ModalScript script;
+    script.then([&](QWidget* w) { clickLater(child<QPushButton>(w, "EditBtn")); })
+        .answer(QMessageBox::Ok, &error)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(w, &erfassen());
+            EXPECT_FALSE(windows().main->workTimeTable().filtered());
+            EXPECT_EQ(windows().main->model().rowCount(), 2);
+            logout(w);
+        });
+    loginAs("bert", "", script);
+    EXPECT_EQ(error, "Filter kaputt.");
 }
 
 TEST_F(RecordingTest, DataListWithPermissionEditsAndKeepsInsertedRowsWithTheEmployee)
