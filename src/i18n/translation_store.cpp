@@ -112,7 +112,8 @@ TranslationStore::TranslationStore(std::filesystem::path file, std::int32_t rowG
 
 void TranslationStore::InitTranslations()
 {
-    clearAll();
+    // Only an empty array takes a growth step; the load empties everything else.
+    m_table.Clear();
     m_table.setGrowthStep(m_rowGrowthStep);
     LoadTranslations();
 }
