@@ -182,7 +182,11 @@ TEST_F(EvaluationTest, TheBreakColumnFollowsTheSwitchAtEveryReport)
 TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
 {
     writeTable({{.employee = u"Meier", .place = u"Bau"}, {.employee = u"Schulz", .place = u"Halle"}});
+    // German short dates have two-digit years; the pickers must not take them.
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     start();
+    QLocale::setDefault(locale);
     printToFile(dir / "unused.pdf");
     ModalScript first;
     first.then(choose(1, QDate(2012, 3, 1), QDate(2012, 3, 31)))
@@ -191,7 +195,7 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
     const QString report = reportText();
     EXPECT_TRUE(report.startsWith("Auswertung Mitarbeiter Schulz"));
 
-    QStringList items;
+    QStringList items, shown;
     QDate from, to;
     ModalScript second;
     second.then([&](QWidget* s) {
@@ -201,6 +205,8 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
         items << QString::number(list->currentIndex());
         from = child<QDateEdit>(s, "DateTimePicker1")->date();
         to = child<QDateEdit>(s, "DateTimePicker2")->date();
+        // Four-digit years, as the recording window and the reports show them.
+        shown = {child<QDateEdit>(s, "DateTimePicker1")->text(), child<QDateEdit>(s, "DateTimePicker2")->text()};
         // There is no cancel button: Escape does not close the window, its close box does.
         QTest::keyClick(list, Qt::Key_Escape);
         EXPECT_TRUE(s->isVisible());
@@ -215,6 +221,7 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
     EXPECT_EQ(items, QStringList({"Bau", "Halle", "0"}));
     EXPECT_EQ(from, QDate(2012, 3, 1));
     EXPECT_EQ(to, QDate(2012, 3, 31));
+    EXPECT_EQ(shown, QStringList({"01.03.2012", "31.03.2012"}));
     EXPECT_EQ(reportText(), report);
 }
 

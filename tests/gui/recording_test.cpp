@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -232,6 +233,43 @@ TEST_F(RecordingTest, ABreakAsLongAsThePeriodIsAcceptedAndTheRowIsStoredAsText)
     EXPECT_THAT(rows[0], ElementsAre(u"01.03.2012", u"Bert Schulz", u"Baustelle Nord", u"Maurern", u"07:05",
                                      u"11:05", u"Gerüst", u"True", u"00:45", u"False"));
     EXPECT_EQ(rows[1][8], u"04:00");
+}
+
+// A stored period is confirmed by a line in the window, with nothing to click away; a refusal
+// leaves the line, and the next login starts without it.
+TEST_F(RecordingTest, AStoredPeriodIsConfirmedByALineUntilTheNextLogin)
+{
+    writeTable({});
+    start();
+    const auto line = [](QWidget* w) {
+        auto* label = child<QLabel>(w, "ErfasstLabel");
+        return label ? label->text() : QString("(none)");
+    };
+    QString stored, afterRefusal, afterLogin;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            child<QDateEdit>(w, "DateTimePicker3")->setDate(QDate(2012, 3, 1));
+            fill(w, "Baustelle Nord", "Maurern", QTime(7, 5, 30), QTime(11, 5));
+            child<QPushButton>(w, "ErfassenBtn")->click();
+            stored = line(w);
+            clickLater(child<QPushButton>(w, "ErfassenBtn"));  // the place is empty now
+        })
+        .answer(QMessageBox::Ok)
+        .then([&](QWidget* w) {
+            afterRefusal = line(w);
+            logout(w);
+        });
+    loginAs("bert", "", script);
+    ModalScript again;
+    again.then([&](QWidget* w) {
+        afterLogin = line(w);
+        logout(w);
+    });
+    loginAs("bert", "", again);
+    EXPECT_EQ(stored, "Erfasst: 01.03.2012, 07:05–11:05, Baustelle Nord");
+    EXPECT_EQ(afterRefusal, stored);
+    EXPECT_EQ(afterLogin, "");
 }
 
 TEST_F(RecordingTest, AnOverlapAsksAndOnlyYesRecordsADoubleBooking)
