@@ -1,11 +1,11 @@
 // The evaluation output window.
 #include "evaluation/auswerten_form.h"
 
+#include "evaluation/drucker_einrichten_form.h"
 #include "store/error.h"
 #include "ui/error_report.h"
 #include "ui/report_printer.h"
 
-#include <QPrintDialog>
 #include <QPrinterInfo>
 
 namespace horavant {
@@ -54,18 +54,31 @@ void TAuswertenForm::showEvent(QShowEvent* event)
     FormShow();
 }
 
+// The current printer is the one chosen in the set-up while it is there, else the system's
+// default printer, looked up anew each time, so a printer added while the program runs is found.
 // Without a printer Qt quietly turns the printer into a PDF writer with no file to write; printing
-// to a file chosen in the setup dialog (or by a test) needs no printer.
-void TAuswertenForm::requirePrinter() const
+// to a file (as a test does) needs no printer.
+void TAuswertenForm::findPrinter()
 {
-    if (QPrinterInfo::availablePrinters().isEmpty() && m_printer->outputFileName().isEmpty())
-        throw Error("There is no default printer currently selected.");
+    if (!m_printer->outputFileName().isEmpty())
+        return;
+    if (!m_printer->printerName().isEmpty() && QPrinterInfo::availablePrinterNames().contains(m_printer->printerName()))
+        return;
+    const QString found = QPrinterInfo::defaultPrinterName();
+    if (found.isEmpty()) {
+        throw Error(m_services.translate(QStringLiteral("Es ist kein Standarddrucker ausgewählt.")).toStdString());
+    }
+    // A new printer brings its own page: the size and the way up chosen so far stay.
+    const QPageLayout before = m_printer->pageLayout();
+    m_printer->setPrinterName(found);
+    m_printer->setPageSize(before.pageSize());
+    m_printer->setPageOrientation(before.orientation());
 }
 
 void TAuswertenForm::FormShow()
 {
     guarded(this, [this] {
-        requirePrinter();
+        findPrinter();
         m_printer->setPageOrientation(QPageLayout::Landscape);
     });
 }
@@ -73,17 +86,15 @@ void TAuswertenForm::FormShow()
 void TAuswertenForm::DruckenBtnClick()
 {
     guarded(this, [this] {
-        requirePrinter();
+        findPrinter();
         printReport(*m_printer, *m_ui.RichEdit1->document(), m_services.message(6));
     });
 }
 
 void TAuswertenForm::BitBtn3Click()
 {
-    QPrintDialog dialog(m_printer.get(), this);
-    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    dialog.exec();
+    TDruckerEinrichtenForm PrinterSetupDialog1(m_services, *m_printer, this);
+    PrinterSetupDialog1.exec();
 }
 
 }  // namespace horavant

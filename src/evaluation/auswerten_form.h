@@ -30,7 +30,8 @@ protected:
 
 private:
     void FormShow();
-    void requirePrinter() const;
+    // Throws with the program's own text when there is none.
+    void findPrinter();
 
     Services& m_services;
     Ui::TAuswertenForm m_ui;

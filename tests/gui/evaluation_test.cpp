@@ -13,13 +13,17 @@
 #include <QFile>
 #include <QImage>
 #include <QLocale>
+#include <QPointer>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
+
+#include <gmock/gmock.h>
 
 #include <chrono>
 #include <thread>
@@ -271,8 +275,116 @@ TEST_F(EvaluationTest, WithoutAPrinterTheReportIsStillShownAfterOneMessage)
             clickLater(child<QPushButton>(o, "BitBtn1"));
         });
     mainForm().AuswertungnachMitarbeiter1Click();
-    EXPECT_EQ(error, "There is no default printer currently selected.");
+    // The program's own words, through the translation store like every text it shows.
+    EXPECT_EQ(error, "Es ist kein Standarddrucker ausgewählt.");
+    EXPECT_THAT(storedGermanTexts(), testing::Contains(std::u16string(u"Es ist kein Standarddrucker ausgewählt.")));
     EXPECT_TRUE(reportShown);
+}
+
+// The program starts while no print server answers where it asks; then one does (the server
+// scripts/start-print-server starts, reached through a link that appears). The output window and
+// "Drucken" look the printer up again and print without a restart.
+TEST_F(EvaluationTest, APrinterThatAppearsWhileTheProgramRunsIsFoundWithoutARestart)
+{
+    const QByteArray given = qgetenv("CUPS_SERVER");
+    const std::filesystem::path server = given.startsWith('/') ? given.toStdString() : "/run/cups/cups.sock";
+    const std::filesystem::path socket = dir / "cups.sock";
+    qputenv("CUPS_SERVER", QByteArray::fromStdString(socket.string()));
+    writeTable({{.employee = u"Meier"}});
+    start();
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "printers are visible already (a print server asked earlier in this process)";
+    // One evaluation with "Drucken" pressed once in its output window; the texts of the message
+    // boxes on the way, each answered with OK, whichever come.
+    const auto evaluateAndPrint = [&] {
+        QStringList messages;
+        bool chosen = false;
+        int presses = 0;
+        QPointer<QWidget> answered;
+        QTimer driver;
+        driver.setInterval(5);
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                if (box != answered) {
+                    answered = box;
+                    messages << box->text();
+                    clickLater(box->button(QMessageBox::Ok));
+                }
+            } else if (modal && modal->objectName() == "TMitarbeiterAussuchenForm" && !chosen) {
+                chosen = true;
+                choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31))(modal);
+            } else if (modal == &output() && presses < 2) {
+                clickLater(child<QPushButton>(modal, presses++ == 0 ? "DruckenBtn" : "BitBtn1"));
+            }
+        });
+        driver.start();
+        mainForm().AuswertungnachMitarbeiter1Click();
+        return messages;
+    };
+    // Shown and printed without a printer: the same message each time.
+    const QString none = "Es ist kein Standarddrucker ausgewählt.";
+    EXPECT_EQ(evaluateAndPrint(), QStringList({none, none}));
+
+    std::error_code ec;
+    if (!std::filesystem::is_socket(server, ec))
+        GTEST_SKIP() << "no print server at " << server << " (scripts/start-print-server starts one)";
+    std::filesystem::create_symlink(server, socket);
+    if (QPrinterInfo::defaultPrinterName().isEmpty())
+        GTEST_SKIP() << "the print server has no default printer";
+    EXPECT_EQ(evaluateAndPrint(), QStringList());
+    EXPECT_EQ(output().printer().printerName(), QPrinterInfo::defaultPrinterName());
+    EXPECT_EQ(output().printer().outputFormat(), QPrinter::NativeFormat);
+}
+
+// "Drucker einrichten..." sets printer, paper and the way up, and prints nothing; its confirm
+// button says so. What it takes over is used by the next print; a cancelled set-up changes nothing.
+TEST_F(EvaluationTest, ThePrinterSetUpTakesOverPaperAndWayUpAndPrintsNothing)
+{
+    writeTable({{.employee = u"Meier"}});
+    start();
+    const auto pdf = dir / "report.pdf";
+    printToFile(pdf);
+    QString confirm, title;
+    QPageLayout afterCancel;
+    bool printedBySetUp = true;
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
+        .then([](QWidget* d) {
+            ASSERT_EQ(d->objectName(), "TDruckerEinrichtenForm");
+            EXPECT_TRUE(child<QRadioButton>(d, "QuerformatRadio")->isChecked());  // what the printer has now
+            child<QRadioButton>(d, "HochformatRadio")->setChecked(true);
+            clickLater(child<QPushButton>(d, "AbbrechenBtn"));
+        })
+        .then([&](QWidget* o) {
+            afterCancel = output().printer().pageLayout();
+            clickLater(child<QPushButton>(o, "BitBtn3"));
+        })
+        .then([&](QWidget* d) {
+            ASSERT_EQ(d->objectName(), "TDruckerEinrichtenForm");
+            title = d->windowTitle();
+            confirm = child<QPushButton>(d, "UebernehmenBtn")->text();
+            child<QRadioButton>(d, "HochformatRadio")->setChecked(true);
+            auto* paper = child<QComboBox>(d, "PapierCombo");
+            paper->setCurrentIndex(paper->findText(QPageSize(QPageSize::A5).name()));
+            clickLater(child<QPushButton>(d, "UebernehmenBtn"));
+        })
+        .then([&](QWidget* o) {
+            printedBySetUp = std::filesystem::exists(pdf);
+            child<QPushButton>(o, "DruckenBtn")->click();
+            clickLater(child<QPushButton>(o, "BitBtn1"));
+        });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(title, "Drucker einrichten");
+    EXPECT_EQ(confirm, "Übernehmen");
+    EXPECT_EQ(afterCancel.orientation(), QPageLayout::Landscape);
+    EXPECT_FALSE(printedBySetUp);
+    const auto size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(pdfInfo(pdf));
+    ASSERT_TRUE(size.hasMatch());
+    // A5 upright: 148 x 210 mm, in points.
+    EXPECT_NEAR(size.captured(1).toDouble(), 419.5, 1.0);
+    EXPECT_NEAR(size.captured(2).toDouble(), 595.3, 1.0);
 }
 
 TEST_F(EvaluationTest, PrintsThroughTheSystemPrinterInLandscapeWithHalfInchMargins)
