@@ -1,12 +1,11 @@
-// The printer set-up of the evaluation output: which printer, which paper, which way up. It
-// prints nothing; what is taken over applies to the following prints.
+// The printer set-up of the evaluation output: which printer (or a PDF file), which paper, which
+// way up. It prints nothing; what it takes over applies to the following prints.
 #pragma once
 
 #include "ui/services.h"
 #include "ui_drucker_einrichten_form.h"
 
 #include <QDialog>
-#include <QPageSize>
 
 class QPrinter;
 
@@ -18,16 +17,20 @@ public:
     // Shows the printer's present settings, in the current language.
     TDruckerEinrichtenForm(Services& services, QPrinter& printer, QWidget* parent = nullptr);
 
-    // Sets the printer as chosen and closes. A printer is changed only when another one was
-    // picked, so a print to a file stays one unless a printer is chosen instead.
+    // Sets the printer as chosen and closes; a PDF file needs its name. A printer is changed only
+    // when another one was picked.
     void UebernehmenBtnClick();
+    void DateiBtnClick();
 
 private:
-    void fillPaper();
+    bool pdfChosen() const;
+    void DruckerComboChange();
 
+    Services& m_services;
     QPrinter& m_printer;
     Ui::TDruckerEinrichtenForm m_ui;
-    int m_shownPrinter = -1;
+    int m_shownEntry = -1;
+    int m_pdfEntry = 0;  // the last entry, after the printers
 };
 
 }  // namespace horavant

@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 #include <QPrinterInfo>
@@ -337,17 +338,17 @@ TEST_F(EvaluationTest, APrinterThatAppearsWhileTheProgramRunsIsFoundWithoutARest
     EXPECT_EQ(output().printer().outputFormat(), QPrinter::NativeFormat);
 }
 
-// "Drucker einrichten..." sets printer, paper and the way up, and prints nothing; its confirm
-// button says so. What it takes over is used by the next print; a cancelled set-up changes nothing.
-TEST_F(EvaluationTest, ThePrinterSetUpTakesOverPaperAndWayUpAndPrintsNothing)
+// "Drucker einrichten..." sets printer or PDF file, paper and the way up, and prints nothing;
+// its confirm button says so. What it takes over is used by the next print; a cancelled set-up
+// changes nothing; a PDF file needs a name.
+TEST_F(EvaluationTest, ThePrinterSetUpTakesOverFilePaperAndWayUpAndPrintsNothing)
 {
     writeTable({{.employee = u"Meier"}});
     start();
-    const auto pdf = dir / "report.pdf";
-    printToFile(pdf);
-    QString confirm, title;
+    printToFile(dir / "report.pdf");
+    const auto pdf = dir / "setup.pdf";
+    QString confirm, title, shownFile, refusal;
     QPageLayout afterCancel;
-    bool printedBySetUp = true;
     ModalScript script;
     script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
         .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
@@ -365,13 +366,21 @@ TEST_F(EvaluationTest, ThePrinterSetUpTakesOverPaperAndWayUpAndPrintsNothing)
             ASSERT_EQ(d->objectName(), "TDruckerEinrichtenForm");
             title = d->windowTitle();
             confirm = child<QPushButton>(d, "UebernehmenBtn")->text();
+            EXPECT_EQ(child<QComboBox>(d, "DruckerCombo")->currentText(), "PDF-Datei");
+            shownFile = child<QLineEdit>(d, "DateiEdit")->text();
+            child<QLineEdit>(d, "DateiEdit")->clear();
             child<QRadioButton>(d, "HochformatRadio")->setChecked(true);
             auto* paper = child<QComboBox>(d, "PapierCombo");
             paper->setCurrentIndex(paper->findText(QPageSize(QPageSize::A5).name()));
             clickLater(child<QPushButton>(d, "UebernehmenBtn"));
         })
+        .answer(QMessageBox::Ok, &refusal)
+        .then([&](QWidget* d) {
+            child<QLineEdit>(d, "DateiEdit")->setText(QString::fromStdString(pdf.string()));
+            clickLater(child<QPushButton>(d, "UebernehmenBtn"));
+        })
         .then([&](QWidget* o) {
-            printedBySetUp = std::filesystem::exists(pdf);
+            EXPECT_FALSE(std::filesystem::exists(pdf)) << "the set-up printed";
             child<QPushButton>(o, "DruckenBtn")->click();
             clickLater(child<QPushButton>(o, "BitBtn1"));
         });
@@ -379,12 +388,38 @@ TEST_F(EvaluationTest, ThePrinterSetUpTakesOverPaperAndWayUpAndPrintsNothing)
     EXPECT_EQ(title, "Drucker einrichten");
     EXPECT_EQ(confirm, "Übernehmen");
     EXPECT_EQ(afterCancel.orientation(), QPageLayout::Landscape);
-    EXPECT_FALSE(printedBySetUp);
+    EXPECT_EQ(shownFile, QString::fromStdString((dir / "report.pdf").string()));
+    EXPECT_EQ(refusal, "Bitte geben Sie den Namen der PDF-Datei an.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "report.pdf"));
     const auto size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(pdfInfo(pdf));
     ASSERT_TRUE(size.hasMatch());
     // A5 upright: 148 x 210 mm, in points.
     EXPECT_NEAR(size.captured(1).toDouble(), 419.5, 1.0);
     EXPECT_NEAR(size.captured(2).toDouble(), 595.3, 1.0);
+}
+
+// A printer picked in the set-up replaces the PDF file for the prints that follow.
+TEST_F(EvaluationTest, APrinterPickedInTheSetUpIsTheOneTheNextPrintsUse)
+{
+    const QString printer = QPrinterInfo::defaultPrinterName();
+    if (printer.isEmpty())
+        GTEST_SKIP() << "no print server with a default printer (scripts/start-print-server starts one)";
+    writeTable({{.employee = u"Meier"}});
+    start();
+    printToFile(dir / "report.pdf");
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
+        .then([&](QWidget* d) {
+            auto* printers = child<QComboBox>(d, "DruckerCombo");
+            printers->setCurrentIndex(printers->findText(printer));
+            clickLater(child<QPushButton>(d, "UebernehmenBtn"));
+        })
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(output().printer().printerName(), printer);
+    EXPECT_EQ(output().printer().outputFileName(), "");
+    EXPECT_EQ(output().printer().outputFormat(), QPrinter::NativeFormat);
 }
 
 TEST_F(EvaluationTest, PrintsThroughTheSystemPrinterInLandscapeWithHalfInchMargins)
