@@ -65,9 +65,8 @@ void TAuswertenForm::findPrinter()
     if (!m_printer->printerName().isEmpty() && QPrinterInfo::availablePrinterNames().contains(m_printer->printerName()))
         return;
     const QString found = QPrinterInfo::defaultPrinterName();
-    if (found.isEmpty()) {
+    if (found.isEmpty())
         throw Error(m_services.translate(QStringLiteral("Es ist kein Standarddrucker ausgewählt.")).toStdString());
-    }
     // A new printer brings its own page: the size and the way up chosen so far stay.
     const QPageLayout before = m_printer->pageLayout();
     m_printer->setPrinterName(found);
