@@ -1,8 +1,11 @@
-// One evaluation on a million work-time records: gathering the employees and building the report
-// of one of them over a month, against a scan of every field of the same file.
+// The evaluations on a million work-time records, against a scan of every field of the same file:
+// gathering the employees and building the report of one of them over a month, and the
+// working-time law check of every employee over the whole table.
 #include "bench_support.h"
 
 #include "evaluation/report.h"
+#include "evaluation/working_time_check.h"
+#include "evaluation/working_time_report.h"
 #include "store/dbf_table.h"
 
 #include <map>
@@ -43,11 +46,39 @@ void BM_Evaluation(benchmark::State& state)
 }
 BENCHMARK(BM_Evaluation)->Unit(benchmark::kMillisecond);
 
+// "Alle Mitarbeiter" over every day of the table, up to the lines of the output window. The
+// generated rows lie over each other (about 22 per employee and day), so every day has a double
+// booking, and every Sunday its finding.
+void BM_WorkingTimeLawAll(benchmark::State& state)
+{
+    DbfTable t;
+    openTable(t, workTimeTable(kMillion));
+    const sys_days from(2010y / January / 1);
+    const sys_days to(2013y / December / 31);
+    const auto translate = [](std::u16string_view text) { return std::u16string(text); };
+    std::size_t lines = 0;
+    std::size_t days = 0;
+    for (auto _ : state) {
+        const WorkingTimeCheck check = CheckWorkingTimeLaw(t, std::nullopt, from, to, Regional::german());
+        const auto report = WorkingTimeReportLines(
+            BuildWorkingTimeReport(check, u"Alle Mitarbeiter", from, to, Regional::german(), translate));
+        lines = report.size();
+        days = check.checkedDays;
+        benchmark::DoNotOptimize(report.data());
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+    state.counters["days"] = static_cast<double>(days);
+}
+BENCHMARK(BM_WorkingTimeLawAll)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace horavant::bench
 
 int main(int argc, char** argv)
 {
     return horavant::bench::runWithRatios(argc, argv,
-                                          {{"BM_Evaluation", "BM_FullScanAllFields"}, {"BM_Evaluation", "BM_RawRead"}});
+                                          {{"BM_Evaluation", "BM_FullScanAllFields"},
+                                           {"BM_Evaluation", "BM_RawRead"},
+                                           {"BM_WorkingTimeLawAll", "BM_FullScanAllFields"},
+                                           {"BM_WorkingTimeLawAll", "BM_RawRead"}});
 }

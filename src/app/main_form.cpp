@@ -6,10 +6,13 @@
 #include "admin/benutzer_verwalten_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
+#include "evaluation/working_time_check.h"
+#include "evaluation/working_time_report.h"
 #include "i18n/message_table.h"
 #include "recording/einloggen_form.h"
 #include "recording/vorgabe_texte_form.h"
 #include "store/user_file.h"
+#include "store/work_time_fields.h"
 #include "store/work_time_table.h"
 #include "ui/data_grid.h"
 #include "ui/error_report.h"
@@ -55,6 +58,7 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
+    connect(m_ui.PrfungArbeitszeitgesetz1, &QAction::triggered, this, &TMainForm::PrfungArbeitszeitgesetz1Click);
 }
 
 TMainForm::~TMainForm()
@@ -191,6 +195,39 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         const auto lines = BuildEvaluation(Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(),
                                            showBreaks(), m_services.regional, m_services.messageLookup());
         m_windows.auswerten->setReport(lines);
+        m_windows.auswerten->exec();
+    });
+}
+
+void TMainForm::PrfungArbeitszeitgesetz1Click()
+{
+    guarded(this, [&] {
+        m_grid->postPending();
+        std::vector<std::u16string> subjects = CollectSubjects(Dbf1, workfield::kEmployee);
+        m_grid->press(DbNavigator::Last);
+        if (subjects.empty()) {
+            showError(this, m_services.message(30));
+            return;
+        }
+        const std::u16string all = m_services.store.Translate(kAllEmployees);
+        subjects.insert(subjects.begin(), all);
+        TMitarbeiterAussuchenForm& choice = *m_windows.mitarbeiterAussuchen;
+        choice.setSubjects(subjects);
+        if (choice.exec() != QDialog::Accepted)
+            return;
+        // By its place in the list, so that an employee who bears the same name as the first
+        // entry is still one employee.
+        const bool everybody = choice.subjectIndex() == 0;
+        const std::u16string subject = everybody ? all : choice.subject();
+        const auto check = CheckWorkingTimeLaw(Dbf1, everybody ? std::nullopt : std::optional<std::u16string_view>(subject),
+                                               choice.fromDate(), choice.toDate(), m_services.regional);
+        // The report's texts are met together; a store that lacks them is saved once.
+        TranslationStore::SaveBatch batch(m_services.store);
+        const WorkingTimeReport report
+            = BuildWorkingTimeReport(check, subject, choice.fromDate(), choice.toDate(), m_services.regional,
+                                     [this](std::u16string_view text) { return m_services.store.Translate(text); });
+        batch.finish();
+        m_windows.auswerten->setReport(WorkingTimeReportLines(report));
         m_windows.auswerten->exec();
     });
 }

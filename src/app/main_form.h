@@ -1,6 +1,7 @@
 // The administration window: the grid over every work period with its navigator, the three
-// evaluations, and the dialogs for users, the administrator password and default texts. It owns
-// the work-time table and the scratch table, and loads and saves the user file.
+// evaluations and the working-time law check, and the dialogs for users, the administrator
+// password and default texts. It owns the work-time table and the scratch table, and loads and
+// saves the user file.
 #pragma once
 
 #include "evaluation/report.h"
@@ -46,6 +47,7 @@ public:
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
+    void PrfungArbeitszeitgesetz1Click();
 
     // Every way of closing the window ends here: a pending grid edit is stored first.
     void done(int result) override;

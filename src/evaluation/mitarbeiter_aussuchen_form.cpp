@@ -52,6 +52,11 @@ std::u16string TMitarbeiterAussuchenForm::subject() const
     return u16(m_ui.ArbeiterEd->currentText());
 }
 
+int TMitarbeiterAussuchenForm::subjectIndex() const
+{
+    return m_ui.ArbeiterEd->currentIndex();
+}
+
 std::chrono::sys_days TMitarbeiterAussuchenForm::fromDate() const
 {
     return daysOf(m_ui.DateTimePicker1->date());

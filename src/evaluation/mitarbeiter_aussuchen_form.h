@@ -18,6 +18,8 @@ public:
     // Refills the list and selects its first entry; the dates stay as they are.
     void setSubjects(const std::vector<std::u16string>& subjects);
     std::u16string subject() const;
+    // The position of the chosen entry in the list, -1 when there is none.
+    int subjectIndex() const;
     std::chrono::sys_days fromDate() const;
     std::chrono::sys_days toDate() const;
 

@@ -1,0 +1,258 @@
+// The report of the working-time law check.
+#include "evaluation/working_time_report.h"
+
+#include "evaluation/report.h"
+#include "store/work_time_text.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <optional>
+
+namespace horavant {
+namespace {
+
+std::u16string decimal(std::int64_t value)
+{
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// Replaces %1 ... %9 by the values; a placeholder a translation left out is simply not shown.
+std::u16string fill(std::u16string_view text, std::initializer_list<std::u16string_view> values)
+{
+    std::u16string out;
+    out.reserve(text.size() + 24);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'9') {
+            const auto n = static_cast<std::size_t>(text[i + 1] - u'1');
+            if (n < values.size()) {
+                out += values.begin()[n];
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// HH:MM of a time of day in a buffer of its own: a report may have many thousands of them.
+struct TimeText {
+    explicit TimeText(std::int64_t ms)
+    {
+        const auto minutes = static_cast<int>(ms / kMsPerMinute % (24 * 60));
+        const auto digit = [](int n) { return static_cast<char16_t>(u'0' + n); };
+        text = {digit(minutes / 600), digit(minutes / 60 % 10), u':', digit(minutes % 60 / 10), digit(minutes % 10)};
+    }
+    operator std::u16string_view() const { return {text.data(), text.size()}; }
+    std::array<char16_t, 5> text;
+};
+
+// The German texts of the report; each is translated once per report.
+enum Text : std::size_t {
+    Heading,
+    PeriodFrom,
+    PeriodTo,
+    DateTitle,
+    EmployeeTitle,
+    FindingTitle,
+    DetailTitle,
+    Unreadable,
+    BreakTooShort,
+    NoBreakOverSixHours,
+    OverTenHours,
+    RestUnderEleven,
+    SundayWork,
+    DoubleBooking,
+    AverageOverEight,
+    UnreadableDetail,
+    BreakTooShortDetail,
+    NoBreakDetail,
+    HoursDetail,
+    RestDetail,
+    SundayDetail,
+    DoubleDetail,
+    DoubleMoreDetail,
+    MarkedDetail,
+    MarkedMoreDetail,
+    AverageDetail,
+    CheckedDays,
+    DaysWithFindings,
+    AverageLabel,
+    NoFindings,
+    TextCount
+};
+
+constexpr std::array<std::u16string_view, TextCount> kGerman = {
+    u"Prüfung Arbeitszeitgesetz",
+    u"Zeitraum von:",
+    u"bis:",
+    u"Datum",
+    u"Mitarbeiter",
+    u"Befund",
+    u"Einzelheiten",
+    u"Zeiten nicht lesbar",
+    u"Pause zu kurz (§ 4 ArbZG)",
+    u"Mehr als 6 Stunden ohne Pause (§ 4 ArbZG)",
+    u"Mehr als 10 Stunden (§ 3 ArbZG)",
+    u"Ruhezeit unter 11 Stunden (§ 5 ArbZG)",
+    u"Sonntagsarbeit (§ 9 ArbZG)",
+    u"Doppelte Buchung",
+    u"Durchschnitt über 8 Stunden je Werktag (§ 3 ArbZG)",
+    u"Datum „%1“, von „%2“ bis „%3“, Pause „%4“",
+    u"%1 Std. Pause bei %2 Std. Arbeitszeit",
+    u"%1 Std. ohne Pause von %2 bis %3",
+    u"%1 Std. Arbeitszeit",
+    u"%1 Std. Ruhezeit (Ende am Vortag %2, Beginn %3)",
+    u"%1 Std. Arbeitszeit; Ausnahmen nach § 10 ArbZG möglich",
+    u"%1–%2 und %3–%4",
+    u"%1–%2 und %3–%4 (%5 doppelte Buchungen an diesem Tag)",
+    u"%1–%2 als doppelte Buchung markiert",
+    u"%1–%2 als doppelte Buchung markiert (%3 doppelte Buchungen an diesem Tag)",
+    u"%1 Std. je Werktag im Durchschnitt von %2 Werktagen",
+    u"Geprüfte Tage:",
+    u"Tage mit Befund:",
+    u"Durchschnittliche Arbeitszeit je Werktag in Stunden:",
+    u"Keine Befunde.",
+};
+
+class Texts {
+public:
+    explicit Texts(const TranslateFunction& translate)
+    {
+        for (std::size_t i = 0; i < TextCount; ++i)
+            m_texts[i] = translate(kGerman[i]);
+    }
+    const std::u16string& operator[](Text t) const { return m_texts[t]; }
+
+private:
+    std::array<std::u16string, TextCount> m_texts;
+};
+
+Text findingText(LawFinding kind)
+{
+    switch (kind) {
+    case LawFinding::Unreadable:
+        return Unreadable;
+    case LawFinding::BreakTooShort:
+        return BreakTooShort;
+    case LawFinding::NoBreakOverSixHours:
+        return NoBreakOverSixHours;
+    case LawFinding::OverTenHours:
+        return OverTenHours;
+    case LawFinding::RestUnderEleven:
+        return RestUnderEleven;
+    case LawFinding::SundayWork:
+        return SundayWork;
+    case LawFinding::DoubleBooking:
+        return DoubleBooking;
+    case LawFinding::AverageOverEight:
+        break;
+    }
+    return AverageOverEight;
+}
+
+std::u16string detail(const WorkingTimeFinding& f, const WorkingTimeCheck& check, const Texts& texts,
+                      const Regional& regional)
+{
+    const auto& n = f.figures;
+    const auto hours = [&](std::int64_t ms) { return FormatHours(ms, regional); };
+    const auto time = [](std::int64_t ms) { return TimeText(ms); };
+    switch (f.kind) {
+    case LawFinding::Unreadable: {
+        const UnreadableRow& row = check.unreadableRows.at(static_cast<std::size_t>(n[0]));
+        return fill(texts[UnreadableDetail], {row.date, row.from, row.to, row.pause});
+    }
+    case LawFinding::BreakTooShort:
+        return fill(texts[BreakTooShortDetail], {hours(n[0]), hours(n[1])});
+    case LawFinding::NoBreakOverSixHours:
+        return fill(texts[NoBreakDetail], {hours(n[0]), time(n[1]), time(n[2])});
+    case LawFinding::OverTenHours:
+        return fill(texts[HoursDetail], {hours(n[0])});
+    case LawFinding::RestUnderEleven:
+        return fill(texts[RestDetail], {hours(n[0]), time(n[1]), time(n[2])});
+    case LawFinding::SundayWork:
+        return fill(texts[SundayDetail], {hours(n[0])});
+    case LawFinding::DoubleBooking:
+        if (n[2] < 0)
+            return fill(texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], {time(n[0]), time(n[1]), decimal(n[4])});
+        return fill(texts[n[4] > 1 ? DoubleMoreDetail : DoubleDetail],
+                    {time(n[0]), time(n[1]), time(n[2]), time(n[3]), decimal(n[4])});
+    case LawFinding::AverageOverEight:
+        break;
+    }
+    return fill(texts[AverageDetail], {hours(n[0]), decimal(n[1])});
+}
+
+void appendPadded(std::u16string& line, std::u16string_view text, std::size_t width)
+{
+    line += text;
+    if (text.size() < width)
+        line.append(width - text.size(), u' ');
+}
+
+}  // namespace
+
+WorkingTimeReport BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string_view subject,
+                                         std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
+                                         const Regional& regional, const TranslateFunction& translate)
+{
+    const Texts texts(translate);
+    WorkingTimeReport report;
+    report.title = texts[Heading] + u' ' + std::u16string(subject);
+    report.period = texts[PeriodFrom] + u' ' + FormatPeriodDate(fromDate) + u' ' + texts[PeriodTo] + u' '
+        + FormatPeriodDate(toDate);
+    report.headings = {texts[DateTitle], texts[EmployeeTitle], texts[FindingTitle], texts[DetailTitle]};
+    report.rows.reserve(check.findings.size());
+    std::optional<std::chrono::sys_days> lastDay;
+    std::u16string lastDate;
+    for (const WorkingTimeFinding& f : check.findings) {
+        // A row without a readable date shows its date as stored.
+        if (f.day && f.day != lastDay) {
+            lastDay = f.day;
+            lastDate = FormatPeriodDate(*f.day);
+        }
+        std::u16string date = f.day ? lastDate : check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date;
+        report.rows.push_back({std::move(date), check.employees.at(f.employee), texts[findingText(f.kind)],
+                               detail(f, check, texts, regional)});
+    }
+    report.noFindings = texts[NoFindings];
+    report.summary = {{texts[CheckedDays], decimal(check.checkedDays)},
+                      {texts[DaysWithFindings], decimal(check.daysWithFindings)},
+                      {texts[AverageLabel], FormatHours(check.averageNet, regional)}};
+    return report;
+}
+
+std::vector<std::u16string> WorkingTimeReportLines(const WorkingTimeReport& report)
+{
+    std::vector<std::u16string> lines {report.title, report.period, {}};
+    // Columns as wide as their longest cell; the finding is followed by a colon, the detail is
+    // last and not padded.
+    std::array<std::size_t, 3> widths {10, 0, 0};
+    for (const auto& row : report.rows) {
+        widths[0] = std::max(widths[0], row[0].size());
+        widths[1] = std::max(widths[1], row[1].size());
+        widths[2] = std::max(widths[2], row[2].size() + 1);
+    }
+    lines.reserve(report.rows.size() + report.summary.size() + 5);
+    for (const auto& row : report.rows) {
+        std::u16string line;
+        line.reserve(widths[0] + widths[1] + widths[2] + row[3].size() + 3);
+        appendPadded(line, row[0], widths[0]);
+        line += u' ';
+        appendPadded(line, row[1], widths[1]);
+        line += u' ';
+        appendPadded(line, row[2] + u':', widths[2]);
+        line += u' ';
+        line += row[3];
+        lines.push_back(std::move(line));
+    }
+    if (report.rows.empty())
+        lines.push_back(report.noFindings);
+    lines.emplace_back();
+    for (const auto& [label, value] : report.summary)
+        lines.push_back(label + u' ' + value);
+    return lines;
+}
+
+}  // namespace horavant

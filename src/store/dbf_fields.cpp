@@ -1,0 +1,203 @@
+// The table layer's field values: decoding the stored bytes of a field into text, and encoding a
+// text into the edit buffer.
+#include "store/dbf_table.h"
+
+#include "store/cp1252.h"
+#include "store/cp1252_widen.h"
+#include "store/dbf_table_internal.h"
+#include "store/error.h"
+#include "store/text.h"
+
+#include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <bit>
+#include <cstring>
+
+namespace horavant {
+namespace {
+
+bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'a' && x <= u'z')
+            x -= 0x20;
+        if (y >= u'a' && y <= u'z')
+            y -= 0x20;
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+#if defined(__SSE2__)
+// One bit for each of sixteen bytes: set where the byte is text, clear for a blank or a zero byte.
+[[gnu::always_inline]] inline std::uint32_t textBits16(const std::uint8_t* q)
+{
+    // A blank (0x20) and a zero byte are the two bytes with nothing outside bit 5.
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i padding = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xDF))), _mm_setzero_si128());
+    return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
+}
+
+[[gnu::always_inline]] inline std::uint64_t textBits64(const std::uint8_t* q)
+{
+    return textBits16(q) | std::uint64_t{textBits16(q + 16)} << 16 | std::uint64_t{textBits16(q + 32)} << 32
+        | std::uint64_t{textBits16(q + 48)} << 48;
+}
+#endif
+
+// One past the highest set bit.
+std::size_t bitEnd(std::uint64_t bits)
+{
+    return static_cast<std::size_t>(64 - std::countl_zero(bits));
+}
+
+// The length of a character field without its trailing blanks and zero bytes. `bytes` is all that
+// may be read around the field. When the record buffer leaves dbf::kReadSlack bytes after the field's
+// start, up to 64 bytes are judged at once without a branch on where the text ends; the bytes
+// beyond the field are masked off. Otherwise the padding is found sixteen bytes at a time from the
+// end, and the last sixteen or fewer bytes are one load that stays inside `bytes`.
+[[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t n)
+{
+    const std::uint8_t* p = bytes.data() + offset;
+#if defined(__SSE2__)
+    if (offset + dbf::kReadSlack <= bytes.size()) {
+        if (n <= 16)
+            return bitEnd(textBits16(p) & (0xFFFFu >> (16 - n)));
+        if (n <= 32)
+            return bitEnd((textBits16(p) | textBits16(p + 16) << 16) & (0xFFFFFFFFu >> (32 - n)));
+        if (n <= 48) {
+            const std::uint64_t text = textBits16(p) | textBits16(p + 16) << 16 | std::uint64_t{textBits16(p + 32)} << 32;
+            return bitEnd(text & (~std::uint64_t{0} >> (64 - n)));
+        }
+        for (; n > 64; n -= 64) {
+            if (const std::uint64_t text = textBits64(p + n - 64))
+                return n - 64 + bitEnd(text);
+        }
+        return bitEnd(textBits64(p) & (~std::uint64_t{0} >> (64 - n)));
+    }
+    for (; n > 16; n -= 16) {
+        if (const std::uint32_t text = textBits16(p + n - 16))
+            return n - 16 + bitEnd(text);
+    }
+    if (offset + 16 <= bytes.size())
+        return bitEnd(textBits16(p) & ((1u << n) - 1));
+    if (offset + n >= 16)
+        return bitEnd(textBits16(p + n - 16) >> (16 - n));
+#endif
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+        --n;
+    return n;
+}
+
+// The first reading of a logical field into `out`, and a change from "True" to "False", make the
+// string longer; only those call the library.
+[[gnu::noinline]] void growLogical(std::u16string& out, std::u16string_view text)
+{
+    out.assign(text);
+}
+
+// Kept out of line so that reading a character field needs no registers saved.
+[[gnu::noinline]] void decodeLogical(const FieldInfo& field, const std::uint8_t* p, std::u16string& out)
+{
+    if (field.width < 1 || p[0] == ' ')
+        return out.clear();
+    const bool yes = p[0] == 'T' || p[0] == 't';
+    const std::u16string_view text = dbf::logicalText(yes);
+    if (text.size() > out.size())
+        return growLogical(out, text);
+    out.resize(text.size());
+    // Fixed sizes, so the copies are a move or two each.
+    if (yes)
+        std::memcpy(out.data(), dbf::kTrueText.data(), dbf::kTrueText.size() * sizeof(char16_t));
+    else
+        std::memcpy(out.data(), dbf::kFalseText.data(), dbf::kFalseText.size() * sizeof(char16_t));
+}
+
+[[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
+{
+    const std::uint8_t* p = record.data() + field.offset;
+    if (field.type == FieldType::Logical)
+        return decodeLogical(field, p, out);
+    cp1252::decodeIntoInline(p, withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width)), out);
+}
+
+
+}  // namespace
+
+void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
+{
+    decode(field, record, out);
+}
+
+std::string_view DbfTable::fieldBytes(int index) const
+{
+    requireActive();
+    const FieldInfo& f = field(index);
+    const std::size_t n =
+        withoutPadding(m_view, static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
+    return {reinterpret_cast<const char*>(m_view.data()) + f.offset, n};
+}
+
+void DbfTable::readFieldText(int index, std::u16string& out) const
+{
+    requireActive();
+    decode(field(index), m_view, out);
+}
+
+std::u16string DbfTable::fieldText(int index) const
+{
+    std::u16string out;
+    readFieldText(index, out);
+    return out;
+}
+
+std::u16string DbfTable::fieldTextOf(std::span<const std::uint8_t> record, int index) const
+{
+    std::u16string out;
+    decodeField(field(index), record, out);
+    return out;
+}
+
+bool DbfTable::fieldIsNull(int index) const
+{
+    requireActive();
+    const FieldInfo& f = field(index);
+    const std::uint8_t* p = m_view.data() + f.offset;
+    return std::all_of(p, p + f.width, [](std::uint8_t b) { return b == ' '; });
+}
+
+void DbfTable::setFieldText(int index, std::u16string_view text)
+{
+    requireActive();
+    requireEditing();
+    if (m_readOnly)
+        throw Error(dbf::kReadOnly);
+    const FieldInfo& f = field(index);
+    std::uint8_t* p = m_current.data() + f.offset;
+    if (f.type == FieldType::Logical) {
+        if (f.width < 1)
+            return;
+        if (text.empty())
+            p[0] = ' ';
+        else if (equalsIgnoringAsciiCase(text, dbf::kTrueText))
+            p[0] = 'T';
+        else if (equalsIgnoringAsciiCase(text, dbf::kFalseText))
+            p[0] = 'F';
+        else
+            throw Error(formatMessage("'%s' is not a valid boolean value for field '%s'",
+                                      {toUtf8(text), toUtf8(f.name)}));
+        return;
+    }
+    const auto width = static_cast<std::size_t>(f.width);
+    const std::u16string_view cut = text.substr(0, std::min(text.size(), width));
+    for (std::size_t i = 0; i < width; ++i)
+        p[i] = i < cut.size() ? cp1252::encodeUnit(cut[i]) : static_cast<std::uint8_t>(' ');
+}
+
+}  // namespace horavant

@@ -1,0 +1,47 @@
+// What the files of the table layer share: the sizes of its buffers, the error texts, the date
+// of last update and the append lock.
+#pragma once
+
+#include "store/dbf_table.h"
+#include "store/os_lock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace horavant::dbf {
+
+// Records are read in blocks of this size.
+constexpr std::size_t kCacheBytes = 256 * 1024;
+// The record buffers (the current record and the read cache) end in this many spare bytes, so the
+// field getters may read a whole block at any field's start and mask off what lies beyond it.
+constexpr std::size_t kReadSlack = 64;
+constexpr std::size_t kCopyAlignment = 64;
+
+inline const char* const kInvalidFile = "Invalid DBF file.";
+inline const char* const kWriteError = "Error while writing occurred. (Disk full?)";
+inline const char* const kRecordLocked = "Record locked.";
+inline const char* const kNotEditing = "Dataset not in edit or insert mode";
+inline const char* const kReadOnly = "Cannot modify a read-only dataset";
+inline const char* const kClosed = "Cannot perform this operation on a closed dataset";
+inline const char* const kEmpty = "Cannot perform this operation on an empty dataset";
+
+// "Error while reading table ..." for the table file at `path`.
+std::string readErrorText(const std::filesystem::path& path);
+
+// The local calendar date as stored in bytes 1..3 of the header.
+void putToday(std::uint8_t* p);
+
+// Holds the append lock of an open table for the lifetime of the guard.
+class AppendLock {
+public:
+    explicit AppendLock(int fd) : m_fd(fd) { oslock::lockWait(m_fd, kAppendLockOffset, 1, true); }
+    ~AppendLock() { oslock::unlock(m_fd, kAppendLockOffset, 1); }
+    AppendLock(const AppendLock&) = delete;
+    AppendLock& operator=(const AppendLock&) = delete;
+
+private:
+    int m_fd;
+};
+
+}  // namespace horavant::dbf

@@ -1,0 +1,217 @@
+// The table layer's writes: editing, posting, appending, deleting and re-reading, each under the
+// locks that keep two copies of the program from writing over each other.
+#include "store/dbf_table.h"
+
+#include "store/byte_io.h"
+#include "store/dbf_table_internal.h"
+#include "store/error.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace horavant {
+
+void DbfTable::releaseRecordLock()
+{
+    if (m_lockedRecord && active())
+        oslock::unlock(m_fd.get(), dbf::recordLockOffset(*m_lockedRecord), 1);
+    m_lockedRecord.reset();
+}
+
+void DbfTable::Edit()
+{
+    requireWritable();
+    if (m_state == TableState::Edit || m_state == TableState::Insert)
+        return;
+    if (Eof())
+        throw Error(dbf::kEmpty);
+    if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(m_pos), 1, true))
+        throw Error(dbf::kRecordLocked);
+    m_lockedRecord = m_pos;
+    // Re-read under the lock: another copy of the program may have changed the record.
+    std::vector<std::uint8_t> fresh(m_recordLength);
+    if (readFullyAt(m_fd.get(), fresh.data(), fresh.size(), recordOffset(m_pos)) != static_cast<long long>(fresh.size())) {
+        releaseRecordLock();
+        throw Error(dbf::readErrorText(path()));
+    }
+    storeInCache(m_pos, fresh.data());
+    std::copy(fresh.begin(), fresh.end(), m_current.begin());
+    viewCurrent();
+    m_state = TableState::Edit;
+}
+
+void DbfTable::Append()
+{
+    requireWritable();
+    checkBrowseMode();
+    m_posBeforeInsert = m_pos;
+    std::fill_n(m_current.begin(), m_recordLength, ' ');
+    viewCurrent();
+    m_state = TableState::Insert;
+}
+
+void DbfTable::AppendRecord(const std::vector<std::u16string>& values)
+{
+    Append();
+    // One step: when a value is refused or the write fails, nothing stays pending that a later
+    // post or close could store after all.
+    try {
+        for (std::size_t i = 0; i < values.size() && i < m_fields.size(); ++i)
+            setFieldText(static_cast<int>(i), values[i]);
+        Post();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+}
+
+void DbfTable::Post()
+{
+    requireActive();
+    requireEditing();
+    if (m_state == TableState::Insert) {
+        appendPending();
+        return;
+    }
+    writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
+    sync();
+    storeInCache(m_pos, m_current.data());
+    releaseRecordLock();
+    m_state = TableState::Browse;
+    if (m_indexBuilt && m_filtered && !accepts(m_pos)) {
+        auto it = std::lower_bound(m_acceptedList.begin(), m_acceptedList.end(), m_pos);
+        if (it != m_acceptedList.end() && *it == m_pos)
+            m_acceptedList.erase(it);
+    }
+}
+
+void DbfTable::appendPending()
+{
+    dbf::AppendLock lock(m_fd.get());
+    // Another copy of the program may have appended since we last looked: the header counts
+    // the records as they are now.
+    std::uint8_t countBytes[4];
+    const long long size = fileSize(m_fd.get());
+    if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
+        writeFailed();
+    const std::uint32_t inFile = size >= m_headerLength
+        ? static_cast<std::uint32_t>(std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFEll))
+        : 0;
+    const std::uint32_t n = std::min(getU32le(countBytes), inFile);
+
+    m_current[0] = dbf::kLiveFlag;
+    std::vector<std::uint8_t> bytes(m_current.begin(), m_current.begin() + m_recordLength);
+    bytes.push_back(dbf::kEndOfFile);
+    std::vector<std::uint8_t> header = m_header;
+    dbf::putToday(header.data() + dbf::kDateOffset);
+    putU32le(header.data() + dbf::kRecordCountOffset, n + 1);
+    const bool ok = writeFullyAt(m_fd.get(), bytes.data(), bytes.size(), recordOffset(n))
+        && writeFullyAt(m_fd.get(), header.data() + dbf::kDateOffset, 7, dbf::kDateOffset)
+        && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+    if (!ok) {
+        // Leave the table as it was: no partial record, the old count, an end-of-file byte.
+        if (::ftruncate(m_fd.get(), static_cast<off_t>(recordOffset(n))) == 0) {
+            const std::uint8_t eof = dbf::kEndOfFile;
+            writeFullyAt(m_fd.get(), &eof, 1, recordOffset(n));
+        }
+        putU32le(countBytes, n);
+        writeFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset);
+        writeFailed();
+    }
+    m_header = std::move(header);
+
+    const std::uint32_t before = m_count;
+    m_count = n + 1;
+    if (n < before) {
+        // The file holds fewer records than we thought (damaged by another program): start over.
+        invalidateCache();
+        resetIndex();
+    } else if (m_indexBuilt) {
+        extendIndex(before, m_count);
+    }
+    m_pos = n;
+    m_state = TableState::Browse;
+    viewCurrent();
+}
+
+void DbfTable::Cancel()
+{
+    requireActive();
+    if (m_state == TableState::Edit) {
+        releaseRecordLock();
+        m_state = TableState::Browse;
+        loadCurrent(m_pos);
+    } else if (m_state == TableState::Insert) {
+        m_state = TableState::Browse;
+        m_pos = m_posBeforeInsert;
+        if (m_pos < m_count)
+            loadCurrent(m_pos);
+        else
+            viewCurrent();
+    }
+}
+
+void DbfTable::Delete()
+{
+    requireWritable();
+    if (m_state == TableState::Insert) {
+        Cancel();
+        return;
+    }
+    if (m_state == TableState::Edit)
+        Cancel();
+    if (Eof())
+        throw Error(dbf::kEmpty);
+    const std::uint32_t record = m_pos;
+    if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
+        throw Error(dbf::kRecordLocked);
+    const std::uint8_t flag = dbf::kDeletedFlag;
+    const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record)) && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+    oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
+    if (!ok)
+        writeFailed();
+    keepCurrent();
+    m_current[0] = flag;
+    storeInCache(record, m_current.data());
+    if (m_indexBuilt) {
+        if (m_filtered) {
+            auto it = std::lower_bound(m_acceptedList.begin(), m_acceptedList.end(), record);
+            if (it != m_acceptedList.end() && *it == record)
+                m_acceptedList.erase(it);
+        } else {
+            m_deletedList.insert(std::lower_bound(m_deletedList.begin(), m_deletedList.end(), record), record);
+        }
+    }
+    // Like a data set: the next record becomes current, or the one before at the end.
+    seekVisibleFrom(record + 1);
+    if (Eof()) {
+        for (std::uint32_t r = record; r-- > 0;) {
+            if (accepts(r)) {
+                m_pos = r;
+                loadCurrent(r);
+                return;
+            }
+        }
+        m_pos = m_count;
+    }
+}
+
+void DbfTable::Refresh()
+{
+    requireActive();
+    checkBrowseMode();
+    std::uint8_t countBytes[4];
+    const long long size = fileSize(m_fd.get());
+    if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
+        throw Error(dbf::readErrorText(path()));
+    const std::uint32_t inFile = size >= m_headerLength
+        ? static_cast<std::uint32_t>(std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFFll))
+        : 0;
+    m_count = std::min(getU32le(countBytes), inFile);
+    invalidateCache();
+    resetIndex();
+    const std::uint32_t at = m_pos;
+    seekVisibleFrom(std::min(at, m_count));
+}
+
+}  // namespace horavant

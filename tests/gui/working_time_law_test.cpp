@@ -1,0 +1,108 @@
+// The working-time law check from the main window's menu: the choice of everybody or one
+// employee, the report in the output window, and the empty table.
+#include "gui_support.h"
+
+#include "app/main_form.h"
+#include "evaluation/auswerten_form.h"
+#include "store/dbf_table.h"
+#include "support/work_time_table.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace horavant::test {
+namespace {
+
+class WorkingTimeLawTest : public AppTest {
+protected:
+    void writeTable(const std::vector<Row>& rows)
+    {
+        DbfTable t;
+        createWorkTimeTable(t, dir.path());
+        appendRows(t, rows);
+    }
+
+    // Runs the check from the menu with the entry `entry` over March 2026; the entries offered
+    // go to `items`, and the report's lines are returned.
+    QStringList runCheck(int entry, QStringList* items = nullptr)
+    {
+        windows().auswerten->printer().setOutputFormat(QPrinter::PdfFormat);
+        windows().auswerten->printer().setOutputFileName(QString::fromStdString((dir / "unused.pdf").string()));
+        QString report;
+        ModalScript script;
+        script
+            .then([&](QWidget* s) {
+                EXPECT_EQ(s->objectName(), "TMitarbeiterAussuchenForm");
+                auto* list = child<QComboBox>(s, "ArbeiterEd");
+                for (int i = 0; items && i < list->count(); ++i)
+                    *items << list->itemText(i);
+                EXPECT_EQ(list->currentIndex(), 0);
+                list->setCurrentIndex(entry);
+                child<QDateEdit>(s, "DateTimePicker1")->setDate(QDate(2026, 3, 1));
+                child<QDateEdit>(s, "DateTimePicker2")->setDate(QDate(2026, 3, 31));
+                clickLater(child<QPushButton>(s, "OkayBtn"));
+            })
+            .then([&](QWidget* o) {
+                EXPECT_EQ(o->objectName(), "TAuswertenForm");
+                report = child<QTextEdit>(o, "RichEdit1")->toPlainText();
+                clickLater(child<QPushButton>(o, "BitBtn1"));
+            });
+        windows().main->findChild<QAction*>("PrfungArbeitszeitgesetz1")->trigger();
+        EXPECT_TRUE(script.finished());
+        return report.split('\n');
+    }
+};
+
+TEST_F(WorkingTimeLawTest, TheMenuChecksEverybodyOrOneEmployee)
+{
+    writeTable({{.date = u"02.03.2026", .employee = u"Anna", .from = u"07:00", .to = u"13:30"},
+                {.date = u"08.03.2026", .employee = u"Anna", .from = u"09:00", .to = u"11:00"},
+                {.date = u"02.03.2026", .employee = u"Bernd", .from = u"08:00", .to = u"16:30", .pause = u"00:30"}});
+    start();
+    QStringList menu;
+    for (const QAction* a : windows().main->findChild<QMenu*>("Auswertung1")->actions())
+        menu << a->objectName();
+    EXPECT_EQ(menu,
+              QStringList({"AuswertungnachMitarbeiter1", "AuswertungnachOrtBaustelle1", "AuswertungnachTtigkeit1",
+                           "PrfungArbeitszeitgesetz1", "N1", "PausenzeitinAuswertungauffhren1"}));
+    EXPECT_EQ(windows().main->findChild<QAction*>("PrfungArbeitszeitgesetz1")->text(), "Prüfung Arbeitszeitgesetz...");
+
+    QStringList items;
+    const QStringList all = runCheck(0, &items);
+    EXPECT_EQ(items, QStringList({"Alle Mitarbeiter", "Anna", "Bernd"}));
+    const QString point = QLocale::system().decimalPoint();
+    ASSERT_EQ(all.size(), 10);
+    EXPECT_EQ(all[0], "Prüfung Arbeitszeitgesetz Alle Mitarbeiter");
+    EXPECT_EQ(all[1], "Zeitraum von: 01.03.2026 bis: 31.03.2026");
+    // The finding column is as wide as the longest finding and its colon.
+    EXPECT_EQ(all[3], "02.03.2026 Anna " + QString("Pause zu kurz (§ 4 ArbZG):").leftJustified(42) + " 0" + point
+                          + "00 Std. Pause bei 6" + point + "50 Std. Arbeitszeit");
+    EXPECT_TRUE(all[4].startsWith("02.03.2026 Anna Mehr als 6 Stunden ohne Pause (§ 4 ArbZG): 6" + point + "50"));
+    EXPECT_TRUE(all[5].startsWith("08.03.2026 Anna Sonntagsarbeit (§ 9 ArbZG):"));
+    EXPECT_EQ(all[7], "Geprüfte Tage: 3");
+    EXPECT_EQ(all[8], "Tage mit Befund: 2");
+
+    const QStringList bernd = runCheck(2);
+    EXPECT_EQ(bernd[0], "Prüfung Arbeitszeitgesetz Bernd");
+    EXPECT_EQ(bernd[3], "Keine Befunde.");
+    EXPECT_EQ(bernd[5], "Geprüfte Tage: 1");
+}
+
+TEST_F(WorkingTimeLawTest, AnEmptyTableShowsMessageThirtyAndNoSelection)
+{
+    start();
+    QString text;
+    ModalScript script;
+    script.answer(QMessageBox::Ok, &text);
+    application().mainForm().PrfungArbeitszeitgesetz1Click();
+    EXPECT_EQ(text, "Es gibt noch keine Buchungen von irgendeinem Mitarbeiter.");
+    EXPECT_TRUE(script.finished());
+}
+
+}  // namespace
+}  // namespace horavant::test
