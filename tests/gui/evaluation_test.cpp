@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "evaluation/auswerten_form.h"
+#include "i18n/message_table.h"
 #include "store/dbf_table.h"
 #include "support/work_time_table.h"
 #include "ui/work_time_model.h"
@@ -333,9 +334,30 @@ TEST_F(EvaluationTest, APrinterThatAppearsWhileTheProgramRunsIsFoundWithoutARest
     std::filesystem::create_symlink(server, socket);
     if (QPrinterInfo::defaultPrinterName().isEmpty())
         GTEST_SKIP() << "the print server has no default printer";
+    // The job's title is message 6 in the current language. A title of its own, from a language
+    // column of the store, keeps the system print test from taking this job's file for its own.
+    TranslationStore& store = application().store();
+    for (int r = 0; r < store.rowCount(); ++r) {
+        if (store.cell(r, 0) == MessageTable[6])
+            store.setCell(r, 3, u"Erschienen");
+    }
+    store.setCurrentLanguage(3);
+    const auto startedAt = std::filesystem::file_time_type::clock::now();
     EXPECT_EQ(evaluateAndPrint(), QStringList());
     EXPECT_EQ(output().printer().printerName(), QPrinterInfo::defaultPrinterName());
-    EXPECT_EQ(output().printer().outputFormat(), QPrinter::NativeFormat);
+
+    // cups-pdf writes the job into $HOME/PDF a moment later.
+    const std::filesystem::path outbox = std::filesystem::path(qgetenv("HOME").toStdString()) / "PDF";
+    std::filesystem::path pdf;
+    for (int i = 0; i < 300 && pdf.empty(); ++i) {
+        for (const auto& f : std::filesystem::directory_iterator(outbox, ec))
+            if (f.path().filename().string().find("Erschienen") != std::string::npos && f.last_write_time() >= startedAt)
+                pdf = f.path();
+        if (pdf.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(pdf.empty()) << "the job never reached " << outbox;
+    std::filesystem::remove(pdf, ec);
 }
 
 // "Drucker einrichten..." sets printer or PDF file, paper and the way up, and prints nothing;
