@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "evaluation/auswerten_form.h"
 #include "i18n/message_table.h"
+#include "i18n/translation_store.h"
 #include "store/dbf_table.h"
 #include "support/work_time_table.h"
 #include "ui/work_time_model.h"
@@ -418,6 +419,40 @@ TEST_F(EvaluationTest, ThePrinterSetUpTakesOverFilePaperAndWayUpAndPrintsNothing
     // A5 upright: 148 x 210 mm, in points.
     EXPECT_NEAR(size.captured(1).toDouble(), 419.5, 1.0);
     EXPECT_NEAR(size.captured(2).toDouble(), 595.3, 1.0);
+}
+
+// The set-up is made for each use, in the language of the moment, printer names left as they are.
+TEST_F(EvaluationTest, ThePrinterSetUpSpeaksTheProgramsLanguage)
+{
+    {
+        TranslationStore store(dir / "translate.dat");
+        TranslationStore::SaveBatch batch(store);
+        for (const auto& [german, english] : {std::pair{u"Drucker einrichten", u"Printer Setup"},
+                                              {u"Übernehmen", u"Apply"}, {u"PDF-Datei", u"PDF file"}}) {
+            store.Translate(german);
+            store.setCell(store.rowCount() - 1, 1, english);
+        }
+        batch.finish();
+    }
+    writeLanguage(1);
+    writeTable({{.employee = u"Meier"}});
+    start();
+    printToFile(dir / "report.pdf");
+    QString title, confirm, file;
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
+        .then([&](QWidget* d) {
+            title = d->windowTitle();
+            confirm = child<QPushButton>(d, "UebernehmenBtn")->text();
+            file = child<QComboBox>(d, "DruckerCombo")->currentText();
+            clickLater(child<QPushButton>(d, "AbbrechenBtn"));
+        })
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(title, "Printer Setup");
+    EXPECT_EQ(confirm, "Apply");
+    EXPECT_EQ(file, "PDF file");
 }
 
 // A printer picked in the set-up replaces the PDF file for the prints that follow.
