@@ -23,7 +23,7 @@ bool sameRows(const horavant::TranslationStore& a, const horavant::TranslationSt
         return false;
     for (int r = 0; r < a.rowCount(); ++r) {
         for (int c = 0; c < horavant::kTranslationColumns; ++c) {
-            if (a.cell(r, c) != b.cell(r, c))
+            if (a.cellView(r, c) != b.cellView(r, c))
                 return false;
         }
     }

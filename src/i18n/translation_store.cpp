@@ -293,9 +293,14 @@ bool TranslationStore::validCell(int row, int column) const
 
 std::u16string TranslationStore::cell(int row, int column) const
 {
+    return std::u16string(cellView(row, column));
+}
+
+std::u16string_view TranslationStore::cellView(int row, int column) const
+{
     if (!validCell(row, column))
         return {};
-    return std::u16string(m_texts.text(m_table.at(static_cast<std::uint32_t>(row)).cells[static_cast<std::size_t>(column)]));
+    return m_texts.text(m_table.at(static_cast<std::uint32_t>(row)).cells[static_cast<std::size_t>(column)]);
 }
 
 void TranslationStore::setCell(int row, int column, std::u16string_view text)

@@ -92,6 +92,8 @@ public:
     // the index follows every change, so lookups never reach a deleted or moved row.
     int rowCount() const { return static_cast<int>(m_table.recordCount()); }
     std::u16string cell(int row, int column) const;
+    // The same without a copy, for comparing; valid until the store next changes.
+    std::u16string_view cellView(int row, int column) const;
     void setCell(int row, int column, std::u16string_view text);
     void deleteRow(int row);
 
