@@ -231,7 +231,7 @@ bool saveInPlace(const std::filesystem::path& path, std::string_view bytes)
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
     if (!fd)
         return false;
-    // Writing before cutting leaves the file whole for as long as possible.
+    // Cut only once the new bytes are in, so the file is never found empty.
     if (!writeFullyAt(fd.get(), bytes.data(), bytes.size(), 0)
         || ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
         throw IoError(formatMessage("Write error in file \"%s\": %s.", {path.string(), std::strerror(errno)}));
@@ -243,8 +243,13 @@ bool saveInPlace(const std::filesystem::path& path, std::string_view bytes)
 bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
     AtomicFileWriter writer(path);
-    if (!writer.open())
+    if (!writer.open()) {
+        // Only a folder that takes no new file from this user is written around; a missing
+        // folder or a full disk would fare no better in place, and a half-written file is worse.
+        if (errno != EACCES && errno != EPERM)
+            return false;
         return saveInPlace(followSymlinks(path), bytes);
+    }
     writer.write(bytes);
     writer.commit();
     return true;

@@ -80,7 +80,8 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // False when the temporary file cannot be created (folder missing or not writable).
+    // False when the temporary file cannot be created (folder missing or not writable); errno
+    // then says why.
     bool open();
     // Throws IoError on a failed write.
     void write(std::string_view bytes);
@@ -96,8 +97,8 @@ private:
     std::uint64_t m_written = 0;
 };
 
-// Saves bytes to path atomically. Where no file can be made beside it (a folder the user may
-// not write to, holding files he may), the file is truncated and written in place instead.
+// Saves bytes to path atomically. Where the folder refuses a new file beside it (a folder the
+// user may not write to, holding files he may), the file is written and cut in place instead.
 // False when the file can be written neither way (the caller decides whether that is silent);
 // throws IoError when writing fails half-way: the old file is then kept on the atomic way, and
 // may be left incomplete in place.
