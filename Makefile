@@ -1,9 +1,12 @@
 # The two everyday commands are `make run` and `make test`; both install what is missing first.
+# `make install` puts the program into PREFIX with a desktop menu entry; `make uninstall` takes
+# the program and the entry away again and leaves the data files.
 PRESET ?= dev
 BUILD_DIR := build/$(PRESET)
 FUZZ_SECONDS ?= 30
+PREFIX ?= $(HOME)/Horavant
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test install uninstall bench fuzz clean
 
 all: build
 
@@ -25,6 +28,12 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+install: build
+	scripts/desktop-install install "$(BUILD_DIR)/horavant" "$(PREFIX)"
+
+uninstall:
+	scripts/desktop-install uninstall "$(PREFIX)"
 
 bench: deps
 	@test -f build/bench/build.ninja || cmake --preset bench

@@ -44,14 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    horavant::TranslationStore first(file, kGrowthStep);
+    horavant::TranslationStore first(file, horavant::shippedTranslations(), kGrowthStep);
     try {
         first.InitTranslations();
     } catch (const horavant::Error&) {
         // A damaged file keeps what was read; that much must survive a save.
     }
     first.SaveTranslations();
-    horavant::TranslationStore second(file, kGrowthStep);
+    horavant::TranslationStore second(file, horavant::shippedTranslations(), kGrowthStep);
     second.InitTranslations();
     if (!sameRows(first, second))
         std::abort();

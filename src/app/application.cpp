@@ -5,6 +5,7 @@
 #include "admin/admin_pass_form.h"
 #include "admin/benutzer_bearbeiten_form.h"
 #include "admin/benutzer_verwalten_form.h"
+#include "admin/datensicherung_form.h"
 #include "app/main_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
@@ -51,6 +52,7 @@ Application::Application(std::filesystem::path executablePath)
     w.auswerten = keep(m_owned, w, new TAuswertenForm(m_services));
     w.pausen = keep(m_owned, w, new TPausenForm(m_services));
     w.translate = keep(m_owned, w, new TTranslateForm(m_services));
+    w.datensicherung = keep(m_owned, w, new TDatensicherungForm(m_services, m_windows));
 }
 
 Application::~Application()
@@ -62,7 +64,12 @@ Application::~Application()
 
 void Application::start()
 {
-    QTimer::singleShot(0, m_windows.einloggen, [this] { m_windows.einloggen->show(); });
+    QTimer::singleShot(0, m_windows.einloggen, [this] {
+        m_windows.einloggen->show();
+        // The first showing has opened the table; the day's backup waits until the window is on
+        // screen, so the start is not slowed by it.
+        QTimer::singleShot(0, m_windows.datensicherung, [this] { m_windows.datensicherung->dailyBackup(m_windows.einloggen); });
+    });
 }
 
 }  // namespace horavant

@@ -4,6 +4,7 @@
 #include "admin/admin_form.h"
 #include "admin/admin_pass_form.h"
 #include "admin/benutzer_verwalten_form.h"
+#include "admin/datensicherung_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
 #include "evaluation/working_time_check.h"
@@ -55,6 +56,7 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
             &TMainForm::AdministratorPasswortfestlegen1Click);
     connect(m_ui.VorgabetextefrdasAusfllenfestlegen1, &QAction::triggered, this,
             &TMainForm::VorgabetextefrdasAusfllenfestlegen1Click);
+    connect(m_ui.Datensicherung1, &QAction::triggered, this, &TMainForm::Datensicherung1Click);
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
@@ -124,6 +126,14 @@ void TMainForm::CreateandopenTables()
     m_model->reload();
 }
 
+void TMainForm::reloadDataFiles()
+{
+    // The table first: the grid must not go on showing the replaced file.
+    CreateandopenTables();
+    LoadBenutzer();
+    m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_services.userData.settings.ShowBreakTimeInEvaluation);
+}
+
 bool TMainForm::IsAdmin()
 {
     return m_windows.adminPass->IsAdmin();
@@ -160,6 +170,14 @@ void TMainForm::VorgabetextefrdasAusfllenfestlegen1Click()
     reloadUsersIfChanged();
     m_windows.vorgabeTexte->exec();
     guarded(this, [this] { SaveBenutzer(); });
+}
+
+void TMainForm::Datensicherung1Click()
+{
+    // A row being edited in the grid belongs in the backups and must not be lost by a restore.
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    m_windows.datensicherung->exec();
 }
 
 void TMainForm::AuswertungnachMitarbeiter1Click()

@@ -32,6 +32,7 @@ public:
     // Keeps what this copy holds when the file is gone or damaged.
     void reloadUsersIfChanged() override;
     void CreateandopenTables() override;
+    void reloadDataFiles() override;
     bool IsAdmin() override;
 
     DbfTable& workTimeTable() override { return Dbf1; }
@@ -44,6 +45,7 @@ public:
     void Benutzerverwalten1Click();
     void AdministratorPasswortfestlegen1Click();
     void VorgabetextefrdasAusfllenfestlegen1Click();
+    void Datensicherung1Click();
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();

@@ -104,8 +104,8 @@ void sortTranslationBucket(TranslationBucket& bucket, const TextPool& texts)
         quickSort(bucket, texts, 0, static_cast<std::int32_t>(bucket.recordCount()) - 1);
 }
 
-TranslationStore::TranslationStore(std::filesystem::path file, std::int32_t rowGrowthStep)
-    : m_file(std::move(file)), m_rowGrowthStep(rowGrowthStep)
+TranslationStore::TranslationStore(std::filesystem::path file, ShippedTranslations shipped, std::int32_t rowGrowthStep)
+    : m_file(std::move(file)), m_shipped(shipped), m_rowGrowthStep(rowGrowthStep)
 {
     m_table.setGrowthStep(m_rowGrowthStep);
 }
@@ -131,6 +131,10 @@ void TranslationStore::LoadTranslations()
     if (bytes) {
         try {
             parse(*bytes);
+            // Known texts get the shipped translations their file lacks; the file itself is
+            // rewritten only by the next save, in its old format.
+            for (std::uint32_t r = 0; r < m_table.recordCount(); ++r)
+                fillShippedCells(m_table.at(r));
         } catch (const IoError&) {
             damaged = true;
         } catch (const AllocationError&) {
@@ -201,33 +205,25 @@ std::u16string TranslationStore::Translate(std::u16string_view text)
             continue;
         if (entry.row < 0 || entry.row >= rowCount())
             break;
-        const bool valid = m_currentLanguage >= 0 && m_currentLanguage < kTranslationColumns;
-        const auto column = static_cast<std::size_t>(valid ? m_currentLanguage : 0);
-        std::u16string_view cell = m_texts.text(m_table.at(static_cast<std::uint32_t>(entry.row)).cells[column]);
-        if (cell.empty())
-            return std::u16string(text);
-        while (!cell.empty() && isTrimmed(cell.front()))
-            cell.remove_prefix(1);
-        while (!cell.empty() && isTrimmed(cell.back()))
-            cell.remove_suffix(1);
-        std::u16string out(lead, kBlank);
-        out += cell;
-        out.append(trail, kBlank);
-        return out;
+        return lookedUp(text, lead, trail, entry.row);
     }
 
     const auto rowNumber = static_cast<std::int32_t>(m_table.recordCount());
-    const TextPool::Handle source = m_texts.add(std::u16string(key));
+    TranslationRow added {};
     try {
-        m_table.Add()->cells[0] = source;
+        added.cells[0] = m_texts.add(std::u16string(key));
+        fillShippedCells(added);
+        *m_table.Add() = added;
     } catch (...) {
-        m_texts.release(source);
+        for (const TextPool::Handle cell : added.cells)
+            m_texts.release(cell);
         throw;
     }
     try {
         addIndexEntry(key, rowNumber);
     } catch (...) {
-        m_texts.release(source);
+        for (const TextPool::Handle cell : added.cells)
+            m_texts.release(cell);
         try {
             m_table.Delete(rowNumber);
         } catch (const AllocationError&) {
@@ -239,7 +235,37 @@ std::u16string TranslationStore::Translate(std::u16string_view text)
         m_savePending = true;
     else
         SaveTranslations();
-    return std::u16string(text);
+    return lookedUp(text, lead, trail, rowNumber);
+}
+
+std::u16string TranslationStore::lookedUp(std::u16string_view text, std::size_t lead, std::size_t trail,
+                                          std::int32_t row) const
+{
+    const bool valid = m_currentLanguage >= 0 && m_currentLanguage < kTranslationColumns;
+    const auto column = static_cast<std::size_t>(valid ? m_currentLanguage : 0);
+    std::u16string_view cell = m_texts.text(m_table.at(static_cast<std::uint32_t>(row)).cells[column]);
+    if (cell.empty())
+        return std::u16string(text);
+    while (!cell.empty() && isTrimmed(cell.front()))
+        cell.remove_prefix(1);
+    while (!cell.empty() && isTrimmed(cell.back()))
+        cell.remove_suffix(1);
+    std::u16string out(lead, kBlank);
+    out += cell;
+    out.append(trail, kBlank);
+    return out;
+}
+
+void TranslationStore::fillShippedCells(TranslationRow& row)
+{
+    const ShippedTranslation* shipped = m_shipped.find(m_texts.text(row.cells[0]));
+    if (!shipped)
+        return;
+    // Adding to the pool may move its texts: the German view above is not used past this point.
+    if (!row.cells[1])
+        row.cells[1] = m_texts.add(std::u16string(shipped->english));
+    if (!row.cells[2])
+        row.cells[2] = m_texts.add(std::u16string(shipped->spanish));
 }
 
 std::u16string TranslationStore::GetMessageText(int number)

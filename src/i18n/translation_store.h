@@ -2,6 +2,7 @@
 // translate.dat, its index of German texts, and the lookup that every shown text passes through.
 #pragma once
 
+#include "i18n/shipped_translations.h"
 #include "store/dyna_array.h"
 
 #include <array>
@@ -60,9 +61,13 @@ class TranslationStore {
 public:
     static constexpr std::int32_t kRowGrowthStep = 100000;
 
-    // Nothing is read until InitTranslations. The row array grows by kRowGrowthStep rows; a
-    // smaller step is for the fuzzing harness, which loads thousands of stores a second.
-    explicit TranslationStore(std::filesystem::path file, std::int32_t rowGrowthStep = kRowGrowthStep);
+    // Nothing is read until InitTranslations. The shipped translations fill the English and
+    // Spanish cells that a row would otherwise leave empty: of a row added for a new text, and of
+    // the rows loaded from the file (in memory; a cell filled by the user is never replaced).
+    // The row array grows by kRowGrowthStep rows; a smaller step is for the fuzzing harness,
+    // which loads thousands of stores a second.
+    explicit TranslationStore(std::filesystem::path file, ShippedTranslations shipped = shippedTranslations(),
+                              std::int32_t rowGrowthStep = kRowGrowthStep);
     TranslationStore(const TranslationStore&) = delete;
     TranslationStore& operator=(const TranslationStore&) = delete;
 
@@ -77,7 +82,8 @@ public:
     void SaveTranslations() const;
 
     // The text in the current language, framed by the text's own leading and trailing blanks.
-    // A text the store does not know is added as a row and saved at once.
+    // A text the store does not know is added as a row (with its shipped translations) and saved
+    // at once.
     std::u16string Translate(std::u16string_view text);
     // Translate of message 1 ... 48; the empty text, with nothing stored, for any other number.
     std::u16string GetMessageText(int number);
@@ -118,6 +124,10 @@ public:
 
 private:
     bool validCell(int row, int column) const;
+    // The cell of the current language, trimmed and framed by lead and trail blanks; the text
+    // itself when that cell is empty.
+    std::u16string lookedUp(std::u16string_view text, std::size_t lead, std::size_t trail, std::int32_t row) const;
+    void fillShippedCells(TranslationRow& row);
     void clearAll() noexcept;
     void parse(std::string_view bytes);
     void buildIndex();
@@ -129,6 +139,7 @@ private:
     void endBatch();
 
     std::filesystem::path m_file;
+    ShippedTranslations m_shipped;
     std::int32_t m_rowGrowthStep;
     int m_currentLanguage = 0;
     int m_openBatches = 0;

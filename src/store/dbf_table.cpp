@@ -155,23 +155,26 @@ void DbfTable::CreateTable()
 
 // --- opening and closing -----------------------------------------------------------------------
 
-void DbfTable::Open()
-{
-    if (active())
-        return;
-    const std::string fileName = path().string();
-    UniqueFd fd(::open(fileName.c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd) {
-        if (errno == ENOENT)
-            throw Error(formatMessage("Open: file not found: \"%s\".", {fileName}));
-        throw Error(formatMessage("Open: cannot open \"%s\": %s.", {fileName, std::strerror(errno)}));
-    }
-    dbf::AppendLock lock(fd.get());
+namespace {
 
-    const long long size = fileSize(fd.get());
-    std::vector<std::uint8_t> header(dbf::kHeaderSize);
+// What the header and the field descriptors of a table file say, checked as opening checks them.
+struct TableLayout {
+    std::vector<std::uint8_t> header;  // header and descriptors, headerLength bytes
+    std::vector<FieldInfo> fields;
+    std::uint16_t headerLength = 0;
+    std::uint16_t recordLength = 0;
+    std::uint32_t storedCount = 0;   // the header's record count
+    std::uint32_t wholeRecords = 0;  // the whole records the file holds
+};
+
+TableLayout readLayout(int fd)
+{
+    const long long size = fileSize(fd);
+    TableLayout layout;
+    std::vector<std::uint8_t>& header = layout.header;
+    header.resize(dbf::kHeaderSize);
     if (size < static_cast<long long>(dbf::kHeaderSize)
-        || readFullyAt(fd.get(), header.data(), header.size(), 0) != static_cast<long long>(header.size()))
+        || readFullyAt(fd, header.data(), header.size(), 0) != static_cast<long long>(header.size()))
         throw Error(dbf::kInvalidFile);
 
     const std::uint8_t version = header[dbf::kVersionOffset];
@@ -185,10 +188,9 @@ void DbfTable::Open()
         throw Error(dbf::kInvalidFile);
 
     header.resize(headerLength);
-    if (readFullyAt(fd.get(), header.data(), header.size(), 0) != static_cast<long long>(header.size()))
+    if (readFullyAt(fd, header.data(), header.size(), 0) != static_cast<long long>(header.size()))
         throw Error(dbf::kInvalidFile);
 
-    std::vector<FieldInfo> fields;
     const std::size_t maxDescriptors = (headerLength - dbf::kHeaderSize) / dbf::kDescriptorSize;
     int offset = 1;
     for (std::size_t k = 0; k < maxDescriptors; ++k) {
@@ -212,21 +214,51 @@ void DbfTable::Open()
         info.width = d[dbf::kFieldWidthOffset];
         info.offset = offset;
         offset += info.width;
-        fields.push_back(std::move(info));
+        layout.fields.push_back(std::move(info));
     }
-    if (fields.empty() || fields.size() > static_cast<std::size_t>(dbf::kMaxFieldCount))
-        throw Error(fieldCountError(static_cast<long long>(fields.size())));
+    if (layout.fields.empty() || layout.fields.size() > static_cast<std::size_t>(dbf::kMaxFieldCount))
+        throw Error(fieldCountError(static_cast<long long>(layout.fields.size())));
     if (offset > recordLength)
         throw Error(dbf::kInvalidFile);
 
-    // The header's count is corrected to the whole records the file holds.
-    std::uint32_t count = getU32le(header.data() + dbf::kRecordCountOffset);
-    const auto present = static_cast<std::uint32_t>(
-        std::min<long long>((size - headerLength) / recordLength, 0xFFFFFFFFll));
-    if (count != present)
-        count = present;
+    layout.headerLength = headerLength;
+    layout.recordLength = recordLength;
+    layout.storedCount = getU32le(header.data() + dbf::kRecordCountOffset);
+    layout.wholeRecords
+        = static_cast<std::uint32_t>(std::min<long long>((size - headerLength) / recordLength, 0xFFFFFFFFll));
+    return layout;
+}
 
-    std::uint8_t indexFlag = header[dbf::kIndexFlagOffset];
+}  // namespace
+
+TableFileSummary DbfTable::inspect(const std::filesystem::path& file)
+{
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        if (errno == ENOENT)
+            throw Error(formatMessage("Open: file not found: \"%s\".", {file.string()}));
+        throw Error(formatMessage("Open: cannot open \"%s\": %s.", {file.string(), std::strerror(errno)}));
+    }
+    const TableLayout layout = readLayout(fd.get());
+    return {layout.storedCount, layout.wholeRecords, static_cast<int>(layout.fields.size())};
+}
+
+void DbfTable::Open()
+{
+    if (active())
+        return;
+    const std::string fileName = path().string();
+    UniqueFd fd(::open(fileName.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd) {
+        if (errno == ENOENT)
+            throw Error(formatMessage("Open: file not found: \"%s\".", {fileName}));
+        throw Error(formatMessage("Open: cannot open \"%s\": %s.", {fileName, std::strerror(errno)}));
+    }
+    dbf::AppendLock lock(fd.get());
+    TableLayout layout = readLayout(fd.get());
+    const std::uint8_t version = layout.header[dbf::kVersionOffset];
+
+    std::uint8_t indexFlag = layout.header[dbf::kIndexFlagOffset];
     if (indexFlag != 0) {
         std::filesystem::path mdx = path();
         mdx.replace_extension(".mdx");
@@ -236,13 +268,14 @@ void DbfTable::Open()
     }
 
     m_fd = std::move(fd);
-    m_fields = std::move(fields);
-    m_headerLength = headerLength;
-    m_recordLength = recordLength;
-    m_header.assign(header.begin(), header.begin() + dbf::kHeaderSize);
+    m_fields = std::move(layout.fields);
+    m_headerLength = layout.headerLength;
+    m_recordLength = layout.recordLength;
+    m_header.assign(layout.header.begin(), layout.header.begin() + dbf::kHeaderSize);
     m_version = static_cast<std::uint8_t>(version & ~dbf::kMemoBit);
     m_indexFlag = indexFlag;
-    m_count = count;
+    // The header's count is corrected to the whole records the file holds.
+    m_count = layout.wholeRecords;
     m_current.assign(m_recordLength + dbf::kReadSlack, dbf::kLiveFlag);
     m_candidate.assign(m_recordLength + dbf::kReadSlack, dbf::kLiveFlag);
     viewCurrent();

@@ -32,6 +32,13 @@ struct FieldInfo {
 
 enum class TableState { Closed, Browse, Edit, Insert };
 
+// What a table file's header says, read without opening the table.
+struct TableFileSummary {
+    std::uint32_t storedCount = 0;   // the header's record count, deleted records included
+    std::uint32_t wholeRecords = 0;  // the whole records the file's size holds
+    int fieldCount = 0;
+};
+
 namespace dbf {
 // File layout.
 constexpr std::size_t kHeaderSize = 32;
@@ -88,6 +95,9 @@ public:
     // closed. On failure nothing of the new file is left behind.
     void CreateTable();
     void Open();
+    // Reads a table file's header and field descriptors without writing anything; throws what
+    // Open throws for a file that is no table.
+    static TableFileSummary inspect(const std::filesystem::path& file);
     // Writes back a pending edit or insert and releases the file.
     void Close();
     bool active() const { return m_fd.get() >= 0; }
@@ -147,6 +157,11 @@ public:
     bool filtered() const { return m_filtered; }
     void setFilter(Filter filter);
 
+    // Runs work on the open file while holding the append lock, so that no copy of the program
+    // appends meanwhile. Waits for the lock; with wait false, returns false at once, without
+    // running work, when another copy holds it.
+    bool withAppendLock(bool wait, const std::function<void(int fd)>& work);
+
     // While bulk mode is on, appends and posts are not synced one by one; endBulk syncs once.
     void beginBulk() { m_bulk = true; }
     void endBulk();
@@ -160,6 +175,8 @@ private:
     [[noreturn]] static void throwClosed();
     void requireWritable() const;
     void requireEditing() const;
+    // Refuses to write into a file that another copy has replaced under its name.
+    void requireSameFile() const;
     [[noreturn]] void writeFailed() const;
     void writeAt(const void* data, std::size_t size, std::uint64_t offset) const;
     void sync() const;

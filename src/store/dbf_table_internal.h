@@ -25,6 +25,9 @@ inline const char* const kNotEditing = "Dataset not in edit or insert mode";
 inline const char* const kReadOnly = "Cannot modify a read-only dataset";
 inline const char* const kClosed = "Cannot perform this operation on a closed dataset";
 inline const char* const kEmpty = "Cannot perform this operation on an empty dataset";
+inline const char* const kReplaced
+    = "The table file was replaced after it was opened (a backup restored by another copy of the program?). "
+      "Close the program and start it again.";
 
 // "Error while reading table ..." for the table file at `path`.
 std::string readErrorText(const std::filesystem::path& path);
@@ -32,16 +35,29 @@ std::string readErrorText(const std::filesystem::path& path);
 // The local calendar date as stored in bytes 1..3 of the header.
 void putToday(std::uint8_t* p);
 
-// Holds the append lock of an open table for the lifetime of the guard.
+// Holds the append lock of an open table for the lifetime of the guard. Waiting, it goes on
+// without the lock where the system refuses locks on the file; trying, it may not get it (held()).
 class AppendLock {
 public:
-    explicit AppendLock(int fd) : m_fd(fd) { oslock::lockWait(m_fd, kAppendLockOffset, 1, true); }
-    ~AppendLock() { oslock::unlock(m_fd, kAppendLockOffset, 1); }
+    enum Mode { Wait, Try };
+    explicit AppendLock(int fd, Mode mode = Wait)
+        : m_fd(fd),
+          m_held(mode == Wait ? (oslock::lockWait(m_fd, kAppendLockOffset, 1, true), true)
+                              : oslock::tryLock(m_fd, kAppendLockOffset, 1, true))
+    {
+    }
+    ~AppendLock()
+    {
+        if (m_held)
+            oslock::unlock(m_fd, kAppendLockOffset, 1);
+    }
     AppendLock(const AppendLock&) = delete;
     AppendLock& operator=(const AppendLock&) = delete;
+    bool held() const { return m_held; }
 
 private:
     int m_fd;
+    bool m_held;
 };
 
 }  // namespace horavant::dbf

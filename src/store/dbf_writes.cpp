@@ -7,6 +7,7 @@
 #include "store/error.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace horavant {
@@ -18,6 +19,30 @@ void DbfTable::releaseRecordLock()
     m_lockedRecord.reset();
 }
 
+void DbfTable::requireSameFile() const
+{
+    // A restore puts another file in the table's place; what this copy wrote into the old one
+    // would be lost with it. The program's own bulk copies go into a fresh file and skip the look.
+    if (m_bulk)
+        return;
+    struct stat open {};
+    struct stat named {};
+    if (::fstat(m_fd.get(), &open) != 0)
+        writeFailed();
+    if (::stat(path().c_str(), &named) != 0 || named.st_dev != open.st_dev || named.st_ino != open.st_ino)
+        throw Error(dbf::kReplaced);
+}
+
+bool DbfTable::withAppendLock(bool wait, const std::function<void(int fd)>& work)
+{
+    requireActive();
+    dbf::AppendLock lock(m_fd.get(), wait ? dbf::AppendLock::Wait : dbf::AppendLock::Try);
+    if (!lock.held())
+        return false;
+    work(m_fd.get());
+    return true;
+}
+
 void DbfTable::Edit()
 {
     requireWritable();
@@ -25,6 +50,7 @@ void DbfTable::Edit()
         return;
     if (Eof())
         throw Error(dbf::kEmpty);
+    requireSameFile();
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(m_pos), 1, true))
         throw Error(dbf::kRecordLocked);
     m_lockedRecord = m_pos;
@@ -73,6 +99,7 @@ void DbfTable::Post()
         appendPending();
         return;
     }
+    requireSameFile();
     writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
     sync();
     storeInCache(m_pos, m_current.data());
@@ -88,6 +115,7 @@ void DbfTable::Post()
 void DbfTable::appendPending()
 {
     dbf::AppendLock lock(m_fd.get());
+    requireSameFile();
     // Another copy of the program may have appended since we last looked: the header counts
     // the records as they are now.
     std::uint8_t countBytes[4];
@@ -162,6 +190,7 @@ void DbfTable::Delete()
         Cancel();
     if (Eof())
         throw Error(dbf::kEmpty);
+    requireSameFile();
     const std::uint32_t record = m_pos;
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
         throw Error(dbf::kRecordLocked);

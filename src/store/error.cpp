@@ -3,7 +3,10 @@
 
 namespace horavant {
 
-std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> args)
+namespace {
+
+template <class Args>
+std::string fill(std::string_view pattern, const Args& args)
 {
     std::string out;
     out.reserve(pattern.size() + 32);
@@ -18,6 +21,18 @@ std::string formatMessage(std::string_view pattern, std::initializer_list<std::s
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> args)
+{
+    return fill(pattern, args);
+}
+
+std::string formatMessageArgs(std::string_view pattern, const std::vector<std::string>& args)
+{
+    return fill(pattern, args);
 }
 
 }  // namespace horavant

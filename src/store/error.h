@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <initializer_list>
+#include <vector>
 
 namespace horavant {
 
@@ -28,5 +29,7 @@ public:
 
 // Replaces each "%s" or "%d" in the pattern, in order, by the next argument.
 std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> args);
+// The same with arguments known only at run time.
+std::string formatMessageArgs(std::string_view pattern, const std::vector<std::string>& args);
 
 }  // namespace horavant

@@ -21,6 +21,9 @@ public:
     // Reads the user file again when another copy of the program has saved it since this copy
     // read or wrote it.
     virtual void reloadUsersIfChanged() = 0;
+    // Opens the work-time table again and reads the user file after a restore replaced them on
+    // disk; the grid shows the table's rows afresh.
+    virtual void reloadDataFiles() = 0;
     // The administrator password check; true when access is granted.
     virtual bool IsAdmin() = 0;
     // The one open work-time table, which every window shares.

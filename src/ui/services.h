@@ -22,7 +22,7 @@ struct Services {
 
     // A message of the message table, or a text, in the current language. The lookups run inside
     // the general error report: a text new to the store whose save fails (a full disk) is
-    // reported, and the German text is shown, so a lookup never ends what asked for it.
+    // reported and still shown, so a lookup never ends what asked for it.
     QString message(int number) const;
     QString translate(const QString& text) const;
     std::function<std::u16string(int)> messageLookup() const

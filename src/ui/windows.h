@@ -1,4 +1,4 @@
-// The thirteen windows of the program, in the order the application creates them. Windows reach
+// The windows of the program, in the order the application creates them. Windows reach
 // each other through this list; the application object owns them.
 #pragma once
 
@@ -21,6 +21,7 @@ class TMitarbeiterAussuchenForm;
 class TAuswertenForm;
 class TPausenForm;
 class TTranslateForm;
+class TDatensicherungForm;
 
 struct Windows {
     TEinloggenForm* einloggen = nullptr;
@@ -36,6 +37,8 @@ struct Windows {
     TAuswertenForm* auswerten = nullptr;
     TPausenForm* pausen = nullptr;
     TTranslateForm* translate = nullptr;
+    // Created after the thirteen, so their order stays.
+    TDatensicherungForm* datensicherung = nullptr;
 
     // All of them, in creation order.
     std::vector<QWidget*> list;

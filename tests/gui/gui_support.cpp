@@ -24,14 +24,19 @@ ModalScript::~ModalScript()
 
 ModalScript& ModalScript::then(Step step)
 {
-    m_steps.push_back(std::move(step));
+    return add(std::move(step), false);
+}
+
+ModalScript& ModalScript::add(Step step, bool messageBox)
+{
+    m_steps.push_back({std::move(step), messageBox});
     return *this;
 }
 
 ModalScript& ModalScript::answer(QMessageBox::StandardButton button, QString* text, QString* title,
                                  QMessageBox::Icon* icon)
 {
-    return then([=](QWidget* modal) {
+    const Step step = [=](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr) << "expected a message box, got " << modal->objectName().toStdString();
         if (text)
@@ -43,7 +48,8 @@ ModalScript& ModalScript::answer(QMessageBox::StandardButton button, QString* te
         QAbstractButton* b = box->button(button);
         ASSERT_NE(b, nullptr) << "the message box has no such button";
         clickLater(b);
-    });
+    };
+    return add(step, true);
 }
 
 void ModalScript::poll()
@@ -51,8 +57,12 @@ void ModalScript::poll()
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == m_current || m_steps.empty())
         return;
+    // When one message box follows another after some work, the window below them is on top in
+    // between; a step for a message box waits for the box.
+    if (m_steps.front().messageBox && !qobject_cast<QMessageBox*>(modal))
+        return;
     m_current = modal;
-    Step step = std::move(m_steps.front());
+    Step step = std::move(m_steps.front().step);
     m_steps.pop_front();
     ++m_handled;
     // The step runs after the current event. When a modal window has just closed and the one

@@ -20,6 +20,12 @@
 #include <string>
 #include <vector>
 
+// Failed expectations show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace horavant::test {
 
 // Runs the steps in order, each on the next modal window that appears. A step should end the
@@ -40,9 +46,14 @@ public:
 
 private:
     void poll();
+    ModalScript& add(Step step, bool messageBox);
 
+    struct Pending {
+        Step step;
+        bool messageBox;  // waits for a message box, passing over the window below a closed one
+    };
     QTimer m_timer;
-    std::deque<Step> m_steps;
+    std::deque<Pending> m_steps;
     QPointer<QWidget> m_current;
     int m_handled = 0;
 };

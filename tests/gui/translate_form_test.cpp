@@ -21,7 +21,8 @@ protected:
     {
         TranslationStore store(dir / "translate.dat");
         TranslationStore::SaveBatch batch(store);
-        for (const char16_t* text : {u"Ort", u"Datum", u"Pause", u"Tätigkeit"})
+        // Texts the program does not ship translations for, so every cell is the test's own.
+        for (const char16_t* text : {u"Halle", u"Termin", u"Rast", u"Auftrag"})
             store.Translate(text);
         store.setCell(0, 1, u"Place");
         store.setCell(3, 1, u"Activity");
@@ -155,15 +156,15 @@ TEST_F(TranslateFormTest, SearchGoesThroughTheHeaderRowFirstAndStopsAtNo)
     EXPECT_EQ(hits[1], grid().cells().index(0, 4));
 
     hits.clear();
-    child<QLineEdit>(&editor(), "FilterEdit")->setText(QStringLiteral("datum"));
+    child<QLineEdit>(&editor(), "FilterEdit")->setText(QStringLiteral("termin"));
     {
         ModalScript script;
         script.then(record(QMessageBox::No));
         child<QPushButton>(&editor(), "FilterBtn")->click();
     }
     ASSERT_EQ(hits.size(), 1u);
-    EXPECT_EQ(hits[0], grid().cells().index(storeRow(u"Datum") + 1, 0));
-    EXPECT_EQ(grid().rowAt(0), storeRow(u"Datum") + 1);  // scrolled to the top
+    EXPECT_EQ(hits[0], grid().cells().index(storeRow(u"Termin") + 1, 0));
+    EXPECT_EQ(grid().rowAt(0), storeRow(u"Termin") + 1);  // scrolled to the top
 
     // A small ü does not find the capital Ü of "Übersetzen"; nothing is asked.
     child<QLineEdit>(&editor(), "FilterEdit")->setText(QStringLiteral("übersetzen"));
@@ -199,7 +200,7 @@ TEST_F(TranslateFormTest, DeleteEditsTextWhileEditingAndOtherwiseAsksToDeleteThe
     QLineEdit* line = startEditing(2, 0);
     line->setCursorPosition(0);
     EXPECT_TRUE(asksNothing([line] { QTest::keyClick(line, Qt::Key_Delete); }));
-    EXPECT_EQ(application().store().cell(1, 0), u"atum");
+    EXPECT_EQ(application().store().cell(1, 0), u"ermin");
     QTest::keyClick(line, Qt::Key_Return);
     processEvents();
 
@@ -210,10 +211,10 @@ TEST_F(TranslateFormTest, DeleteEditsTextWhileEditingAndOtherwiseAsksToDeleteThe
         makeCurrent(2);
         QTest::keyClick(&grid(), Qt::Key_Delete);
     }
-    EXPECT_EQ(asked, "atum");
+    EXPECT_EQ(asked, "ermin");
     EXPECT_EQ(application().store().rowCount(), m_rows);
     // Even an answer that keeps the row saves and refills.
-    EXPECT_EQ(saved(1, 0), u"atum");
+    EXPECT_EQ(saved(1, 0), u"ermin");
 
     {
         ModalScript script;
@@ -221,7 +222,7 @@ TEST_F(TranslateFormTest, DeleteEditsTextWhileEditingAndOtherwiseAsksToDeleteThe
         makeCurrent(3);
         QTest::keyClick(&grid(), Qt::Key_Escape);
     }
-    EXPECT_EQ(asked, "Pause");
+    EXPECT_EQ(asked, "Rast");
     EXPECT_TRUE(editor().isVisible());
     EXPECT_EQ(application().store().rowCount(), m_rows);
 }
@@ -234,11 +235,11 @@ TEST_F(TranslateFormTest, DeletingARowMakesTheNextCurrentAndAfterTheLastTheNewLa
     child<QPushButton>(&editor(), "DeleteRowBtn")->click();
     EXPECT_EQ(grid().rowCount(), m_rows);
     EXPECT_EQ(grid().currentIndex().row(), 2);
-    EXPECT_EQ(grid().cellText(2, 0), "Pause");
+    EXPECT_EQ(grid().cellText(2, 0), "Rast");
     const std::vector<std::u16string> left = storedGermanTexts();
     ASSERT_GE(left.size(), 3u);
     EXPECT_THAT(std::vector<std::u16string>(left.begin(), left.begin() + 3),
-                testing::ElementsAre(u"Ort", u"Pause", u"Tätigkeit"));
+                testing::ElementsAre(u"Halle", u"Rast", u"Auftrag"));
 
     const int last = grid().rowCount() - 1;
     const std::u16string lastText = application().store().cell(last - 1, 0);
@@ -267,13 +268,13 @@ TEST_F(TranslateFormTest, ExportAndImportPairUpThroughTheWorkingDirectory)
 {
     TempDir work;
     WorkingDirectory cwd(work.path());
-    // Rows of the store with English but no Spanish: Ort, and one with a line break.
+    // Rows of the store with English but no Spanish: Halle, and one with a line break.
     TranslationStore& store = application().store();
     store.setCell(1, 0, u"Zwei\nZeilen");
     store.setCell(1, 1, u"Two lines");
 
     child<QPushButton>(&editor(), "Button1")->click();
-    EXPECT_EQ(readFile(work / "outtrans_Espannol.txt"), "Ort\r\nZwei Zeilen\r\n");
+    EXPECT_EQ(readFile(work / "outtrans_Espannol.txt"), "Halle\r\nZwei Zeilen\r\n");
 
     // Lines pair in row order; a line that meets no German text holds back every later one.
     writeFile(work / "espannol.txt", "\xEF\xBB\xBF" "Lugar\xC3\xA9\r\nDos l\xC3\xADneas\r\nDescanso\r\n");
@@ -284,7 +285,7 @@ TEST_F(TranslateFormTest, ExportAndImportPairUpThroughTheWorkingDirectory)
     EXPECT_EQ(saved(0, 2), u"Lugaré");
     EXPECT_FALSE(timer().isActive());
 
-    writeFile(work / "outtrans_Espannol.txt", "Ort\r\nPause\r\n");
+    writeFile(work / "outtrans_Espannol.txt", "Halle\r\nRast\r\n");
     writeFile(work / "espannol.txt", std::string("\xFF\xFEL\0u\0g\0a\0r\0\r\0\n\0D\0e\0s\0c\0a\0n\0s\0o\0", 32));
     child<QPushButton>(&editor(), "Button2")->click();
     EXPECT_EQ(store.cell(2, 2), u"Descanso");

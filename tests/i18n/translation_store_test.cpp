@@ -70,7 +70,8 @@ protected:
     }
 
     TempDir dir;
-    TranslationStore store{dir / "translate.dat"};
+    // The store's own rules, without shipped translations (they have their own tests).
+    TranslationStore store{dir / "translate.dat", ShippedTranslations {}};
 };
 
 struct Lookup {
@@ -136,7 +137,7 @@ TEST_F(TranslationStoreTest, ANewTextBecomesALastRowSavedAtOnceAndIsFoundAgain)
     EXPECT_EQ(store.Translate(u"Neu"), u"Neu");
     EXPECT_EQ(store.rowCount(), 2);
 
-    TranslationStore again(file());
+    TranslationStore again(file(), ShippedTranslations {});
     again.InitTranslations();
     EXPECT_EQ(again.Translate(u"Neu"), u"Neu");
     EXPECT_EQ(again.rowCount(), 2);
@@ -488,7 +489,7 @@ TEST(TranslationStoreSeeds, ASmallGrowthStepLoadsEverySeedAsTheProgramsStoreDoes
         SCOPED_TRACE(seed.path().filename().string());
         std::filesystem::copy_file(seed.path(), file, std::filesystem::copy_options::overwrite_existing);
         TranslationStore program(file);
-        TranslationStore small(file, 3);
+        TranslationStore small(file, shippedTranslations(), 3);
         const auto corrupted = [](TranslationStore& store) {
             try {
                 store.InitTranslations();
@@ -503,7 +504,7 @@ TEST(TranslationStoreSeeds, ASmallGrowthStepLoadsEverySeedAsTheProgramsStoreDoes
         const std::vector<Row> rows = rowsOf(program);
         EXPECT_EQ(rowsOf(small), rows);
         small.SaveTranslations();
-        TranslationStore again(file, 3);
+        TranslationStore again(file, shippedTranslations(), 3);
         again.InitTranslations();
         EXPECT_EQ(rowsOf(again), rows);
 

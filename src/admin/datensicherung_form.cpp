@@ -1,0 +1,194 @@
+// The backup window.
+#include "admin/datensicherung_form.h"
+
+#include "store/dbf_table.h"
+#include "ui/error_report.h"
+#include "ui/main_window.h"
+#include "ui/message_boxes.h"
+
+#include <QHeaderView>
+#include <QLocale>
+
+namespace horavant {
+namespace {
+
+using backup::BackupInfo;
+using backup::BackupState;
+
+QString twoDigits(long long n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+TDatensicherungForm::TDatensicherungForm(Services& services, const Windows& windows, QWidget* parent)
+    : QDialog(parent), m_services(services), m_windows(windows)
+{
+    m_ui.setupUi(this);
+    setupWindow(this, 620, 360, Sizing::Fixed);
+    QHeaderView* header = m_ui.ListView1->header();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    header->setStretchLastSection(false);
+    connect(m_ui.JetztSichernBtn, &QPushButton::clicked, this, &TDatensicherungForm::JetztSichernBtnClick);
+    connect(m_ui.WiederherstellenBtn, &QPushButton::clicked, this, &TDatensicherungForm::WiederherstellenBtnClick);
+    connect(m_ui.SchliessenBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui.ListView1, &QTreeWidget::itemSelectionChanged, this, &TDatensicherungForm::ListView1SelectItem);
+}
+
+void TDatensicherungForm::showEvent(QShowEvent* event)
+{
+    fillList();
+    QDialog::showEvent(event);
+}
+
+void TDatensicherungForm::dailyBackup(QWidget* shownOver)
+{
+    DbfTable& table = m_windows.main->workTimeTable();
+    if (!table.active())
+        return;
+    const backup::Moment now = backup::localNow();
+    if (!backup::dailyBackupDue(table.folder(), now))
+        return;
+    guarded(shownOver, [&] {
+        try {
+            backup::makeBackup(table, backup::BackupKind::Daily, now);
+        } catch (const backup::BackupError& e) {
+            showError(shownOver,
+                      m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen.")) + "\n\n"
+                          + describe(e));
+        }
+    });
+}
+
+void TDatensicherungForm::fillList(const std::string& select)
+{
+    guarded(this, [&] { m_backups = backup::listBackups(m_windows.main->workTimeTable().folder()); });
+    const QLocale locale = QLocale::system();
+    m_ui.ListView1->clear();
+    QTreeWidgetItem* current = nullptr;
+    for (const BackupInfo& b : m_backups) {
+        QString state;
+        switch (b.state) {
+        case BackupState::Complete: state = QStringLiteral("in Ordnung"); break;
+        case BackupState::Damaged: state = QStringLiteral("beschädigt"); break;
+        case BackupState::Incomplete: state = QStringLiteral("unvollständig"); break;
+        }
+        const bool complete = b.state == BackupState::Complete;
+        auto* item = new QTreeWidgetItem({when(b), complete ? locale.toString(b.records) : QString(),
+                                          locale.formattedDataSize(static_cast<qint64>(b.bytes), 1,
+                                                                   QLocale::DataSizeTraditionalFormat),
+                                          m_services.translate(state)});
+        for (int column : {1, 2})
+            item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+        m_ui.ListView1->addTopLevelItem(item);
+        if (!current || b.name == select)
+            current = item;
+    }
+    if (current)
+        current->setSelected(true);
+    ListView1SelectItem();
+}
+
+const BackupInfo* TDatensicherungForm::selected() const
+{
+    const auto items = m_ui.ListView1->selectedItems();
+    const int row = items.isEmpty() ? -1 : m_ui.ListView1->indexOfTopLevelItem(items.first());
+    return row >= 0 && row < static_cast<int>(m_backups.size()) ? &m_backups[static_cast<std::size_t>(row)] : nullptr;
+}
+
+void TDatensicherungForm::ListView1SelectItem()
+{
+    const BackupInfo* b = selected();
+    // A damaged or incomplete backup cannot be restored.
+    m_ui.WiederherstellenBtn->setEnabled(b && b->state == BackupState::Complete);
+}
+
+QString TDatensicherungForm::when(const BackupInfo& info) const
+{
+    const Regional& r = m_services.regional;
+    const std::chrono::year_month_day date {info.parsed.day};
+    const QString d = twoDigits(static_cast<unsigned>(date.day()));
+    const QString m = twoDigits(static_cast<unsigned>(date.month()));
+    const QString y = QString::number(static_cast<int>(date.year()));
+    const QChar sep(r.dateSeparator);
+    QString text;
+    switch (r.dateOrder) {
+    case DateOrder::DayMonthYear: text = d + sep + m + sep + y; break;
+    case DateOrder::MonthDayYear: text = m + sep + d + sep + y; break;
+    case DateOrder::YearMonthDay: text = y + sep + m + sep + d; break;
+    }
+    if (info.parsed.time) {
+        const long long s = info.parsed.time->count();
+        const QChar t(r.timeSeparator);
+        text += QLatin1Char(' ') + twoDigits(s / 3600) + t + twoDigits(s / 60 % 60) + t + twoDigits(s % 60);
+    }
+    if (info.parsed.beforeRestore)
+        text += QStringLiteral(" (") + m_services.translate(QStringLiteral("vor Wiederherstellung")) + QLatin1Char(')');
+    return text;
+}
+
+QString TDatensicherungForm::fill(const QString& pattern, const std::vector<std::string>& details) const
+{
+    return QString::fromStdString(formatMessageArgs(m_services.translate(pattern).toStdString(), details));
+}
+
+QString TDatensicherungForm::describe(const backup::BackupError& error) const
+{
+    return fill(QString::fromStdString(error.pattern()), error.details());
+}
+
+void TDatensicherungForm::JetztSichernBtnClick()
+{
+    std::optional<std::string> made;
+    guarded(this, [&] {
+        try {
+            made = backup::makeBackup(m_windows.main->workTimeTable(), backup::BackupKind::Manual, backup::localNow());
+        } catch (const backup::BackupError& e) {
+            showError(this, describe(e));
+        }
+    });
+    fillList(made.value_or(std::string()));
+}
+
+void TDatensicherungForm::WiederherstellenBtnClick()
+{
+    const BackupInfo* chosen = selected();
+    if (!chosen || chosen->state != BackupState::Complete)
+        return;
+    const std::string name = chosen->name;
+    const QString date = when(*chosen);
+    if (!askYesNo(this, fill(QStringLiteral("Sollen die Daten aus der Sicherung vom %s wiederhergestellt werden? "
+                                             "Der jetzige Stand wird vorher gesichert."),
+                             {date.toStdString()})))
+        return;
+
+    MainWindow& main = *m_windows.main;
+    std::optional<backup::BackupError> failure;
+    guarded(this, [&] {
+        try {
+            backup::restoreBackup(main.workTimeTable(), name, backup::localNow());
+        } catch (const backup::BackupError& e) {
+            failure = e;
+        }
+    });
+    // Once files were replaced, everything is read again before a new text can be looked up: its
+    // lookup would save the store held in memory over the restored translations. Opening the table
+    // looks up only the field names, which the store always holds.
+    const bool replaced
+        = !main.workTimeTable().active() || (failure && failure->pattern() == backup::kRestoreHalfDone);
+    if (replaced) {
+        guarded(this, [&] { main.reloadDataFiles(); });
+        guarded(this, [&] { m_services.store.LoadTranslations(); });
+    }
+    fillList(name);
+    if (failure) {
+        showError(this, describe(*failure));
+    } else if (replaced) {
+        showInformation(this, fill(QStringLiteral("Die Daten aus der Sicherung vom %s sind wiederhergestellt."), {date.toStdString()}));
+    }
+}
+
+}  // namespace horavant

@@ -1,0 +1,46 @@
+// The backups of the data files: the list of them, a backup made now, and the restore of one; and
+// the backup of the day at the first start of a day.
+#pragma once
+
+#include "store/backup.h"
+#include "ui/services.h"
+#include "ui/windows.h"
+#include "ui_datensicherung_form.h"
+
+#include <QDialog>
+
+namespace horavant {
+
+class TDatensicherungForm : public QDialog {
+    Q_OBJECT
+public:
+    TDatensicherungForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
+
+    // Makes the backup of the day unless there is one; a failure is told once, over `shownOver`,
+    // and the program goes on.
+    void dailyBackup(QWidget* shownOver);
+
+    void JetztSichernBtnClick();
+    void WiederherstellenBtnClick();
+    void ListView1SelectItem();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Fills the list, newest first, and selects the backup of that name, or the newest.
+    void fillList(const std::string& select = {});
+    const backup::BackupInfo* selected() const;
+    // The date (and time, or the mark of a backup made before a restore) that the list shows.
+    QString when(const backup::BackupInfo& info) const;
+    // The German pattern in the current language, its %s filled from the details in order.
+    QString fill(const QString& pattern, const std::vector<std::string>& details) const;
+    QString describe(const backup::BackupError& error) const;
+
+    Services& m_services;
+    const Windows& m_windows;
+    Ui::TDatensicherungForm m_ui;
+    std::vector<backup::BackupInfo> m_backups;
+};
+
+}  // namespace horavant

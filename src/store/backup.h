@@ -1,0 +1,94 @@
+// Backups of the data files in Sicherung/ of the program folder: making one (whole or not at
+// all), pruning the old ones, listing them, and restoring one.
+#pragma once
+
+#include "store/backup_rules.h"
+#include "store/error.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavant {
+
+class DbfTable;
+
+namespace backup {
+
+// A backup or restore that failed. Its text is German and reaches the user through the
+// translation lookup as a pattern, whose %s are then filled from the details (a file, the
+// system's reason) in order.
+class BackupError : public Error {
+public:
+    BackupError(std::string pattern, std::vector<std::string> details);
+    const std::string& pattern() const { return m_pattern; }
+    const std::vector<std::string>& details() const { return m_details; }
+
+private:
+    std::string m_pattern;
+    std::vector<std::string> m_details;
+};
+
+// Asked before every step that writes (a folder or file made, a file copied or synced, a rename);
+// true makes that step fail as on a full disk. For tests.
+using FailStep = std::function<bool(std::string_view step, const std::filesystem::path& file)>;
+
+// Copies the data files of the table's folder that exist into a new folder of Sicherung/: first
+// into a temporary folder beside the others, each file synced, the table copied while holding its
+// append lock and checked, then renamed into place. A failure leaves no partial backup and throws
+// BackupError. A daily or manual backup then prunes the old ones. Returns the new folder's name,
+// or nothing when a daily backup of the day exists already. The table must be open.
+std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment now, const FailStep& fail = {});
+
+// True when the program folder has no backup of the day yet.
+bool dailyBackupDue(const std::filesystem::path& programFolder, Moment now);
+
+// Deletes the backups that the retention rule does not keep. Backups that cannot be deleted stay.
+void pruneBackups(const std::filesystem::path& programFolder);
+
+enum class BackupState {
+    Complete,
+    Damaged,     // the table copy does not open, or holds fewer records than its header counts
+    Incomplete,  // no table copy
+};
+
+struct BackupInfo {
+    std::string name;  // the folder's name
+    BackupName parsed;
+    BackupState state = BackupState::Complete;
+    std::uint32_t records = 0;  // the table copy's header count, deleted records included
+    std::uint64_t bytes = 0;    // all its files together
+};
+
+// The backups of the program folder, newest first.
+std::vector<BackupInfo> listBackups(const std::filesystem::path& programFolder);
+
+// Saves the current files as a backup of their own (kind BeforeRestore), then puts the files of
+// the backup `name` in place of the current ones, each replaced atomically; a data file the
+// backup lacks stays as it is. Runs under the table's append lock and refuses when another copy
+// of the program holds it. A pending edit of the table is posted first. The table is closed
+// afterwards, for the caller to open again. Returns the name of the backup of the files before.
+std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail = {});
+
+// The texts of the failures, German, with %s for the details.
+inline constexpr const char* kCannotWrite
+    = "Die Datensicherung konnte nicht geschrieben werden: %s (%s). Die bisherigen Sicherungen sind unverändert.";
+inline constexpr const char* kCopyDamaged = "Die Kopie der Arbeitszeittabelle ist unvollständig (%s). Die "
+                                            "Datensicherung wurde verworfen, die bisherigen Sicherungen sind "
+                                            "unverändert.";
+inline constexpr const char* kTableBusy = "Eine andere Kopie des Programms schreibt gerade in die Arbeitszeittabelle. "
+                                          "Bitte versuchen Sie die Wiederherstellung gleich noch einmal.";
+inline constexpr const char* kNotRestorable
+    = "Die Sicherung %s ist beschädigt oder unvollständig und kann nicht wiederhergestellt werden.";
+inline constexpr const char* kRestoreFailed = "Die Wiederherstellung ist fehlgeschlagen: %s (%s). Die Daten sind "
+                                              "unverändert.";
+inline constexpr const char* kRestoreHalfDone
+    = "Die Wiederherstellung ist beim Austausch der Dateien fehlgeschlagen: %s (%s). Der Stand vor der "
+      "Wiederherstellung ist in der Sicherung %s.";
+
+}  // namespace backup
+}  // namespace horavant

@@ -1,0 +1,49 @@
+// What making and restoring a backup share: the writing steps with their failure report, and the
+// writing of a backup folder while the caller holds the table's append lock.
+#pragma once
+
+#include "store/backup.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavant::backup::detail {
+
+// Runs the writing steps; a step that fails, or that the test hook fails, throws BackupError with
+// the pattern, the file, the system's reason and the extra details.
+class Steps {
+public:
+    Steps(const FailStep& fail, std::string pattern, std::vector<std::string> extra = {})
+        : m_fail(fail), m_pattern(std::move(pattern)), m_extra(std::move(extra))
+    {
+    }
+
+    // action returns false with errno set when it fails.
+    void run(std::string_view step, const std::filesystem::path& file, const std::function<bool()>& action) const;
+    [[noreturn]] void failed(const std::filesystem::path& file, int error) const;
+
+private:
+    const FailStep& m_fail;
+    std::string m_pattern;
+    std::vector<std::string> m_extra;
+};
+
+// fsync of a folder, so a new entry or a rename in it lasts; false with errno set.
+bool syncFolder(const std::filesystem::path& folder);
+// The process's file mode creation mask, for files made with mkstemp and folders with mkdtemp.
+unsigned currentUmask();
+
+// Writes a backup of the data files of `programFolder` (the table read from tableFd, whose append
+// lock the caller holds) and renames it to the first free name of `names`. Nothing when every
+// name is taken.
+std::optional<std::string> writeBackup(const std::filesystem::path& programFolder, int tableFd,
+                                       const std::vector<std::string>& names, const FailStep& fail);
+
+// The state, record count and size of one backup folder.
+BackupInfo describeBackup(const std::filesystem::path& folder, std::string name, BackupName parsed);
+
+}  // namespace horavant::backup::detail

@@ -1,0 +1,19 @@
+// Copying a file's bytes from one open file to another in the kernel, without holding the file
+// in memory.
+#pragma once
+
+#include <cstdint>
+
+namespace horavant {
+
+enum class CopyMethod {
+    Kernel,  // copy_file_range, falling back to Buffer where the file system cannot
+    Buffer,  // read and write through a small buffer
+};
+
+// Copies the bytes of `from` from its start up to `limit` or its end, whichever comes first, to
+// the start of `to`. Neither descriptor's file position is used. Returns the bytes copied, or -1
+// with errno set.
+long long copyFileBytes(int from, int to, std::uint64_t limit, CopyMethod method = CopyMethod::Kernel);
+
+}  // namespace horavant

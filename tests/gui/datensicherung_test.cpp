@@ -1,0 +1,131 @@
+// The backup window through the real widgets: the day's backup at start, a backup made now, and a
+// restore that brings the old rows back into the grid and the old users into the program.
+#include "gui_support.h"
+
+#include "admin/datensicherung_form.h"
+#include "recording/einloggen_form.h"
+#include "store/backup.h"
+#include "store/user_file.h"
+#include "support/work_time_table.h"
+#include "ui/db_navigator.h"
+#include "ui/work_time_model.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gmock/gmock.h>
+
+namespace horavant::test {
+namespace {
+
+class DatensicherungTest : public AppTest {
+protected:
+    TMainForm& mainForm() { return application().mainForm(); }
+
+    std::vector<QString> employees()
+    {
+        WorkTimeModel& m = mainForm().model();
+        std::vector<QString> out;
+        for (int r = 0; r < m.rowCount(); ++r)
+            out.push_back(m.index(r, 1).data().toString());
+        return out;
+    }
+
+    static QStringList listed(QWidget* w, int column)
+    {
+        QStringList texts;
+        auto* list = child<QTreeWidget>(w, "ListView1");
+        for (int r = 0; r < list->topLevelItemCount(); ++r)
+            texts << list->topLevelItem(r)->text(column);
+        return texts;
+    }
+};
+
+TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUsers)
+{
+    {
+        DbfTable t;
+        createWorkTimeTable(t, dir.path());
+        appendRows(t, {{.employee = u"Alt 1"}, {.employee = u"Alt 2"}});
+        UserData users;
+        users.users = {{u"Alter Nutzer", u"alt", u"1"}};
+        SaveBenutzer(dir / "benutzer.dat", users);
+    }
+    start();
+    // The day's backup follows once the login window is on screen.
+    const auto daily = dir / "Sicherung" / backup::candidateNames(backup::BackupKind::Daily, backup::localNow()).front();
+    for (int i = 0; i < 100 && !std::filesystem::exists(daily); ++i)
+        processEvents(10);
+    EXPECT_TRUE(windows().einloggen->isVisible());
+    EXPECT_EQ(readFile(daily / "benutzer.dat"), readFile(dir / "benutzer.dat"));
+
+    QString question, done, chosen;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            // New data: a row through the grid, another user saved.
+            auto* navigator = child<DbNavigator>(w, "DBNavigator1");
+            navigator->button(DbNavigator::Insert)->click();
+            mainForm().model().setData(mainForm().model().index(2, 1), "Neu");
+            navigator->button(DbNavigator::Post)->click();
+            application().userData().users = {{u"Neuer Nutzer", u"neu", u"2"}};
+            mainForm().SaveBenutzer();
+            QMetaObject::invokeMethod(w->findChild<QAction*>("Datensicherung1"), "trigger", Qt::QueuedConnection);
+        })
+        .then([&](QWidget* d) {
+            EXPECT_EQ(d->objectName(), "TDatensicherungForm");
+            EXPECT_EQ(listed(d, 1), QStringList {"2"});
+            child<QPushButton>(d, "JetztSichernBtn")->click();
+            EXPECT_EQ(listed(d, 1), (QStringList {"3", "2"}));
+            EXPECT_EQ(listed(d, 3), (QStringList {"in Ordnung", "in Ordnung"}));
+            auto* list = child<QTreeWidget>(d, "ListView1");
+            list->clearSelection();
+            list->topLevelItem(1)->setSelected(true);
+            chosen = list->topLevelItem(1)->text(0);
+            clickLater(child<QPushButton>(d, "WiederherstellenBtn"));
+        })
+        .answer(QMessageBox::Yes, &question, nullptr, &icon)
+        .answer(QMessageBox::Ok, &done)
+        .then([&](QWidget* d) {
+            // The files before the restore are a backup of their own.
+            EXPECT_EQ(listed(d, 1).size(), 3);
+            EXPECT_THAT(listed(d, 0).join('|').toStdString(), testing::HasSubstr("(vor Wiederherstellung)"));
+            clickLater(child<QPushButton>(d, "SchliessenBtn"));
+        })
+        .then([&](QWidget* w) {
+            EXPECT_EQ(w, &mainForm());
+            EXPECT_EQ(employees(), (std::vector<QString> {"Alt 1", "Alt 2"}));
+            ASSERT_EQ(application().userData().users.size(), 1u);
+            EXPECT_EQ(application().userData().users[0].EmployeeName, u"Alter Nutzer");
+            closeLater(w);
+        });
+    clickLater(child<QPushButton>(windows().einloggen, "BitBtnXP2"));
+    while (!script.finished() || QApplication::activeModalWidget())
+        processEvents(10);
+
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_TRUE(question.contains(chosen)) << question.toStdString();
+    EXPECT_TRUE(done.contains(chosen)) << done.toStdString();
+    EXPECT_TRUE(mainForm().workTimeTable().active());
+}
+
+TEST_F(DatensicherungTest, ADailyBackupThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)
+{
+    // A file where the backup folder belongs: nothing can be written into it.
+    writeFile(dir / "Sicherung", "kein Ordner");
+    QString text;
+    ModalScript script;
+    script.answer(QMessageBox::Ok, &text);
+    start();
+    while (!script.finished())
+        processEvents(10);
+    EXPECT_TRUE(text.startsWith("Die tägliche Datensicherung ist fehlgeschlagen.")) << text.toStdString();
+    EXPECT_TRUE(windows().einloggen->isVisible());
+    EXPECT_EQ(readFile(dir / "Sicherung"), "kein Ordner");
+}
+
+}  // namespace
+}  // namespace horavant::test

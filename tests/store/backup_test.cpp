@@ -1,0 +1,354 @@
+// Backups and restores of the data files: whole or absent at every interruption, byte-identical
+// round trips, damaged backups refused, and the table's append lock against a second process.
+#include "store/backup.h"
+#include "store/dbf_table.h"
+#include "store/file_copy.h"
+#include "store/posix_file.h"
+#include "support/temp_dir.h"
+#include "support/work_time_table.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace horavant::backup {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+using Files = std::map<std::string, std::string>;
+
+Moment at(const std::string& iso, int h = 9, int m = 0, int s = 0)
+{
+    return {parseBackupName(iso).value().day, std::chrono::seconds {h * 3600 + m * 60 + s}};
+}
+
+// Every regular file below the folder, by its path relative to it.
+Files tree(const fs::path& folder)
+{
+    Files files;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(folder, ec))
+        files[fs::relative(e.path(), folder).string()] = e.is_regular_file() ? readFile(e.path()) : "<folder>";
+    return files;
+}
+
+class BackupTest : public testing::Test {
+protected:
+    BackupTest()
+    {
+        test::createWorkTimeTable(table, dir.path());
+        test::appendRows(table, {{}, {.employee = u"Schulz"}});
+        writeFile(dir / "benutzer.dat", "users A");
+        writeFile(dir / "options.dat", std::string(4, '\0'));
+    }
+
+    // The data files of the program folder as they are on disk.
+    Files dataFiles() const
+    {
+        Files files;
+        for (const char* name : kFiles)
+            if (fs::exists(dir / name))
+                files[name] = readFile(dir / name);
+        return files;
+    }
+    fs::path backups() const { return dir / kFolder; }
+
+    void changeEverything()
+    {
+        test::appendRows(table, {{.employee = u"Neu"}});
+        writeFile(dir / "benutzer.dat", "users B, longer");
+        writeFile(dir / "options.dat", std::string("\1\0\0\0", 4));
+        writeFile(dir / "translate.dat", "translations B");
+    }
+
+    test::TempDir dir;
+    DbfTable table;
+};
+
+TEST_F(BackupTest, CopiesTheFilesThatExistAndNamesFurtherBackupsOfTheDay)
+{
+    EXPECT_TRUE(dailyBackupDue(dir.path(), at("2024-05-03")));
+    EXPECT_EQ(makeBackup(table, BackupKind::Daily, at("2024-05-03")), "2024-05-03");
+    EXPECT_EQ(tree(backups() / "2024-05-03"), dataFiles());
+    EXPECT_FALSE(dailyBackupDue(dir.path(), at("2024-05-03", 18)));
+    EXPECT_EQ(makeBackup(table, BackupKind::Daily, at("2024-05-03", 18)), std::nullopt);
+    EXPECT_EQ(makeBackup(table, BackupKind::Manual, at("2024-05-03", 14, 30, 12)), "2024-05-03-143012");
+    EXPECT_EQ(makeBackup(table, BackupKind::Manual, at("2024-05-03", 14, 30, 12)), "2024-05-03-143012-2");
+
+    const auto list = listBackups(dir.path());
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].name, "2024-05-03-143012-2");
+    EXPECT_EQ(list[2].name, "2024-05-03");
+    EXPECT_EQ(list[2].state, BackupState::Complete);
+    EXPECT_EQ(list[2].records, 2u);
+    EXPECT_EQ(list[2].bytes, 353u + 2 * 263 + 1 + 7 + 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(backups()), {}), 3);  // nothing temporary left
+}
+
+TEST_F(BackupTest, AnInterruptedBackupLeavesNoPartOfItAndTheOldOnesIntact)
+{
+    writeFile(dir / "translate.dat", "translations");
+    makeBackup(table, BackupKind::Daily, at("2024-05-02"));
+    const Files before = tree(backups());
+
+    std::vector<std::string> steps;
+    makeBackup(table, BackupKind::Manual, at("2024-05-03"), [&](std::string_view step, const fs::path& file) {
+        steps.push_back(std::string(step) + " " + file.filename().string());
+        return false;
+    });
+    fs::remove_all(backups() / "2024-05-03");
+    for (const char* name : kFiles)
+        for (const char* step : {"create ", "copy ", "sync "})
+            EXPECT_THAT(steps, testing::Contains(step + std::string(name)));
+
+    for (std::size_t failing = 0; failing < steps.size(); ++failing) {
+        std::size_t n = 0;
+        try {
+            makeBackup(table, BackupKind::Manual, at("2024-05-03"),
+                       [&](std::string_view, const fs::path&) { return n++ == failing; });
+            ADD_FAILURE() << "no failure at " << steps[failing];
+        } catch (const BackupError& e) {
+            EXPECT_THAT(e.pattern(), testing::AnyOf(kCannotWrite, kCopyDamaged)) << steps[failing];
+        }
+        EXPECT_EQ(tree(backups()), before) << steps[failing];
+    }
+    // A real full disk: the table's copy cannot be written.
+    {
+        test::FileSizeLimit limit(500);
+        EXPECT_THROW(makeBackup(table, BackupKind::Manual, at("2024-05-03")), BackupError);
+    }
+    EXPECT_EQ(tree(backups()), before);
+}
+
+TEST_F(BackupTest, ACopyShorterThanItsHeaderSaysDoesNotCount)
+{
+    try {
+        makeBackup(table, BackupKind::Manual, at("2024-05-03"), [](std::string_view step, const fs::path& file) {
+            if (step == "check")
+                fs::resize_file(file, 353 + 263 + 100);
+            return false;
+        });
+        FAIL();
+    } catch (const BackupError& e) {
+        EXPECT_EQ(e.pattern(), kCopyDamaged);
+    }
+    EXPECT_TRUE(tree(backups()).empty());
+}
+
+TEST_F(BackupTest, OldBackupsArePrunedByTheRuleAndForeignFoldersStay)
+{
+    for (int d = 1; d <= 20; ++d)
+        fs::create_directories(backups() / ((d < 10 ? "2024-03-0" : "2024-03-") + std::to_string(d)));
+    fs::create_directories(backups() / "Alte Sachen");
+    makeBackup(table, BackupKind::Manual, at("2024-03-21"));
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(backups()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected {"2024-03-01"};
+    for (int d = 8; d <= 21; ++d)
+        expected.push_back((d < 10 ? "2024-03-0" : "2024-03-") + std::to_string(d));
+    expected.push_back("Alte Sachen");
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(listBackups(dir.path()).back().state, BackupState::Incomplete);
+}
+
+TEST_F(BackupTest, ARestoreBringsBackEveryFileByteForByteAndSavesWhatWasThere)
+{
+    const Files a = dataFiles();
+    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
+    changeEverything();
+    const Files b = dataFiles();
+
+    EXPECT_EQ(restoreBackup(table, "2024-05-03", at("2024-05-03", 15)), "2024-05-03-vor-Wiederherstellung");
+    EXPECT_FALSE(table.active());
+    Files expected = a;
+    expected["translate.dat"] = b.at("translate.dat");  // the backup has none: the file stays
+    EXPECT_EQ(dataFiles(), expected);
+    EXPECT_EQ(tree(backups() / "2024-05-03-vor-Wiederherstellung"), b);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5);  // no temporary file left
+    table.Open();
+    EXPECT_EQ(table.visibleCount(), 2u);
+}
+
+TEST_F(BackupTest, AnInterruptedRestoreLeavesTheFilesAsTheyWereOrSaysWhatItLeft)
+{
+    writeFile(dir / "translate.dat", "translations A");
+    const Files a = dataFiles();
+    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
+    changeEverything();
+    const Files b = dataFiles();
+    const auto reset = [&] {
+        table.Close();
+        for (const auto& [name, bytes] : b)
+            writeFile(dir / name, bytes);
+        fs::remove_all(backups() / "2024-05-03-vor-Wiederherstellung");
+        table.Open();
+    };
+
+    std::size_t steps = 0;
+    restoreBackup(table, "2024-05-03", at("2024-05-03", 15), [&](std::string_view, const fs::path&) {
+        ++steps;
+        return false;
+    });
+    for (std::size_t failing = 0; failing < steps; ++failing) {
+        reset();
+        std::size_t n = 0;
+        try {
+            restoreBackup(table, "2024-05-03", at("2024-05-03", 15),
+                          [&](std::string_view, const fs::path&) { return n++ == failing; });
+            ADD_FAILURE() << "no failure at step " << failing;
+        } catch (const BackupError& e) {
+            const Files now = dataFiles();
+            if (e.pattern() != kRestoreHalfDone) {
+                EXPECT_EQ(now, b) << failing;
+            } else {
+                EXPECT_THAT(e.what(), testing::HasSubstr("2024-05-03-vor-Wiederherstellung"));
+                for (const auto& [name, bytes] : now)
+                    EXPECT_TRUE(bytes == a.at(name) || bytes == b.at(name)) << name;
+            }
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5) << failing;
+    }
+}
+
+TEST_F(BackupTest, DamagedAndIncompleteBackupsAreListedAsSuchAndRefused)
+{
+    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
+    fs::copy(backups() / "2024-05-03", backups() / "2024-05-04");
+    fs::resize_file(backups() / "2024-05-04" / "arbeitszeit.dbf", 353 + 100);
+    fs::create_directories(backups() / "2024-05-05");
+    fs::copy(dir / "benutzer.dat", backups() / "2024-05-05" / "benutzer.dat");
+    const Files before = dataFiles();
+
+    const auto list = listBackups(dir.path());
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].state, BackupState::Incomplete);
+    EXPECT_EQ(list[1].state, BackupState::Damaged);
+    EXPECT_EQ(list[2].state, BackupState::Complete);
+    for (const char* name : {"2024-05-04", "2024-05-05", "2024-05-06", "../Sicherung/2024-05-03"}) {
+        try {
+            restoreBackup(table, name, at("2024-05-06"));
+            ADD_FAILURE() << name;
+        } catch (const BackupError& e) {
+            EXPECT_EQ(e.pattern(), kNotRestorable) << name;
+        }
+    }
+    EXPECT_EQ(dataFiles(), before);
+    EXPECT_EQ(listBackups(dir.path()).size(), 3u);
+    EXPECT_TRUE(table.active());
+}
+
+TEST_F(BackupTest, ASecondProcessAppendingWaitsUntilTheTableIsCopied)
+{
+    const long long sizeBefore = static_cast<long long>(fs::file_size(dir / "arbeitszeit.dbf"));
+    pid_t child = -1;
+    makeBackup(table, BackupKind::Daily, at("2024-05-03"), [&](std::string_view step, const fs::path& file) {
+        if (step != "copy" || file.filename() != "arbeitszeit.dbf")
+            return false;
+        child = ::fork();
+        if (child == 0) {
+            int status = 0;
+            try {
+                DbfTable other;
+                other.setFolder(dir.path());
+                other.setTableName("arbeitszeit.dbf");
+                other.Open();
+                test::appendRows(other, {{.employee = u"Zweiter"}});
+            } catch (...) {
+                status = 1;
+            }
+            ::_exit(status);
+        }
+        ::usleep(300'000);
+        int status = 0;
+        EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the second process did not wait";
+        EXPECT_EQ(static_cast<long long>(fs::file_size(dir / "arbeitszeit.dbf")), sizeBefore);
+        return false;
+    });
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(fs::file_size(backups() / "2024-05-03" / "arbeitszeit.dbf"), static_cast<std::uintmax_t>(sizeBefore));
+    EXPECT_EQ(static_cast<long long>(fs::file_size(dir / "arbeitszeit.dbf")), sizeBefore + 263);
+}
+
+TEST_F(BackupTest, ARestoreIsRefusedWhileAnotherCopyHoldsTheAppendLock)
+{
+    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
+    changeEverything();
+    const Files before = dataFiles();
+    int locked[2], release[2];
+    ASSERT_EQ(::pipe(locked), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        DbfTable other;
+        other.setFolder(dir.path());
+        other.setTableName("arbeitszeit.dbf");
+        other.Open();
+        other.withAppendLock(true, [&](int) {
+            char c = 'x';
+            [[maybe_unused]] auto w = ::write(locked[1], &c, 1);
+            [[maybe_unused]] auto r = ::read(release[0], &c, 1);
+        });
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(locked[0], &c, 1), 1);
+    try {
+        restoreBackup(table, "2024-05-03", at("2024-05-03", 15));
+        ADD_FAILURE() << "restored while another copy held the lock";
+    } catch (const BackupError& e) {
+        EXPECT_EQ(e.pattern(), kTableBusy);
+    }
+    ASSERT_EQ(::write(release[1], &c, 1), 1);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(dataFiles(), before);
+    EXPECT_EQ(listBackups(dir.path()).size(), 1u);
+    EXPECT_NO_THROW(restoreBackup(table, "2024-05-03", at("2024-05-03", 15)));
+}
+
+TEST_F(BackupTest, ACopyStillOpenOnTheReplacedTableCannotWriteIntoIt)
+{
+    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
+    DbfTable other;
+    other.setFolder(dir.path());
+    other.setTableName("arbeitszeit.dbf");
+    other.Open();
+    restoreBackup(table, "2024-05-03", at("2024-05-03", 15));
+    const std::string restored = readFile(dir / "arbeitszeit.dbf");
+    EXPECT_THROW(test::appendRows(other, {{}}), Error);
+    other.First();
+    EXPECT_THROW(other.Edit(), Error);
+    EXPECT_THROW(other.Delete(), Error);
+    EXPECT_EQ(readFile(dir / "arbeitszeit.dbf"), restored);
+}
+
+TEST(FileCopy, KernelAndBufferCopiesGiveTheSameBytesUpToTheLimit)
+{
+    test::TempDir dir;
+    std::string bytes(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 31 % 251);
+    writeFile(dir / "from", bytes);
+    UniqueFd from(::open((dir / "from").c_str(), O_RDONLY));
+    for (CopyMethod method : {CopyMethod::Kernel, CopyMethod::Buffer}) {
+        for (std::uint64_t limit : {std::uint64_t {1000}, std::uint64_t {1} << 40}) {
+            UniqueFd to(::open((dir / "to").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+            const long long expected = static_cast<long long>(std::min<std::uint64_t>(limit, bytes.size()));
+            EXPECT_EQ(copyFileBytes(from.get(), to.get(), limit, method), expected);
+            EXPECT_EQ(readFile(dir / "to"), bytes.substr(0, static_cast<std::size_t>(expected)));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace horavant::backup
