@@ -131,14 +131,19 @@ void TranslationStore::LoadTranslations()
     if (bytes) {
         try {
             parse(*bytes);
-            // Known texts get the shipped translations their file lacks; the file itself is
-            // rewritten only by the next save, in its old format.
-            for (std::uint32_t r = 0; r < m_table.recordCount(); ++r)
-                fillShippedCells(m_table.at(r));
         } catch (const IoError&) {
             damaged = true;
         } catch (const AllocationError&) {
             damaged = true;
+        } catch (const std::bad_alloc&) {
+            damaged = true;
+        }
+        // Known texts get the shipped translations their file lacks, the rows read before a
+        // damage too, so they read as they will after the next save and start; the file itself
+        // is rewritten only by the next save, in its old format.
+        try {
+            for (std::uint32_t r = 0; r < m_table.recordCount(); ++r)
+                fillShippedCells(m_table.at(r));
         } catch (const std::bad_alloc&) {
             damaged = true;
         }
