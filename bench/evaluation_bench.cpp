@@ -60,7 +60,7 @@ void BM_WorkingTimeLawAll(benchmark::State& state)
     std::size_t days = 0;
     for (auto _ : state) {
         const WorkingTimeCheck check = CheckWorkingTimeLaw(t, std::nullopt, from, to, Regional::german());
-        const auto report = WorkingTimeReportLines(
+        const auto report = reportLines(
             BuildWorkingTimeReport(check, u"Alle Mitarbeiter", from, to, Regional::german(), translate));
         lines = report.size();
         days = check.checkedDays;

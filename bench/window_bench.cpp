@@ -65,12 +65,16 @@ BENCHMARK(BM_GridShownAtLastRow)->Unit(benchmark::kMillisecond);
 // A report of 100,000 lines as the evaluation builds them, put into the output window and painted.
 void BM_OutputWindowFilledWithReport(benchmark::State& state)
 {
-    std::vector<std::u16string> lines;
-    lines.reserve(100'000);
+    ReportTable report;
+    for (const auto& [title, width] : std::vector<std::pair<std::u16string, std::size_t>> {
+             {u"Datum", 10}, {u"Ort", 25}, {u"Tätigkeit", 35}, {u"Von", 5}, {u"Bis", 5}, {u"Übernachtung", 12},
+             {u"Pause", 5}, {u"Bemerkungen", 11}})
+        report.columns.push_back({.title = title, .width = width});
+    report.rows.reserve(100'000);
     for (int i = 0; i < 100'000; ++i) {
         const auto n = std::to_string(i % 997);
-        lines.push_back(u"01.03.2012 Baustelle " + std::u16string(n.begin(), n.end())
-                        + u"                                  Maurern                                  07:30 16:15 Auswärts     00:45");
+        report.rows.push_back({u"01.03.2012", u"Baustelle " + std::u16string(n.begin(), n.end()), u"Maurern", u"07:30",
+                               u"16:15", u"Auswärts", u"00:45", u""});
     }
     TranslationStore store(dataDir() / "bench-translate.dat");
     UserData users;
@@ -80,7 +84,7 @@ void BM_OutputWindowFilledWithReport(benchmark::State& state)
     window.show();
     QApplication::processEvents();
     for (auto _ : state) {
-        window.setReport(lines);
+        window.setReport(report);
         QApplication::processEvents();
     }
 }

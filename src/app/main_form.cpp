@@ -6,6 +6,8 @@
 #include "admin/benutzer_verwalten_form.h"
 #include "admin/datensicherung_form.h"
 #include "evaluation/auswerten_form.h"
+#include "evaluation/csv.h"
+#include "evaluation/export_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
 #include "evaluation/working_time_check.h"
 #include "evaluation/working_time_report.h"
@@ -61,6 +63,9 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
     connect(m_ui.PrfungArbeitszeitgesetz1, &QAction::triggered, this, &TMainForm::PrfungArbeitszeitgesetz1Click);
+    connect(m_ui.AlleBuchungenalsCSVexportieren1, &QAction::triggered, this,
+            &TMainForm::AlleBuchungenalsCSVexportieren1Click);
+    m_exportProgress = makeExportProgress(this);
 }
 
 TMainForm::~TMainForm()
@@ -210,9 +215,9 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         choice.setSubjects(subjects);
         if (choice.exec() != QDialog::Accepted)
             return;
-        const auto lines = BuildEvaluation(Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(),
-                                           showBreaks(), m_services.regional, m_services.messageLookup());
-        m_windows.auswerten->setReport(lines);
+        m_windows.auswerten->setReport(BuildEvaluationReport(
+            Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(), showBreaks(), m_services.regional,
+            m_services.messageLookup(), m_services.store.Translate(u"Stunden")));
         m_windows.auswerten->exec();
     });
 }
@@ -241,13 +246,40 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
                                                choice.fromDate(), choice.toDate(), m_services.regional);
         // The report's texts are met together; a store that lacks them is saved once.
         TranslationStore::SaveBatch batch(m_services.store);
-        const WorkingTimeReport report
+        ReportTable report
             = BuildWorkingTimeReport(check, subject, choice.fromDate(), choice.toDate(), m_services.regional,
                                      [this](std::u16string_view text) { return m_services.store.Translate(text); });
         batch.finish();
-        m_windows.auswerten->setReport(WorkingTimeReportLines(report));
+        m_windows.auswerten->setReport(std::move(report));
         m_windows.auswerten->exec();
     });
+}
+
+void TMainForm::AlleBuchungenalsCSVexportieren1Click()
+{
+    // Every text is looked up before the file is written, so that a failure to write the file is
+    // reported in the same words as any other.
+    QString caption, filter, label, cancel, failed;
+    std::u16string name;
+    RecordCsvTexts texts;
+    if (!guarded(this, [&] {
+            m_grid->postPending();
+            caption = m_services.translate(QStringLiteral("Alle Buchungen als CSV exportieren"));
+            filter = m_services.translate(QStringLiteral("CSV-Dateien (*.csv)"));
+            label = m_services.translate(QStringLiteral("Die Buchungen werden exportiert..."));
+            cancel = m_services.translate(QStringLiteral("Abbrechen"));
+            failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
+            name = m_services.store.Translate(u"Buchungen");
+            texts = {recordCsvTitles(Dbf1, m_services.messageLookup(), m_services.store.Translate(u"Stunden")),
+                     m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
+        }))
+        return;
+    const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
+    if (!file)
+        return;
+    const ExportProgress progress = exportProgress(*m_exportProgress, label, cancel);
+    runExport(
+        this, failed, [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, m_exportProgress);
 }
 
 }  // namespace horavant

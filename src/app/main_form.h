@@ -1,7 +1,7 @@
 // The administration window: the grid over every work period with its navigator, the three
-// evaluations and the working-time law check, and the dialogs for users, the administrator
-// password and default texts. It owns the work-time table and the scratch table, and loads and
-// saves the user file.
+// evaluations, the working-time law check and the export of every record as CSV, and the dialogs
+// for users, the administrator password and default texts. It owns the work-time table and the
+// scratch table, and loads and saves the user file.
 #pragma once
 
 #include "evaluation/report.h"
@@ -11,6 +11,8 @@
 #include "ui/services.h"
 #include "ui/windows.h"
 #include "ui_main_form.h"
+
+class QProgressDialog;
 
 namespace horavant {
 
@@ -49,6 +51,7 @@ public:
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
+    void AlleBuchungenalsCSVexportieren1Click();
     void PrfungArbeitszeitgesetz1Click();
 
     // Every way of closing the window ends here: a pending grid edit is stored first.
@@ -66,6 +69,7 @@ private:
     DbfTable Dbf2;
     WorkTimeModel* m_model = nullptr;
     DataGrid* m_grid = nullptr;
+    QProgressDialog* m_exportProgress = nullptr;
     std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
 };
 

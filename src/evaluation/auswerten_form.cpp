@@ -1,11 +1,14 @@
 // The evaluation output window.
 #include "evaluation/auswerten_form.h"
 
+#include "evaluation/csv.h"
 #include "evaluation/drucker_einrichten_form.h"
+#include "evaluation/export_form.h"
 #include "store/error.h"
 #include "ui/error_report.h"
 #include "ui/report_printer.h"
 
+#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
 namespace horavant {
@@ -26,12 +29,17 @@ TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui.DruckenBtn, &QPushButton::clicked, this, &TAuswertenForm::DruckenBtnClick);
     connect(m_ui.BitBtn3, &QPushButton::clicked, this, &TAuswertenForm::BitBtn3Click);
+    connect(m_ui.SeitenansichtBtn, &QPushButton::clicked, this, &TAuswertenForm::SeitenansichtBtnClick);
+    connect(m_ui.PdfSpeichernBtn, &QPushButton::clicked, this, &TAuswertenForm::PdfSpeichernBtnClick);
+    connect(m_ui.CsvSpeichernBtn, &QPushButton::clicked, this, &TAuswertenForm::CsvSpeichernBtnClick);
 }
 
 TAuswertenForm::~TAuswertenForm() = default;
 
-void TAuswertenForm::setReport(const std::vector<std::u16string>& lines)
+void TAuswertenForm::setReport(ReportTable report)
 {
+    m_report = std::move(report);
+    const std::vector<std::u16string> lines = reportLines(m_report);
     QString text;
     std::size_t size = 0;
     for (const auto& line : lines)
@@ -77,8 +85,9 @@ void TAuswertenForm::findPrinter()
 void TAuswertenForm::FormShow()
 {
     guarded(this, [this] {
-        findPrinter();
+        // Without a printer the preview and the PDF still lay out landscape pages.
         m_printer->setPageOrientation(QPageLayout::Landscape);
+        findPrinter();
     });
 }
 
@@ -94,6 +103,58 @@ void TAuswertenForm::BitBtn3Click()
 {
     TDruckerEinrichtenForm PrinterSetupDialog1(m_services, *m_printer, this);
     PrinterSetupDialog1.exec();
+}
+
+std::u16string TAuswertenForm::documentName() const
+{
+    return m_report.name.empty() ? u"Auswertung" : m_report.name;
+}
+
+// The preview lays out the pages with the printer that "Drucken" uses, so it shows the pages as
+// they will be printed; a page set-up changed in it applies to the following prints too.
+void TAuswertenForm::SeitenansichtBtnClick()
+{
+    QString title;
+    if (!guarded(this, [&] { title = m_services.translate(QStringLiteral("Seitenansicht")); }))
+        return;
+    QPrintPreviewDialog preview(m_printer.get(), this);
+    preview.setObjectName(QStringLiteral("Seitenansicht"));
+    preview.setWindowTitle(title);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        guarded(this, [&] { printReport(*printer, *m_ui.RichEdit1->document(), m_services.message(6)); });
+    });
+    preview.exec();
+}
+
+void TAuswertenForm::PdfSpeichernBtnClick()
+{
+    saveAs(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Dateien (*.pdf)"), QStringLiteral("pdf"),
+           [this](const std::filesystem::path& file) {
+               writeReportPdf(*m_ui.RichEdit1->document(), m_services.message(6), file);
+           });
+}
+
+void TAuswertenForm::CsvSpeichernBtnClick()
+{
+    saveAs(QStringLiteral("Als CSV speichern"), QStringLiteral("CSV-Dateien (*.csv)"), QStringLiteral("csv"),
+           [this](const std::filesystem::path& file) { WriteReportCsv(m_report, file); });
+}
+
+// Every text is looked up before the file is written, so that a failure to write the file is
+// reported in the same words as any other.
+void TAuswertenForm::saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                            const std::function<void(const std::filesystem::path&)>& write)
+{
+    QString title, filterText, failed;
+    if (!guarded(this, [&] {
+            title = m_services.translate(caption);
+            filterText = m_services.translate(filter);
+            failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
+        }))
+        return;
+    const auto file = askExportFile(this, title, filterText, suffix, documentName());
+    if (file)
+        runExport(this, failed, [&] { write(*file); });
 }
 
 }  // namespace horavant

@@ -1,11 +1,15 @@
-// The output window of the evaluations: the report as editable text, printed on the current printer.
+// The output window of the evaluations: the report as editable text, printed on the current
+// printer, previewed, saved as PDF, and its table saved as CSV.
 #pragma once
 
+#include "evaluation/report_table.h"
 #include "ui/services.h"
 #include "ui_auswerten_form.h"
 
 #include <QDialog>
 #include <QPrinter>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,12 +22,17 @@ public:
     explicit TAuswertenForm(Services& services, QWidget* parent = nullptr);
     ~TAuswertenForm() override;
 
-    // Replaces the text by the report, one paragraph per line.
-    void setReport(const std::vector<std::u16string>& lines);
+    // Replaces the text by the report's lines, one paragraph per line, and keeps the report for
+    // its CSV.
+    void setReport(ReportTable report);
+    const ReportTable& report() const { return m_report; }
     QPrinter& printer() { return *m_printer; }
 
     void DruckenBtnClick();
     void BitBtn3Click();
+    void SeitenansichtBtnClick();
+    void PdfSpeichernBtnClick();
+    void CsvSpeichernBtnClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -32,10 +41,15 @@ private:
     void FormShow();
     // Throws with the program's own text when there is none.
     void findPrinter();
+    // The name a saved file gets unless the user types another.
+    std::u16string documentName() const;
+    void saveAs(const QString& caption, const QString& filter, const QString& suffix,
+                const std::function<void(const std::filesystem::path&)>& write);
 
     Services& m_services;
     Ui::TAuswertenForm m_ui;
     std::unique_ptr<QPrinter> m_printer;  // the application's current printer
+    ReportTable m_report;
 };
 
 }  // namespace horavant

@@ -6,6 +6,7 @@
 #include "store/dbf_table.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace horavant {
 namespace {
@@ -44,6 +45,7 @@ constexpr Column kOvernightColumn {41, 12, workfield::kAway};
 constexpr Column kBreakColumn {35, 5, workfield::kBreak};
 constexpr Column kRemarksColumn {42, 11, workfield::kRemarks};
 
+constexpr int kReportTitle = 6;
 constexpr int kAwayText = 26;
 constexpr int kPeriodFrom = 24;
 constexpr int kPeriodTo = 25;
@@ -51,40 +53,19 @@ constexpr int kAwayCount = 27;
 constexpr int kBreakTotal = 28;
 constexpr int kWorkTotal = 29;
 
-void appendPadded(std::u16string& line, std::u16string_view text, std::size_t width)
-{
-    line += text;
-    if (text.size() < width)
-        line.append(width - text.size(), u' ');
-}
-
 std::u16string decimal(std::uint64_t value)
 {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
 }
 
-// The texts and widths of the columns, fixed for one report.
-struct Columns {
-    Columns(const LayoutInfo& layout, const std::function<std::u16string(int)>& messageText)
-    {
-        const auto take = [&](const Column& c, std::u16string& title, std::size_t& width) {
-            title = messageText(c.title);
-            width = std::max(title.size(), c.minWidth);
-        };
-        take(kDateColumn, dateTitle, date);
-        take(layout.second, secondTitle, second);
-        take(layout.third, thirdTitle, third);
-        take(kFromColumn, fromTitle, from);
-        take(kToColumn, toTitle, to);
-        take(kOvernightColumn, overnightTitle, overnight);
-        take(kBreakColumn, breakTitle, breakWidth);
-        take(kRemarksColumn, remarksTitle, remarks);
-    }
-
-    std::u16string dateTitle, secondTitle, thirdTitle, fromTitle, toTitle, overnightTitle, breakTitle, remarksTitle;
-    std::size_t date = 0, second = 0, third = 0, from = 0, to = 0, overnight = 0, breakWidth = 0, remarks = 0;
-};
+ReportColumn column(const Column& c, const std::function<std::u16string(int)>& messageText)
+{
+    ReportColumn result;
+    result.title = messageText(c.title);
+    result.width = std::max(result.title.size(), c.minWidth);
+    return result;
+}
 
 }  // namespace
 
@@ -106,57 +87,77 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
     // One hundredth of an hour is 36 000 ms; adding half of it before the division rounds half
     // away from zero on the magnitude.
     const std::uint64_t hundredths = (magnitude + 18'000) / 36'000;
-    std::u16string text;
+    // Written from the right: the exports write one of these for every record.
+    char16_t digits[32];
+    char16_t* p = std::end(digits);
+    std::uint64_t rest = hundredths;
+    *--p = static_cast<char16_t>(u'0' + rest % 10);
+    rest /= 10;
+    *--p = static_cast<char16_t>(u'0' + rest % 10);
+    rest /= 10;
+    *--p = regional.decimalSeparator;
+    do {
+        *--p = static_cast<char16_t>(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
     if (negative && hundredths != 0)
-        text += u'-';
-    text += decimal(hundredths / 100);
-    text += regional.decimalSeparator;
-    text += PadZeros(decimal(hundredths % 100), 2);
-    return text;
+        *--p = u'-';
+    return std::u16string(p, std::end(digits));
 }
 
-std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
-                                            std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
-                                            bool showBreaks, const Regional& regional,
-                                            const std::function<std::u16string(int)>& messageText)
+std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
+                                     const Regional& regional)
+{
+    const auto end = readStoredTime(to, regional);
+    const auto start = readStoredTime(from, regional);
+    if (!end || !start)
+        return std::nullopt;
+    return *end - *start - readStoredTime(pause, regional).value_or(0);
+}
+
+ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
+                                  std::chrono::sys_days fromDate, std::chrono::sys_days toDate, bool showBreaks,
+                                  const Regional& regional, const std::function<std::u16string(int)>& messageText,
+                                  std::u16string_view hoursTitle)
 {
     const LayoutInfo info = layoutInfo(layout);
-    const Columns cols(info, messageText);
     const std::u16string awayText = messageText(kAwayText);
 
-    std::vector<std::u16string> lines;
-    lines.push_back(messageText(info.heading) + u' ' + std::u16string(subject));
-    lines.push_back(messageText(kPeriodFrom) + u' ' + FormatPeriodDate(fromDate) + u' ' + messageText(kPeriodTo) +
-                    u' ' + FormatPeriodDate(toDate));
-    lines.emplace_back();
+    ReportTable report;
+    report.name = messageText(kReportTitle);
+    if (!subject.empty())
+        report.name += u' ' + std::u16string(subject);
+    report.name += u' ' + FormatPeriodDate(fromDate) + u'-' + FormatPeriodDate(toDate);
+    report.heading.push_back(messageText(info.heading) + u' ' + std::u16string(subject));
+    report.heading.push_back(messageText(kPeriodFrom) + u' ' + FormatPeriodDate(fromDate) + u' '
+                             + messageText(kPeriodTo) + u' ' + FormatPeriodDate(toDate));
 
-    std::u16string line;
-    appendPadded(line, cols.dateTitle, cols.date);
-    line += u' ';
-    appendPadded(line, cols.secondTitle, cols.second);
-    line += u' ';
-    appendPadded(line, cols.thirdTitle, cols.third);
-    line += u' ';
-    appendPadded(line, cols.fromTitle, cols.from);
-    line += u' ';
-    appendPadded(line, cols.toTitle, cols.to);
-    if (info.overnightColumn) {
-        line += u' ';
-        appendPadded(line, cols.overnightTitle, cols.overnight);
-    }
-    if (showBreaks) {
-        line += u' ';
-        appendPadded(line, cols.breakTitle, cols.breakWidth);
-    }
-    line += u' ';
-    appendPadded(line, cols.remarksTitle, cols.remarks);
-    lines.push_back(line);
+    // The cells of a row follow the columns in this order.
+    std::vector<int> fields;
+    const auto add = [&](const Column& c) {
+        report.columns.push_back(column(c, messageText));
+        fields.push_back(c.field);
+    };
+    add(kDateColumn);
+    add(info.second);
+    add(info.third);
+    add(kFromColumn);
+    add(kToColumn);
+    if (info.overnightColumn)
+        add(kOvernightColumn);
+    if (showBreaks)
+        add(kBreakColumn);
+    add(kRemarksColumn);
+    ReportColumn hours;
+    hours.title = hoursTitle;
+    hours.inText = false;
+    hours.number = true;
+    report.columns.push_back(std::move(hours));
 
     int awayCount = 0;
     std::int64_t breakTotal = 0;
     std::int64_t workTotal = 0;
-    // Only the subject field is decoded for every row; the rest only for the rows selected.
-    std::u16string date, second, third, from, to, remarks, away, pause;
+    std::u16string date, from, to, pause, away;
     // The subject is compared with the stored bytes, so rows of other subjects are never decoded.
     // A subject the code page cannot hold matches no row.
     const std::string wanted = cp1252::encode(subject);
@@ -173,49 +174,43 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
         const bool isAway = away == dbf::kTrueText;
         if (isAway)
             ++awayCount;
-        table.readFieldText(info.second.field, second);
-        table.readFieldText(info.third.field, third);
         table.readFieldText(workfield::kFrom, from);
         table.readFieldText(workfield::kTo, to);
-        table.readFieldText(workfield::kRemarks, remarks);
         table.readFieldText(workfield::kBreak, pause);
 
-        line.clear();
-        appendPadded(line, date, cols.date);
-        line += u' ';
-        appendPadded(line, second, cols.second);
-        line += u' ';
-        appendPadded(line, third, cols.third);
-        line += u' ';
-        appendPadded(line, from, cols.from);
-        line += u' ';
-        appendPadded(line, to, cols.to);
-        if (info.overnightColumn) {
-            line += u' ';
-            appendPadded(line, isAway ? std::u16string_view(awayText) : std::u16string_view(), cols.overnight);
+        std::vector<std::u16string> cells;
+        cells.reserve(report.columns.size());
+        for (const int field : fields) {
+            if (field == workfield::kAway)
+                cells.push_back(isAway ? awayText : std::u16string());
+            else if (field == workfield::kDate)
+                cells.push_back(date);
+            else
+                cells.push_back(table.fieldText(field));
         }
-        if (showBreaks) {
-            line += u' ';
-            appendPadded(line, pause, cols.breakWidth);
-        }
-        line += u' ';
-        line += remarks;
-        lines.push_back(line);
 
-        const std::int64_t breakTime = readStoredTime(pause, regional).value_or(0);
-        const auto end = readStoredTime(to, regional);
-        const auto start = readStoredTime(from, regional);
-        if (end && start) {
-            workTotal += *end - *start - breakTime;
-            breakTotal += breakTime;
+        const auto worked = workedMs(from, to, pause, regional);
+        cells.push_back(worked ? FormatHours(*worked, regional) : std::u16string());
+        report.rows.push_back(std::move(cells));
+        if (worked) {
+            workTotal += *worked;
+            breakTotal += readStoredTime(pause, regional).value_or(0);
         }
     }
 
-    lines.emplace_back();
-    lines.push_back(messageText(kAwayCount) + u' ' + decimal(static_cast<std::uint64_t>(awayCount)));
-    lines.push_back(messageText(kBreakTotal) + u' ' + FormatHours(breakTotal, regional));
-    lines.push_back(messageText(kWorkTotal) + u' ' + FormatHours(workTotal, regional));
-    return lines;
+    report.summary.push_back({messageText(kAwayCount), decimal(static_cast<std::uint64_t>(awayCount))});
+    report.summary.push_back({messageText(kBreakTotal), FormatHours(breakTotal, regional)});
+    report.summary.push_back({messageText(kWorkTotal), FormatHours(workTotal, regional)});
+    return report;
+}
+
+std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
+                                            std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
+                                            bool showBreaks, const Regional& regional,
+                                            const std::function<std::u16string(int)>& messageText)
+{
+    return reportLines(BuildEvaluationReport(table, layout, subject, fromDate, toDate, showBreaks, regional,
+                                             messageText, u"Stunden"));
 }
 
 }  // namespace horavant

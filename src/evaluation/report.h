@@ -1,6 +1,7 @@
 // The three evaluations' report text: subjects, rows of the period, columns and totals.
 #pragma once
 
+#include "evaluation/report_table.h"
 #include "store/distinct_texts.h"
 #include "store/regional.h"
 #include "store/work_time_text.h"
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,10 +41,23 @@ std::u16string FormatPeriodDate(std::chrono::year_month_day date);
 // to 0,00 has no sign).
 std::u16string FormatHours(std::int64_t totalMs, const Regional& regional);
 
-// The report lines: the subject and period lines, an empty line, the column titles, one line per
-// row of `subject` dated from..to (both inclusive), an empty line and the away count, break total
-// and work total. The break column is shown only with `showBreaks`; breaks are deducted always.
-// Texts come from `messageText` in the current language. Moves the cursor.
+// The worked time of one row: end - start - break. Nothing when the start or the end cannot be
+// read; a break that cannot be read counts as none. No clamping: an end before the start gives
+// a negative time.
+std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
+                                     const Regional& regional);
+
+// The report: the subject and period lines, the columns, one row per row of `subject` dated
+// from..to (both inclusive), and the away count, break total and work total. The break column is
+// shown only with `showBreaks`; breaks are deducted always. A last column titled `hoursTitle`,
+// only for spreadsheets, holds each row's worked hours. Texts come from `messageText` in the
+// current language. Moves the cursor.
+ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
+                                  std::chrono::sys_days fromDate, std::chrono::sys_days toDate, bool showBreaks,
+                                  const Regional& regional, const std::function<std::u16string(int)>& messageText,
+                                  std::u16string_view hoursTitle);
+
+// The text lines of that report.
 std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
                                             std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
                                             bool showBreaks, const Regional& regional,

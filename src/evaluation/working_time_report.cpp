@@ -184,25 +184,25 @@ std::u16string detail(const WorkingTimeFinding& f, const WorkingTimeCheck& check
     return fill(texts[AverageDetail], {hours(n[0]), decimal(n[1])});
 }
 
-void appendPadded(std::u16string& line, std::u16string_view text, std::size_t width)
-{
-    line += text;
-    if (text.size() < width)
-        line.append(width - text.size(), u' ');
-}
-
 }  // namespace
 
-WorkingTimeReport BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string_view subject,
-                                         std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
-                                         const Regional& regional, const TranslateFunction& translate)
+ReportTable BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string_view subject,
+                                   std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
+                                   const Regional& regional, const TranslateFunction& translate)
 {
     const Texts texts(translate);
-    WorkingTimeReport report;
-    report.title = texts[Heading] + u' ' + std::u16string(subject);
-    report.period = texts[PeriodFrom] + u' ' + FormatPeriodDate(fromDate) + u' ' + texts[PeriodTo] + u' '
-        + FormatPeriodDate(toDate);
-    report.headings = {texts[DateTitle], texts[EmployeeTitle], texts[FindingTitle], texts[DetailTitle]};
+    ReportTable report;
+    const std::u16string title = texts[Heading] + u' ' + std::u16string(subject);
+    report.name = title + u' ' + FormatPeriodDate(fromDate) + u'-' + FormatPeriodDate(toDate);
+    report.heading = {title, texts[PeriodFrom] + u' ' + FormatPeriodDate(fromDate) + u' ' + texts[PeriodTo] + u' '
+                                 + FormatPeriodDate(toDate)};
+    report.columns.resize(4);
+    report.columns[0].title = texts[DateTitle];
+    report.columns[1].title = texts[EmployeeTitle];
+    report.columns[2].title = texts[FindingTitle];
+    report.columns[2].textSuffix = u":";
+    report.columns[3].title = texts[DetailTitle];
+    report.titleLine = false;
     report.rows.reserve(check.findings.size());
     std::optional<std::chrono::sys_days> lastDay;
     std::u16string lastDate;
@@ -216,43 +216,19 @@ WorkingTimeReport BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16
         report.rows.push_back({std::move(date), check.employees.at(f.employee), texts[findingText(f.kind)],
                                detail(f, check, texts, regional)});
     }
-    report.noFindings = texts[NoFindings];
+    // Columns as wide as their longest cell, the date at least as wide as a date; the detail is
+    // last and not padded.
+    report.columns[0].width = 10;
+    for (const auto& row : report.rows) {
+        for (std::size_t c = 0; c < 3; ++c)
+            report.columns[c].width =
+                std::max(report.columns[c].width, row[c].size() + report.columns[c].textSuffix.size());
+    }
+    report.noRowsText = texts[NoFindings];
     report.summary = {{texts[CheckedDays], decimal(check.checkedDays)},
                       {texts[DaysWithFindings], decimal(check.daysWithFindings)},
                       {texts[AverageLabel], FormatHours(check.averageNet, regional)}};
     return report;
-}
-
-std::vector<std::u16string> WorkingTimeReportLines(const WorkingTimeReport& report)
-{
-    std::vector<std::u16string> lines {report.title, report.period, {}};
-    // Columns as wide as their longest cell; the finding is followed by a colon, the detail is
-    // last and not padded.
-    std::array<std::size_t, 3> widths {10, 0, 0};
-    for (const auto& row : report.rows) {
-        widths[0] = std::max(widths[0], row[0].size());
-        widths[1] = std::max(widths[1], row[1].size());
-        widths[2] = std::max(widths[2], row[2].size() + 1);
-    }
-    lines.reserve(report.rows.size() + report.summary.size() + 5);
-    for (const auto& row : report.rows) {
-        std::u16string line;
-        line.reserve(widths[0] + widths[1] + widths[2] + row[3].size() + 3);
-        appendPadded(line, row[0], widths[0]);
-        line += u' ';
-        appendPadded(line, row[1], widths[1]);
-        line += u' ';
-        appendPadded(line, row[2] + u':', widths[2]);
-        line += u' ';
-        line += row[3];
-        lines.push_back(std::move(line));
-    }
-    if (report.rows.empty())
-        lines.push_back(report.noFindings);
-    lines.emplace_back();
-    for (const auto& [label, value] : report.summary)
-        lines.push_back(label + u' ' + value);
-    return lines;
 }
 
 }  // namespace horavant

@@ -83,6 +83,8 @@ public:
     // False when the temporary file cannot be created (folder missing or not writable); errno
     // then says why.
     bool open();
+    // The temporary file, for a writer that writes it by name (it is replaced, not appended to).
+    const std::filesystem::path& tempPath() const { return m_temp; }
     // Throws IoError on a failed write.
     void write(std::string_view bytes);
     // fsync, rename over the target, fsync the folder. Throws IoError; the target is then unchanged.

@@ -89,6 +89,16 @@ std::optional<std::chrono::sys_days> readStoredDate(std::u16string_view text, co
 
 std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regional& regional)
 {
+    // HH:MM, the form the program writes, is read without splitting: scans over the whole table
+    // read three times a row.
+    if (text.size() == 5 && isDigit(text[0]) && isDigit(text[1]) && isDigit(text[3]) && isDigit(text[4])
+        && (text[2] == u':' || text[2] == regional.timeSeparator)) {
+        const int hours = (text[0] - u'0') * 10 + (text[1] - u'0');
+        const int minutes = (text[3] - u'0') * 10 + (text[4] - u'0');
+        if (hours > 23 || minutes > 59)
+            return std::nullopt;
+        return hours * kMsPerHour + minutes * kMsPerMinute;
+    }
     std::size_t firstSeparator = 0;
     while (firstSeparator < text.size() && isDigit(text[firstSeparator]))
         ++firstSeparator;

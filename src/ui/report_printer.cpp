@@ -2,11 +2,15 @@
 #include "ui/report_printer.h"
 
 #include "store/error.h"
+#include "store/posix_file.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace horavant {
@@ -53,6 +57,37 @@ void printReport(QPrinter& printer, const QTextDocument& document, const QString
     }
     if (!painter.end())
         throw Error("The print job could not be finished.");
+}
+
+void writeReportPdf(const QTextDocument& document, const QString& title, const std::filesystem::path& target)
+{
+    AtomicFileWriter file(target);
+    if (!file.open()) {
+        const std::string reason = std::strerror(errno);
+        throw IoError(formatMessage("Cannot create file \"%s\": %s.", {target.string(), reason}));
+    }
+    const QString temp = QString::fromStdString(file.tempPath().string());
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(temp);
+        pdf.setCreator(QStringLiteral("Horavant"));
+        // The whole sheet is the printable area, so the margins are half an inch from its edges.
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+        printReport(pdf, document, title);
+    }
+    // The PDF writer does not report a failed write (a full disk); a complete file ends with its
+    // end-of-file mark.
+    QFile written(temp);
+    bool complete = false;
+    if (written.open(QIODevice::ReadOnly) && written.size() > 0) {
+        written.seek(std::max<qint64>(0, written.size() - 32));
+        complete = written.readAll().contains("%%EOF");
+    }
+    written.close();
+    if (!complete)
+        throw IoError(formatMessage("Write error in file \"%s\": %s.", {target.string(), "the file is incomplete"}));
+    file.commit();
 }
 
 }  // namespace horavant

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <filesystem>
+
 class QPrinter;
 class QTextDocument;
 
@@ -11,5 +13,10 @@ namespace horavant {
 
 // Throws Error with the printing system's text when the job cannot be printed.
 void printReport(QPrinter& printer, const QTextDocument& document, const QString& title);
+
+// The same pages as a PDF file on A4 landscape, the half-inch margins from the sheet's edges, the
+// text selectable. Written beside the target and renamed over it at the end: a failure throws and
+// leaves the target as it was.
+void writeReportPdf(const QTextDocument& document, const QString& title, const std::filesystem::path& target);
 
 }  // namespace horavant

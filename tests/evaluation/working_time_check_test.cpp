@@ -72,7 +72,7 @@ protected:
                                    sys_days to = march(31), const TranslateFunction& translate = identity)
     {
         return utf8(
-            WorkingTimeReportLines(BuildWorkingTimeReport(c, subject, from, to, Regional::german(), translate)));
+            reportLines(BuildWorkingTimeReport(c, subject, from, to, Regional::german(), translate)));
     }
 
     static std::vector<std::pair<unsigned, K>> daysAndKinds(const WorkingTimeCheck& c)

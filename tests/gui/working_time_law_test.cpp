@@ -69,7 +69,8 @@ TEST_F(WorkingTimeLawTest, TheMenuChecksEverybodyOrOneEmployee)
         menu << a->objectName();
     EXPECT_EQ(menu,
               QStringList({"AuswertungnachMitarbeiter1", "AuswertungnachOrtBaustelle1", "AuswertungnachTtigkeit1",
-                           "PrfungArbeitszeitgesetz1", "N1", "PausenzeitinAuswertungauffhren1"}));
+                           "PrfungArbeitszeitgesetz1", "N2", "AlleBuchungenalsCSVexportieren1", "N1",
+                           "PausenzeitinAuswertungauffhren1"}));
     EXPECT_EQ(windows().main->findChild<QAction*>("PrfungArbeitszeitgesetz1")->text(), "Prüfung Arbeitszeitgesetz...");
 
     QStringList items;

@@ -1,0 +1,67 @@
+// The text of a report table: columns a blank apart, each padded to its width.
+#include "evaluation/report_table.h"
+
+namespace horavant {
+namespace {
+
+void appendPadded(std::u16string& line, std::u16string_view text, std::size_t width)
+{
+    line += text;
+    if (text.size() < width)
+        line.append(width - text.size(), u' ');
+}
+
+// The titles are padded in every column; a row's last cell is not, so no line ends in blanks
+// that nobody typed.
+std::u16string textLine(const ReportTable& report, const std::vector<std::u16string>* cells)
+{
+    std::size_t last = report.columns.size();
+    for (std::size_t c = 0; c < report.columns.size(); ++c)
+        if (report.columns[c].inText)
+            last = c;
+    std::u16string line;
+    bool first = true;
+    for (std::size_t c = 0; c < report.columns.size(); ++c) {
+        const ReportColumn& column = report.columns[c];
+        if (!column.inText)
+            continue;
+        if (!first)
+            line += u' ';
+        first = false;
+        if (!cells) {
+            appendPadded(line, column.title, column.width);
+            continue;
+        }
+        const std::size_t start = line.size();
+        if (c < cells->size())
+            line += (*cells)[c];
+        line += column.textSuffix;
+        const std::size_t length = line.size() - start;
+        if (c != last && length < column.width)
+            line.append(column.width - length, u' ');
+    }
+    return line;
+}
+
+}  // namespace
+
+std::vector<std::u16string> reportLines(const ReportTable& report)
+{
+    std::vector<std::u16string> lines;
+    lines.reserve(report.heading.size() + report.rows.size() + report.summary.size() + 3);
+    lines.insert(lines.end(), report.heading.begin(), report.heading.end());
+    if (!report.heading.empty())
+        lines.emplace_back();
+    if (report.titleLine)
+        lines.push_back(textLine(report, nullptr));
+    for (const auto& row : report.rows)
+        lines.push_back(textLine(report, &row));
+    if (report.rows.empty() && !report.noRowsText.empty())
+        lines.push_back(report.noRowsText);
+    lines.emplace_back();
+    for (const auto& s : report.summary)
+        lines.push_back(s.label + u' ' + s.value);
+    return lines;
+}
+
+}  // namespace horavant
