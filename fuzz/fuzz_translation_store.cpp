@@ -12,13 +12,18 @@
 
 namespace {
 
+// The program's step of 100,000 rows costs a large allocation per load; under the address
+// sanitizer that, not the parsing, would be what the harness spends its time on. With a small
+// step the array grows, and moves its rows, several times over in a file of many rows instead.
+constexpr std::int32_t kGrowthStep = 64;
+
 bool sameRows(const horavant::TranslationStore& a, const horavant::TranslationStore& b)
 {
     if (a.rowCount() != b.rowCount())
         return false;
     for (int r = 0; r < a.rowCount(); ++r) {
         for (int c = 0; c < horavant::kTranslationColumns; ++c) {
-            if (a.cell(r, c) != b.cell(r, c))
+            if (a.cellView(r, c) != b.cellView(r, c))
                 return false;
         }
     }
@@ -39,14 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    horavant::TranslationStore first(file);
+    horavant::TranslationStore first(file, horavant::shippedTranslations(), kGrowthStep);
     try {
         first.InitTranslations();
     } catch (const horavant::Error&) {
         // A damaged file keeps what was read; that much must survive a save.
     }
     first.SaveTranslations();
-    horavant::TranslationStore second(file);
+    horavant::TranslationStore second(file, horavant::shippedTranslations(), kGrowthStep);
     second.InitTranslations();
     if (!sameRows(first, second))
         std::abort();

@@ -1,6 +1,7 @@
 // The administrator menu window.
 #include "admin/admin_form.h"
 
+#include "store/user_file.h"
 #include "ui/message_boxes.h"
 #include "ui/window_settings.h"
 
@@ -30,6 +31,13 @@ void TAdminForm::BitBtnXP1Click()
 {
     if (m_ui.Edit1->text() != m_ui.Edit2->text()) {
         showError(this, m_services.message(5));
+        return;
+    }
+    // A password the user file cannot give back would lock the administrator out at the next start.
+    const QString lines = characterLines({{m_ui.Label1->text(), unstorableInAdminPassword(u16(m_ui.Edit1->text()))}});
+    if (!lines.isEmpty()) {
+        showError(this, m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:")) + u'\n'
+                            + lines);
         return;
     }
     ProgramSettings& s = m_services.userData.settings;

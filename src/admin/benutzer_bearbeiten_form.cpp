@@ -1,15 +1,18 @@
 // The user editing dialog.
 #include "admin/benutzer_bearbeiten_form.h"
 
+#include "store/user_file.h"
+#include "ui/message_boxes.h"
 #include "ui/window_setup.h"
 
 namespace horavant {
 
-TBenutzerBearbeitenForm::TBenutzerBearbeitenForm(QWidget* parent) : QDialog(parent)
+TBenutzerBearbeitenForm::TBenutzerBearbeitenForm(Services& services, QWidget* parent)
+    : QDialog(parent), m_services(services)
 {
     m_ui.setupUi(this);
     setupWindow(this, 360, 220, Sizing::Fixed);
-    connect(m_ui.BitBtn4, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui.BitBtn4, &QPushButton::clicked, this, &TBenutzerBearbeitenForm::BitBtn4Click);
     connect(m_ui.BitBtn5, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -29,6 +32,20 @@ void TBenutzerBearbeitenForm::setRecord(const UserRecord& record)
 UserRecord TBenutzerBearbeitenForm::record() const
 {
     return {u16(m_ui.LabeledEdit1->text()), u16(m_ui.LabeledEdit2->text()), u16(m_ui.LabeledEdit3->text())};
+}
+
+void TBenutzerBearbeitenForm::BitBtn4Click()
+{
+    const UserRecord typed = record();
+    const QString lines = characterLines({{m_ui.LabeledEdit1Label->text(), unstorableInName(typed.EmployeeName)},
+                                          {m_ui.LabeledEdit2Label->text(), unstorableInName(typed.UserName)},
+                                          {m_ui.LabeledEdit3Label->text(), unstorableInPassword(typed.Password)}});
+    if (!lines.isEmpty()) {
+        showError(this, m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:")) + u'\n'
+                            + lines);
+        return;
+    }
+    accept();
 }
 
 }  // namespace horavant

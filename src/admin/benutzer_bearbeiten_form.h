@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/user_model.h"
+#include "ui/services.h"
 #include "ui_benutzer_bearbeiten_form.h"
 
 #include <QDialog>
@@ -11,15 +12,20 @@ namespace horavant {
 class TBenutzerBearbeitenForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TBenutzerBearbeitenForm(QWidget* parent = nullptr);
+    explicit TBenutzerBearbeitenForm(Services& services, QWidget* parent = nullptr);
 
     void setRecord(const UserRecord& record);
     UserRecord record() const;
+
+    // OK: refuses names and a password the user file could not give back, naming the
+    // characters; the dialog then stays open with the texts as typed.
+    void BitBtn4Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Services& m_services;
     Ui::TBenutzerBearbeitenForm m_ui;
 };
 

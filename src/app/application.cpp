@@ -40,7 +40,7 @@ Application::Application(std::filesystem::path executablePath)
     Windows& w = m_windows;
     w.einloggen = keep(m_owned, w, new TEinloggenForm(m_services, m_windows));
     w.benutzerVerwalten = keep(m_owned, w, new TBenutzerVerwaltenForm(m_services, m_windows));
-    w.benutzerBearbeiten = keep(m_owned, w, new TBenutzerBearbeitenForm());
+    w.benutzerBearbeiten = keep(m_owned, w, new TBenutzerBearbeitenForm(m_services));
     w.adminPass = keep(m_owned, w, new TAdminPassForm(m_services));
     w.admin = keep(m_owned, w, new TAdminForm(m_services));
     w.vorgabeTexte = keep(m_owned, w, new TVorgabeTexteForm(m_services));

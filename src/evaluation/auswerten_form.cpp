@@ -2,12 +2,12 @@
 #include "evaluation/auswerten_form.h"
 
 #include "evaluation/csv.h"
+#include "evaluation/drucker_einrichten_form.h"
 #include "evaluation/export_form.h"
 #include "store/error.h"
 #include "ui/error_report.h"
 #include "ui/report_printer.h"
 
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
@@ -69,12 +69,25 @@ void TAuswertenForm::showEvent(QShowEvent* event)
     FormShow();
 }
 
+// The current printer is the one chosen in the set-up while it is there, else the system's
+// default printer, looked up anew each time, so a printer added while the program runs is found.
 // Without a printer Qt quietly turns the printer into a PDF writer with no file to write; printing
-// to a file chosen in the setup dialog (or by a test) needs no printer.
-void TAuswertenForm::requirePrinter()
+// to a file (as a test does) needs no printer.
+void TAuswertenForm::findPrinter()
 {
-    if (QPrinterInfo::availablePrinters().isEmpty() && printer().outputFileName().isEmpty())
-        throw Error("There is no default printer currently selected.");
+    QPrinter& current = printer();
+    if (!current.outputFileName().isEmpty())
+        return;
+    if (!current.printerName().isEmpty() && QPrinterInfo::availablePrinterNames().contains(current.printerName()))
+        return;
+    const QString found = QPrinterInfo::defaultPrinterName();
+    if (found.isEmpty())
+        throw Error(m_services.translate(QStringLiteral("Es ist kein Standarddrucker ausgewählt.")).toStdString());
+    // A new printer brings its own page: the size and the way up chosen so far stay.
+    const QPageLayout before = current.pageLayout();
+    current.setPrinterName(found);
+    current.setPageSize(before.pageSize());
+    current.setPageOrientation(before.orientation());
 }
 
 void TAuswertenForm::FormShow()
@@ -82,24 +95,22 @@ void TAuswertenForm::FormShow()
     guarded(this, [this] {
         // Without a printer the preview and the PDF still lay out landscape pages.
         printer().setPageOrientation(QPageLayout::Landscape);
-        requirePrinter();
+        findPrinter();
     });
 }
 
 void TAuswertenForm::DruckenBtnClick()
 {
     guarded(this, [this] {
-        requirePrinter();
+        findPrinter();
         printReport(printer(), *m_ui.RichEdit1->document(), m_services.message(6));
     });
 }
 
 void TAuswertenForm::BitBtn3Click()
 {
-    QPrintDialog dialog(&printer(), this);
-    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    dialog.exec();
+    TDruckerEinrichtenForm PrinterSetupDialog1(m_services, printer(), this);
+    PrinterSetupDialog1.exec();
 }
 
 std::u16string TAuswertenForm::documentName() const

@@ -41,7 +41,8 @@ protected:
 
 private:
     void FormShow();
-    void requirePrinter();
+    // Throws with the program's own text when there is none.
+    void findPrinter();
     // The name a saved file gets unless the user types another.
     std::u16string documentName() const;
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,

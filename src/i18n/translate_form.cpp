@@ -120,10 +120,17 @@ void TTranslateForm::FilterBtnClick()
     GridCell from;
     while (const std::optional<GridCell> hit = findInEditor(store, text, from, grid.rowCount())) {
         grid.selectCell(hit->row, hit->column);
-        if (!askYesNo(this, m_services.translate(QStringLiteral("Weitersuchen?"))))
+        const QString question = m_services.translate(QStringLiteral("Weitersuchen?"));
+        showNewRows();
+        if (!askYesNo(this, question))
             break;
         from = nextGridCell(*hit);
     }
+}
+
+void TTranslateForm::showNewRows()
+{
+    m_ui.StringGrid1->cells().growTo(m_services.store.rowCount() + 1);
 }
 
 void TTranslateForm::FixedColCheckClick()

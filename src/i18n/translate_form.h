@@ -37,6 +37,9 @@ protected:
 
 private:
     void save();
+    // A lookup made while the editor is open (its own search question) may add a row to the
+    // store: the grid shows it.
+    void showNewRows();
 
     Services& m_services;
     Ui::TTranslateForm m_ui;

@@ -70,7 +70,7 @@ void exportMissingSpanish(const TranslationStore& store, const std::filesystem::
     // The header row is never exported: its Spanish cell is never empty.
     std::string bytes;
     for (int r = 0; r < store.rowCount(); ++r) {
-        if (!store.cell(r, kSpanishColumn).empty() || store.cell(r, kEnglishColumn).empty())
+        if (!store.cellView(r, kSpanishColumn).empty() || store.cellView(r, kEnglishColumn).empty())
             continue;
         std::u16string line = store.cell(r, 0);
         for (char16_t& unit : line) {
@@ -148,7 +148,7 @@ std::vector<ImportedCell> pairImportedLines(const TranslationStore& store, const
     std::vector<ImportedCell> cells;
     std::size_t line = 0;
     for (int r = 0; r < store.rowCount() && line < exported.size(); ++r) {
-        if (store.cell(r, 0) != exported[line])
+        if (store.cellView(r, 0) != exported[line])
             continue;
         cells.push_back({r, line < translated.size() ? translated[line] : std::u16string()});
         ++line;

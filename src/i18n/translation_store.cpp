@@ -104,16 +104,17 @@ void sortTranslationBucket(TranslationBucket& bucket, const TextPool& texts)
         quickSort(bucket, texts, 0, static_cast<std::int32_t>(bucket.recordCount()) - 1);
 }
 
-TranslationStore::TranslationStore(std::filesystem::path file, ShippedTranslations shipped)
-    : m_file(std::move(file)), m_shipped(shipped)
+TranslationStore::TranslationStore(std::filesystem::path file, ShippedTranslations shipped, std::int32_t rowGrowthStep)
+    : m_file(std::move(file)), m_shipped(shipped), m_rowGrowthStep(rowGrowthStep)
 {
-    m_table.setGrowthStep(kRowGrowthStep);
+    m_table.setGrowthStep(m_rowGrowthStep);
 }
 
 void TranslationStore::InitTranslations()
 {
-    clearAll();
-    m_table.setGrowthStep(kRowGrowthStep);
+    // Only an empty array takes a growth step; the load empties everything else.
+    m_table.Clear();
+    m_table.setGrowthStep(m_rowGrowthStep);
     LoadTranslations();
 }
 
@@ -130,14 +131,19 @@ void TranslationStore::LoadTranslations()
     if (bytes) {
         try {
             parse(*bytes);
-            // Known texts get the shipped translations their file lacks; the file itself is
-            // rewritten only by the next save, in its old format.
-            for (std::uint32_t r = 0; r < m_table.recordCount(); ++r)
-                fillShippedCells(m_table.at(r));
         } catch (const IoError&) {
             damaged = true;
         } catch (const AllocationError&) {
             damaged = true;
+        } catch (const std::bad_alloc&) {
+            damaged = true;
+        }
+        // Known texts get the shipped translations their file lacks, the rows read before a
+        // damage too, so they read as they will after the next save and start; the file itself
+        // is rewritten only by the next save, in its old format.
+        try {
+            for (std::uint32_t r = 0; r < m_table.recordCount(); ++r)
+                fillShippedCells(m_table.at(r));
         } catch (const std::bad_alloc&) {
             damaged = true;
         }
@@ -318,9 +324,14 @@ bool TranslationStore::validCell(int row, int column) const
 
 std::u16string TranslationStore::cell(int row, int column) const
 {
+    return std::u16string(cellView(row, column));
+}
+
+std::u16string_view TranslationStore::cellView(int row, int column) const
+{
     if (!validCell(row, column))
         return {};
-    return std::u16string(m_texts.text(m_table.at(static_cast<std::uint32_t>(row)).cells[static_cast<std::size_t>(column)]));
+    return m_texts.text(m_table.at(static_cast<std::uint32_t>(row)).cells[static_cast<std::size_t>(column)]);
 }
 
 void TranslationStore::setCell(int row, int column, std::u16string_view text)

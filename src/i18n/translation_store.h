@@ -64,7 +64,10 @@ public:
     // Nothing is read until InitTranslations. The shipped translations fill the English and
     // Spanish cells that a row would otherwise leave empty: of a row added for a new text, and of
     // the rows loaded from the file (in memory; a cell filled by the user is never replaced).
-    explicit TranslationStore(std::filesystem::path file, ShippedTranslations shipped = shippedTranslations());
+    // The row array grows by kRowGrowthStep rows; a smaller step is for the fuzzing harness,
+    // which loads thousands of stores a second.
+    explicit TranslationStore(std::filesystem::path file, ShippedTranslations shipped = shippedTranslations(),
+                              std::int32_t rowGrowthStep = kRowGrowthStep);
     TranslationStore(const TranslationStore&) = delete;
     TranslationStore& operator=(const TranslationStore&) = delete;
 
@@ -95,6 +98,8 @@ public:
     // the index follows every change, so lookups never reach a deleted or moved row.
     int rowCount() const { return static_cast<int>(m_table.recordCount()); }
     std::u16string cell(int row, int column) const;
+    // The same without a copy, for comparing; valid until the store next changes.
+    std::u16string_view cellView(int row, int column) const;
     void setCell(int row, int column, std::u16string_view text);
     void deleteRow(int row);
 
@@ -135,6 +140,7 @@ private:
 
     std::filesystem::path m_file;
     ShippedTranslations m_shipped;
+    std::int32_t m_rowGrowthStep;
     int m_currentLanguage = 0;
     int m_openBatches = 0;
     bool m_savePending = false;

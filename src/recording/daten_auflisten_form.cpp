@@ -32,10 +32,18 @@ void TDatenAuflistenForm::showList(const std::u16string& employee, bool mayEdit)
         table.setFiltered(true);
         table.setReadOnly(!mayEdit);
     });
-    // The list is never shown over everybody's rows.
-    if (!filtered)
-        return;
     WorkTimeModel& model = m_windows.main->model();
+    // The list is never shown over everybody's rows, and a filter that failed half-way is not
+    // left on for the grid, the suggestions and the evaluations.
+    if (!filtered) {
+        try {
+            table.setFiltered(false);
+        } catch (const std::exception&) {
+            // Switched off all the same; the error shown already is the one that counts.
+        }
+        model.reload();
+        return;
+    }
     // A row inserted here gets the employee's name, so it stays in the employee's own list.
     model.setInsertDefaults({{workfield::kEmployee, employee}});
     model.reload();

@@ -6,6 +6,7 @@
 #include "recording/einloggen_form.h"
 #include "recording/pausen_form.h"
 #include "recording/recording.h"
+#include "store/work_time_fields.h"
 #include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -60,6 +61,8 @@ TErfassenForm::TErfassenForm(Services& services, const Windows& windows, QWidget
 
 void TErfassenForm::showEvent(QShowEvent* event)
 {
+    // Each login starts without the last employee's confirmation.
+    m_ui.ErfasstLabel->clear();
     QDialog::showEvent(event);
     m_ui.Orted->setFocus();
 }
@@ -98,7 +101,7 @@ void TErfassenForm::ErfassenBtnClick()
     DbfTable& table = main.workTimeTable();
     const auto date = ymdOf(m_ui.DateTimePicker3->date());
     const std::u16string& employee = m_windows.einloggen->currentEmployee();
-    bool recorded = false;
+    std::vector<std::u16string> stored;
     guarded(this, [&] {
         const bool overlaps
             = findOverlap(table, employee, std::chrono::sys_days(date), from, to, m_services.regional).has_value();
@@ -110,13 +113,18 @@ void TErfassenForm::ErfassenBtnClick()
         period.breakTime = pause;
         period.doubleBooking = overlaps;
         appendWorkPeriod(table, period);
-        recorded = true;
+        stored = workPeriodRow(period);
     });
-    if (recorded) {
+    if (!stored.empty()) {
         main.model().reloadLater();  // the grids that show it are hidden now
         m_ui.Orted->setEditText({});
         m_ui.TatEd->setEditText({});
         m_ui.BemEd->clear();
+        // The fields clear; this line says what went into the table, until the next one does.
+        m_ui.ErfasstLabel->setText(m_services.translate(QStringLiteral("Erfasst:")) + u' '
+                                   + qs(stored[workfield::kDate]) + QStringLiteral(", ") + qs(stored[workfield::kFrom])
+                                   + u'–' + qs(stored[workfield::kTo]) + QStringLiteral(", ")
+                                   + qs(stored[workfield::kPlace]));
     }
     m_ui.Orted->setFocus();
 }

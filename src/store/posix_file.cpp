@@ -158,7 +158,23 @@ void syncDirectory(const std::filesystem::path& folder)
         ::fsync(fd.get());
 }
 
-AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : m_target(std::move(target)) {}
+std::filesystem::path followSymlinks(std::filesystem::path path)
+{
+    // As many links as the system itself follows before it gives up (ELOOP).
+    constexpr int kMaxLinks = 40;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec)))
+            return path;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            return path;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) : m_target(followSymlinks(target)) {}
 
 AtomicFileWriter::~AtomicFileWriter()
 {
@@ -171,10 +187,22 @@ bool AtomicFileWriter::open()
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    // mkostemp creates the file 0600; data files get the permissions of an ordinary new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    // mkostemp creates the file 0600: a file that is replaced keeps its permissions (a user file
+    // made readable by its owner only stays so), a new one gets those of an ordinary new file.
+    struct stat old {};
+    if (::stat(m_target.c_str(), &old) == 0) {
+        // The owner and group too: others who share the file keep their access. Only the
+        // superuser may give a file away, a member of the group may still keep the group.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0
+            && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Neither is allowed: the new file belongs to whoever saves it.
+        }
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     m_fd.reset(fd);
     m_temp = pattern;
     m_written = 0;
@@ -218,11 +246,33 @@ void AtomicFileWriter::discard()
     }
 }
 
+namespace {
+
+// The file's own descriptor: written from the start, cut to the new length, synced.
+bool saveInPlace(const std::filesystem::path& path, std::string_view bytes)
+{
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd)
+        return false;
+    // Cut only once the new bytes are in, so the file is never found empty.
+    if (!writeFullyAt(fd.get(), bytes.data(), bytes.size(), 0)
+        || ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
+        throw IoError(formatMessage("Write error in file \"%s\": %s.", {path.string(), std::strerror(errno)}));
+    return true;
+}
+
+}  // namespace
+
 bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
     AtomicFileWriter writer(path);
-    if (!writer.open())
-        return false;
+    if (!writer.open()) {
+        // Only a folder that takes no new file from this user is written around; a missing
+        // folder or a full disk would fare no better in place, and a half-written file is worse.
+        if (errno != EACCES && errno != EPERM)
+            return false;
+        return saveInPlace(followSymlinks(path), bytes);
+    }
     writer.write(bytes);
     writer.commit();
     return true;

@@ -1,5 +1,6 @@
-// Thin POSIX file helpers: an owning descriptor, full reads and writes, and the atomic
-// whole-file save (temporary file, fsync, rename) used by the program's small data files.
+// Thin POSIX file helpers: an owning descriptor, full reads and writes, and the whole-file save
+// (temporary file, fsync, rename; in place where the folder takes no new file) used by the
+// program's small data files.
 #pragma once
 
 #include <cstddef>
@@ -65,16 +66,23 @@ bool renameNoReplaceByLink(const std::filesystem::path& from, const std::filesys
 // Makes a rename or a new file in the folder durable.
 void syncDirectory(const std::filesystem::path& folder);
 
+// The file a path names once its symbolic links are followed; the path itself when it is no link
+// or a link cannot be read. A link to a missing file gives the missing file.
+std::filesystem::path followSymlinks(std::filesystem::path path);
+
 // Writes a file beside the target and renames it over the target only when every byte is on
-// disk, so a save that fails leaves the old file exactly as it was.
+// disk, so a save that fails leaves the old file exactly as it was. A target reached through
+// symbolic links is replaced where it lies, the links stay; the new file keeps the old one's
+// permission bits (and its owner, where the system allows).
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(std::filesystem::path target);
+    explicit AtomicFileWriter(const std::filesystem::path& target);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // False when the temporary file cannot be created (folder missing or not writable).
+    // False when the temporary file cannot be created (folder missing or not writable); errno
+    // then says why.
     bool open();
     // The temporary file, for a writer that writes it by name (it is replaced, not appended to).
     const std::filesystem::path& tempPath() const { return m_temp; }
@@ -92,8 +100,11 @@ private:
     std::uint64_t m_written = 0;
 };
 
-// Saves bytes to path atomically. False when the file cannot be created at all (the caller
-// decides whether that is silent); throws IoError when writing fails half-way.
+// Saves bytes to path atomically. Where the folder refuses a new file beside it (a folder the
+// user may not write to, holding files he may), the file is written and cut in place instead.
+// False when the file can be written neither way (the caller decides whether that is silent);
+// throws IoError when writing fails half-way: the old file is then kept on the atomic way, and
+// may be left incomplete in place.
 bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // The running executable, and its folder.

@@ -7,6 +7,7 @@
 #include "store/error.h"
 #include "store/posix_file.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,32 @@ std::int32_t modeOnDisk(int mode)
     return mode != 0 ? 1 : 0;
 }
 
+bool survivesPlain(std::u16string_view character)
+{
+    return cp1252::decode(cp1252::encode(character)) == character;
+}
+
+bool survivesScrambled(std::u16string_view character)
+{
+    return unscramblePassword(scramblePassword(character)) == character;
+}
+
+// Both ways of storing go unit by unit, so a text survives exactly when each of its characters does.
+template <class Survives>
+std::vector<std::u16string> unstorable(std::u16string_view text, Survives survives)
+{
+    std::vector<std::u16string> found;
+    for (std::size_t i = 0; i < text.size();) {
+        const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 && text[i + 1] >= 0xDC00
+                       && text[i + 1] < 0xE000;
+        const std::u16string_view character = text.substr(i, pair ? 2 : 1);
+        i += character.size();
+        if (!survives(character) && std::find(found.begin(), found.end(), character) == found.end())
+            found.emplace_back(character);
+    }
+    return found;
+}
+
 }  // namespace
 
 bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, std::optional<FileStamp>& stamp)
@@ -49,6 +76,21 @@ bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, 
     data = std::move(fresh);
     stamp = now;
     return true;
+}
+
+std::vector<std::u16string> unstorableInName(std::u16string_view name)
+{
+    return unstorable(name, survivesPlain);
+}
+
+std::vector<std::u16string> unstorableInPassword(std::u16string_view password)
+{
+    return unstorable(password, survivesScrambled);
+}
+
+std::vector<std::u16string> unstorableInAdminPassword(std::u16string_view password)
+{
+    return unstorable(password, [](std::u16string_view c) { return survivesPlain(c) && survivesScrambled(c); });
 }
 
 std::string scramblePassword(std::u16string_view password)

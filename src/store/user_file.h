@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace horavant {
 
@@ -27,6 +28,14 @@ void SaveBenutzer(const std::filesystem::path& file, const UserData& data);
 // leaves data and the stamp as they are, and so does a save of ours that failed, so what this copy
 // holds is never thrown away for an older file.
 bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, std::optional<FileStamp>& stamp);
+
+// What a save and a load of the file would not give back: the characters of a text that come
+// back different, each once, in the order they first appear (a character beyond 16 bits as its
+// two units). Names are stored as Windows-1252 bytes; passwords are shifted first; the
+// administrator password is stored both ways, as typed and shifted as its repetition.
+std::vector<std::u16string> unstorableInName(std::u16string_view name);
+std::vector<std::u16string> unstorableInPassword(std::u16string_view password);
+std::vector<std::u16string> unstorableInAdminPassword(std::u16string_view password);
 
 // Each UTF-16 unit plus 4, then Windows-1252 bytes: how passwords are stored.
 std::string scramblePassword(std::u16string_view password);

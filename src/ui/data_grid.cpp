@@ -57,7 +57,7 @@ void DataGrid::onCurrentRowChanged(int current, int previous)
         return;
     const auto editing = m_model->editingRow();
     if (editing && *editing != current) {
-        if (!guarded(m_window, [this] { m_model->post(); })) {
+        if (!guarded(m_window, [this] { m_model->leaveRow(); })) {
             // The row could not be written: stay on it so the user can correct or cancel.
             m_moving = true;
             goToRow(editing.value_or(previous));
@@ -83,7 +83,7 @@ void DataGrid::closeEditor(bool commit)
 void DataGrid::postPending()
 {
     closeEditor(true);
-    m_model->post();
+    m_model->leaveRow();
     updateButtons();
 }
 
@@ -117,7 +117,11 @@ void DataGrid::press(DbNavigator::Button button)
                 m_grid->edit(m_grid->currentIndex());
             }
             break;
-        case DbNavigator::Post: postPending(); break;
+        case DbNavigator::Post:
+            // Asked for in so many words: stored even when nothing was typed.
+            closeEditor(true);
+            m_model->post();
+            break;
         case DbNavigator::Cancel:
             closeEditor(false);
             m_moving = true;

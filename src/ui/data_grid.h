@@ -21,7 +21,8 @@ public:
     DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model, std::function<bool()> confirmDelete,
              QWidget* window);
 
-    // Writes a pending edit or insert. Throws the table's errors.
+    // Writes a pending edit or insert, as leaving the row does: an inserted row that nobody typed
+    // into is dropped. Throws the table's errors.
     void postPending();
     void press(DbNavigator::Button button);
     void updateButtons();

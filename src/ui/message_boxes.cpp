@@ -33,6 +33,24 @@ bool askYesNoCancel(QWidget* parent, const QString& text, const QString& title)
         == QMessageBox::Yes;
 }
 
+QString characterLines(const std::vector<FieldCharacters>& fields)
+{
+    QStringList lines;
+    for (const auto& [label, characters] : fields) {
+        if (characters.empty())
+            continue;
+        QString line = label;
+        for (const std::u16string& c : characters) {
+            const QString character = QString::fromStdU16String(c);
+            const char32_t code = character.toUcs4().value(0);
+            const bool shows = QChar::isPrint(code) && !QChar::isSpace(code);
+            line += u' ' + (shows ? character : QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper());
+        }
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
 bool askYesNo(QWidget* parent, const QString& text, const QString& title)
 {
     return ask(parent, QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -13,5 +16,11 @@ void showInformation(QWidget* parent, const QString& text, const QString& title 
 // True only when the user answers Yes.
 bool askYesNoCancel(QWidget* parent, const QString& text, const QString& title = {});
 bool askYesNo(QWidget* parent, const QString& text, const QString& title = {});
+
+// The lines of a refusal that names characters, one per field that holds some: the field's
+// label, then each character as itself, or as U+XXXX where it would not show. Empty when no
+// field holds any.
+using FieldCharacters = std::pair<QString, std::vector<std::u16string>>;
+QString characterLines(const std::vector<FieldCharacters>& fields);
 
 }  // namespace horavant

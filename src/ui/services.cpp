@@ -1,9 +1,41 @@
 // Shared services of the windows.
 #include "ui/services.h"
 
+#include "i18n/message_table.h"
+#include "ui/error_report.h"
+
 #include <QLocale>
 
 namespace horavant {
+
+namespace {
+
+// A text new to the store is in it even when its save failed: asked again, it is found without
+// a save. Only a second failure leaves the German text, reported once already.
+std::u16string lookUp(const std::function<std::u16string()>& lookup, std::u16string german)
+{
+    if (guarded(nullptr, [&] { german = lookup(); }))
+        return german;
+    try {
+        return lookup();
+    } catch (const std::exception&) {
+        return german;
+    }
+}
+
+}  // namespace
+
+QString Services::message(int number) const
+{
+    const bool known = number >= 1 && number <= kMessageCount;
+    return qs(lookUp([&] { return store.GetMessageText(number); },
+                     known ? std::u16string(MessageTable[static_cast<std::size_t>(number)]) : std::u16string()));
+}
+
+QString Services::translate(const QString& text) const
+{
+    return qs(lookUp([&] { return store.Translate(u16(text)); }, u16(text)));
+}
 
 std::unique_ptr<QSettings> Services::settings() const
 {

@@ -20,9 +20,11 @@ struct Services {
     // The running program file; its folder is the program folder, its name the settings key.
     std::filesystem::path executablePath;
 
-    // A message of the message table in the current language.
-    QString message(int number) const { return qs(store.GetMessageText(number)); }
-    QString translate(const QString& text) const { return qs(store.Translate(u16(text))); }
+    // A message of the message table, or a text, in the current language. The lookups run inside
+    // the general error report: a text new to the store whose save fails (a full disk) is
+    // reported and still shown, so a lookup never ends what asked for it.
+    QString message(int number) const;
+    QString translate(const QString& text) const;
     std::function<std::u16string(int)> messageLookup() const
     {
         return [this](int n) { return store.GetMessageText(n); };

@@ -110,6 +110,15 @@ void StringGridModel::setRowCount(int rows)
     endResetModel();
 }
 
+void StringGridModel::growTo(int rows)
+{
+    if (rows <= m_rows)
+        return;
+    beginInsertRows({}, m_rows, rows - 1);
+    m_rows = rows;
+    endInsertRows();
+}
+
 void StringGridModel::setHeaderText(int column, const QString& text)
 {
     if (column < 0 || column >= columnCount() || m_header[static_cast<std::size_t>(column)] == text)

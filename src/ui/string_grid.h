@@ -25,6 +25,8 @@ public:
 
     void setCellSource(CellSource source) { m_source = std::move(source); }
     void setRowCount(int rows);
+    // Rows added at the end, keeping the current cell and the selection; never fewer rows.
+    void growTo(int rows);
     void setHeaderText(int column, const QString& text);
     const QString& headerText(int column) const { return m_header[static_cast<std::size_t>(column)]; }
     // The source changed a cell: the views read it again.

@@ -94,13 +94,23 @@ bool WorkTimeModel::setData(const QModelIndex& index, const QVariant& value, int
 {
     if (!index.isValid() || role != Qt::EditRole || m_table.readOnly())
         return false;
-    return guarded(nullptr, [&] {
+    bool set = false;
+    guarded(nullptr, [&] {
         const auto editing = editingRow();
         if (!editing || *editing != index.row())
             beginEdit(index.row());
-        m_table.setFieldText(index.column(), value.toString().toStdU16String());
+        // Leaving the previous row may have taken this one away (a dropped or filtered-out row).
+        if (editingRow() != index.row())
+            return;
+        const std::u16string text = value.toString().toStdU16String();
+        // A cell editor that closes hands back its text unchanged: that is no typing.
+        if (isInserting() && m_table.fieldText(index.column()) != text)
+            m_insertTyped = true;
+        m_table.setFieldText(index.column(), text);
         emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+        set = true;
     });
+    return set;
 }
 
 void WorkTimeModel::beginEdit(int row)
@@ -109,7 +119,9 @@ void WorkTimeModel::beginEdit(int row)
     if (editing && *editing == row)
         return;
     if (editing)
-        post();
+        leaveRow();
+    if (row >= m_rows)
+        return;  // the row was the inserted one, dropped as it was left
     const auto record = m_table.visibleRecord(static_cast<std::size_t>(row));
     if (!m_table.gotoRecord(record))
         return;
@@ -121,7 +133,7 @@ void WorkTimeModel::beginEdit(int row)
 void WorkTimeModel::insertRow()
 {
     if (editingRow())
-        post();
+        leaveRow();
     if (m_table.readOnly()) {
         m_table.Append();  // refuses with the table's message
         return;
@@ -139,6 +151,7 @@ void WorkTimeModel::insertRow()
         throw;
     }
     ++m_rows;
+    m_insertTyped = false;
     endInsertRows();
 }
 
@@ -150,6 +163,14 @@ void WorkTimeModel::post()
     m_table.Post();
     m_editRecord.reset();
     reconcile(*editing);
+}
+
+void WorkTimeModel::leaveRow()
+{
+    if (isInserting() && !m_insertTyped)
+        cancel();
+    else
+        post();
 }
 
 void WorkTimeModel::cancel()

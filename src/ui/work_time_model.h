@@ -38,6 +38,9 @@ public:
     void insertRow();
     void post();
     void cancel();
+    // Leaving the row being edited or inserted: it is written, except an inserted row that
+    // nobody typed into, which is dropped (the navigator's post button still stores that one).
+    void leaveRow();
     void deleteRow(int row);
     void refresh();
 
@@ -61,6 +64,7 @@ private:
     int m_rows = 0;
     bool m_stale = false;
     std::optional<std::uint32_t> m_editRecord;
+    bool m_insertTyped = false;  // a text of the inserted row was changed after its defaults
     std::vector<std::pair<int, std::u16string>> m_insertDefaults;
 };
 

@@ -134,6 +134,30 @@ TEST_F(AdminTest, UsersAreAddedEditedAndDeletedInPlaceAndSaved)
     EXPECT_EQ(saved().users, UserList({{u"Jürgen Groß", u"jg", u"pässwort"}}));
 }
 
+// Texts the user file could not give back after a restart are refused where they are typed,
+// with the characters named per field; the dialog keeps what was typed for correcting.
+TEST_F(AdminTest, AUserTheFileCannotKeepIsRefusedWithTheCharactersNamed)
+{
+    start();
+    QString refusal;
+    QStringList kept;
+    ModalScript script;
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "NeuerBenutzerBtn")); })
+        .then(editUser("Łukasz", "lukasz", "gü~t", "BitBtn4"))
+        .answer(QMessageBox::Ok, &refusal)
+        .then([&](QWidget* d) {
+            EXPECT_EQ(d->objectName(), "TBenutzerBearbeitenForm");
+            for (const char* field : {"LabeledEdit1", "LabeledEdit2", "LabeledEdit3"})
+                kept << child<QLineEdit>(d, field)->text();
+            editUser("Lukasz", "lukasz", "gut", "BitBtn4")(d);
+        })
+        .then([](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn4")); });
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_EQ(refusal, "Diese Zeichen können nicht gespeichert werden:\nMitarbeiter: Ł\nPasswort: ü ~");
+    EXPECT_EQ(kept, QStringList({"Łukasz", "lukasz", "gü~t"}));
+    EXPECT_EQ(saved().users, UserList({{u"Lukasz", u"lukasz", u"gut"}}));
+}
+
 // Another copy of the program on the same folder saved the user file meanwhile: this copy works on
 // that file's contents, so its own save keeps the other copy's changes, and a password set there
 // is the one asked for here.
@@ -229,6 +253,30 @@ TEST_F(AdminTest, SettingThePasswordChecksTheRepetitionAndSavesWithThePermission
     for (const QString& key : store->allKeys())
         EXPECT_FALSE(store->value(key).toString().contains("neu")) << key.toStdString();
     EXPECT_TRUE(store->contains("TAdminForm/Placement"));
+}
+
+TEST_F(AdminTest, AnAdministratorPasswordTheFileCannotKeepIsRefused)
+{
+    start();
+    QString refusal;
+    ModalScript script;
+    script
+        .then([](QWidget* a) {
+            child<QLineEdit>(a, "Edit1")->setText("Chefł");
+            child<QLineEdit>(a, "Edit2")->setText("Chefł");
+            clickLater(child<QPushButton>(a, "BitBtnXP1"));
+        })
+        .answer(QMessageBox::Ok, &refusal)
+        .then([](QWidget* a) {
+            EXPECT_EQ(a->objectName(), "TAdminForm");
+            EXPECT_EQ(child<QLineEdit>(a, "Edit2")->text(), "Chefł");
+            child<QLineEdit>(a, "Edit1")->setText("Chef");
+            child<QLineEdit>(a, "Edit2")->setText("Chef");
+            clickLater(child<QPushButton>(a, "BitBtnXP1"));
+        });
+    mainForm().AdministratorPasswortfestlegen1Click();
+    EXPECT_EQ(refusal, "Diese Zeichen können nicht gespeichert werden:\nAdmin Passwort festlegen: ł");
+    EXPECT_EQ(saved().settings.AdminPassword, u"Chef");
 }
 
 TEST_F(AdminTest, ClosingTheMenuByItsFrameKeepsThePreviousPasswordButStillSaves)

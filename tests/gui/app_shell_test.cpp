@@ -231,6 +231,37 @@ TEST_F(AppShellTest, MovingToAnotherRowPostsTheEdit)
     asAdministrator(script);
 }
 
+// "+" and then another row, another "+", or closing the window: an inserted row that nobody
+// typed into is dropped, as a data-aware grid does; one that was typed into is stored.
+TEST_F(AppShellTest, AnInsertedRowNobodyTypedIntoIsDroppedOnLeavingIt)
+{
+    writeTable({{.employee = u"A"}, {.employee = u"B"}});
+    start();
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        WorkTimeModel& m = mainForm().model();
+        auto* grid = child<QTableView>(w, "DBGrid1");
+        grid->setCurrentIndex(m.index(0, 2));
+        navigatorButton(w, DbNavigator::Insert)->click();
+        ASSERT_EQ(m.rowCount(), 3);
+        grid->setCurrentIndex(m.index(1, 2));
+        EXPECT_EQ(m.rowCount(), 2);
+
+        navigatorButton(w, DbNavigator::Insert)->click();
+        m.setData(m.index(2, 1), "C");
+        grid->setCurrentIndex(m.index(0, 2));
+        EXPECT_EQ(m.rowCount(), 3);
+
+        navigatorButton(w, DbNavigator::Insert)->click();
+        navigatorButton(w, DbNavigator::Insert)->click();
+        EXPECT_EQ(m.rowCount(), 4);
+        clickLater(child<QPushButton>(w, "AusloggenBtn"));
+    });
+    asAdministrator(script);
+    EXPECT_THAT(column(1), ElementsAre("A", "B", "C"));
+    EXPECT_EQ(readFile(dir / "arbeitszeit.dbf").size(), 353u + 3 * 263 + 1);
+}
+
 TEST_F(AppShellTest, RefreshShowsRowsAppendedByAnotherCopy)
 {
     writeTable({{.employee = u"A"}});

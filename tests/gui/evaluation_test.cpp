@@ -3,6 +3,8 @@
 
 #include "app/main_form.h"
 #include "evaluation/auswerten_form.h"
+#include "i18n/message_table.h"
+#include "i18n/translation_store.h"
 #include "store/dbf_table.h"
 #include "support/work_time_table.h"
 #include "ui/work_time_model.h"
@@ -12,14 +14,19 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
+
+#include <gmock/gmock.h>
 
 #include <chrono>
 #include <thread>
@@ -182,7 +189,11 @@ TEST_F(EvaluationTest, TheBreakColumnFollowsTheSwitchAtEveryReport)
 TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
 {
     writeTable({{.employee = u"Meier", .place = u"Bau"}, {.employee = u"Schulz", .place = u"Halle"}});
+    // German short dates have two-digit years; the pickers must not take them.
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     start();
+    QLocale::setDefault(locale);
     printToFile(dir / "unused.pdf");
     ModalScript first;
     first.then(choose(1, QDate(2012, 3, 1), QDate(2012, 3, 31)))
@@ -191,7 +202,7 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
     const QString report = reportText();
     EXPECT_TRUE(report.startsWith("Auswertung Mitarbeiter Schulz"));
 
-    QStringList items;
+    QStringList items, shown;
     QDate from, to;
     ModalScript second;
     second.then([&](QWidget* s) {
@@ -201,6 +212,8 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
         items << QString::number(list->currentIndex());
         from = child<QDateEdit>(s, "DateTimePicker1")->date();
         to = child<QDateEdit>(s, "DateTimePicker2")->date();
+        // Four-digit years, as the recording window and the reports show them.
+        shown = {child<QDateEdit>(s, "DateTimePicker1")->text(), child<QDateEdit>(s, "DateTimePicker2")->text()};
         // There is no cancel button: Escape does not close the window, its close box does.
         QTest::keyClick(list, Qt::Key_Escape);
         EXPECT_TRUE(s->isVisible());
@@ -215,6 +228,7 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
     EXPECT_EQ(items, QStringList({"Bau", "Halle", "0"}));
     EXPECT_EQ(from, QDate(2012, 3, 1));
     EXPECT_EQ(to, QDate(2012, 3, 31));
+    EXPECT_EQ(shown, QStringList({"01.03.2012", "31.03.2012"}));
     EXPECT_EQ(reportText(), report);
 }
 
@@ -264,8 +278,205 @@ TEST_F(EvaluationTest, WithoutAPrinterTheReportIsStillShownAfterOneMessage)
             clickLater(child<QPushButton>(o, "BitBtn1"));
         });
     mainForm().AuswertungnachMitarbeiter1Click();
-    EXPECT_EQ(error, "There is no default printer currently selected.");
+    // The program's own words, through the translation store like every text it shows.
+    EXPECT_EQ(error, "Es ist kein Standarddrucker ausgewählt.");
+    EXPECT_THAT(storedGermanTexts(), testing::Contains(std::u16string(u"Es ist kein Standarddrucker ausgewählt.")));
     EXPECT_TRUE(reportShown);
+}
+
+// The program starts while no print server answers where it asks; then one does (the server
+// scripts/start-print-server starts, reached through a link that appears). The output window and
+// "Drucken" look the printer up again and print without a restart.
+TEST_F(EvaluationTest, APrinterThatAppearsWhileTheProgramRunsIsFoundWithoutARestart)
+{
+    const QByteArray given = qgetenv("CUPS_SERVER");
+    const std::filesystem::path server = given.startsWith('/') ? given.toStdString() : "/run/cups/cups.sock";
+    const std::filesystem::path socket = dir / "cups.sock";
+    qputenv("CUPS_SERVER", QByteArray::fromStdString(socket.string()));
+    writeTable({{.employee = u"Meier"}});
+    start();
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "printers are visible already (a print server asked earlier in this process)";
+    // One evaluation with "Drucken" pressed once in its output window; the texts of the message
+    // boxes on the way, each answered with OK, whichever come.
+    const auto evaluateAndPrint = [&] {
+        QStringList messages;
+        bool chosen = false;
+        int presses = 0;
+        QPointer<QWidget> answered;
+        QTimer driver;
+        driver.setInterval(5);
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                if (box != answered) {
+                    answered = box;
+                    messages << box->text();
+                    clickLater(box->button(QMessageBox::Ok));
+                }
+            } else if (modal && modal->objectName() == "TMitarbeiterAussuchenForm" && !chosen) {
+                chosen = true;
+                choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31))(modal);
+            } else if (modal == &output() && presses < 2) {
+                clickLater(child<QPushButton>(modal, presses++ == 0 ? "DruckenBtn" : "BitBtn1"));
+            }
+        });
+        driver.start();
+        mainForm().AuswertungnachMitarbeiter1Click();
+        return messages;
+    };
+    // Shown and printed without a printer: the same message each time.
+    const QString none = "Es ist kein Standarddrucker ausgewählt.";
+    EXPECT_EQ(evaluateAndPrint(), QStringList({none, none}));
+
+    std::error_code ec;
+    if (!std::filesystem::is_socket(server, ec))
+        GTEST_SKIP() << "no print server at " << server << " (scripts/start-print-server starts one)";
+    std::filesystem::create_symlink(server, socket);
+    if (QPrinterInfo::defaultPrinterName().isEmpty())
+        GTEST_SKIP() << "the print server has no default printer";
+    // The job's title is message 6 in the current language. A title of its own, from a language
+    // column of the store, keeps the system print test from taking this job's file for its own.
+    TranslationStore& store = application().store();
+    for (int r = 0; r < store.rowCount(); ++r) {
+        if (store.cell(r, 0) == MessageTable[6])
+            store.setCell(r, 3, u"Erschienen");
+    }
+    store.setCurrentLanguage(3);
+    const auto startedAt = std::filesystem::file_time_type::clock::now();
+    EXPECT_EQ(evaluateAndPrint(), QStringList());
+    EXPECT_EQ(output().printer().printerName(), QPrinterInfo::defaultPrinterName());
+
+    // cups-pdf writes the job into $HOME/PDF a moment later.
+    const std::filesystem::path outbox = std::filesystem::path(qgetenv("HOME").toStdString()) / "PDF";
+    std::filesystem::path pdf;
+    for (int i = 0; i < 300 && pdf.empty(); ++i) {
+        for (const auto& f : std::filesystem::directory_iterator(outbox, ec))
+            if (f.path().filename().string().find("Erschienen") != std::string::npos && f.last_write_time() >= startedAt)
+                pdf = f.path();
+        if (pdf.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(pdf.empty()) << "the job never reached " << outbox;
+    std::filesystem::remove(pdf, ec);
+}
+
+// "Drucker einrichten..." sets printer or PDF file, paper and the way up, and prints nothing;
+// its confirm button says so. What it takes over is used by the next print; a cancelled set-up
+// changes nothing; a PDF file needs a name.
+TEST_F(EvaluationTest, ThePrinterSetUpTakesOverFilePaperAndWayUpAndPrintsNothing)
+{
+    writeTable({{.employee = u"Meier"}});
+    start();
+    printToFile(dir / "report.pdf");
+    const auto pdf = dir / "setup.pdf";
+    QString confirm, title, shownFile, refusal;
+    QPageLayout afterCancel;
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
+        .then([](QWidget* d) {
+            ASSERT_EQ(d->objectName(), "TDruckerEinrichtenForm");
+            EXPECT_TRUE(child<QRadioButton>(d, "QuerformatRadio")->isChecked());  // what the printer has now
+            child<QRadioButton>(d, "HochformatRadio")->setChecked(true);
+            clickLater(child<QPushButton>(d, "AbbrechenBtn"));
+        })
+        .then([&](QWidget* o) {
+            afterCancel = output().printer().pageLayout();
+            clickLater(child<QPushButton>(o, "BitBtn3"));
+        })
+        .then([&](QWidget* d) {
+            ASSERT_EQ(d->objectName(), "TDruckerEinrichtenForm");
+            title = d->windowTitle();
+            confirm = child<QPushButton>(d, "UebernehmenBtn")->text();
+            EXPECT_EQ(child<QComboBox>(d, "DruckerCombo")->currentText(), "PDF-Datei");
+            shownFile = child<QLineEdit>(d, "DateiEdit")->text();
+            child<QLineEdit>(d, "DateiEdit")->clear();
+            child<QRadioButton>(d, "HochformatRadio")->setChecked(true);
+            auto* paper = child<QComboBox>(d, "PapierCombo");
+            paper->setCurrentIndex(paper->findText(QPageSize(QPageSize::A5).name()));
+            clickLater(child<QPushButton>(d, "UebernehmenBtn"));
+        })
+        .answer(QMessageBox::Ok, &refusal)
+        .then([&](QWidget* d) {
+            child<QLineEdit>(d, "DateiEdit")->setText(QString::fromStdString(pdf.string()));
+            clickLater(child<QPushButton>(d, "UebernehmenBtn"));
+        })
+        .then([&](QWidget* o) {
+            EXPECT_FALSE(std::filesystem::exists(pdf)) << "the set-up printed";
+            child<QPushButton>(o, "DruckenBtn")->click();
+            clickLater(child<QPushButton>(o, "BitBtn1"));
+        });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(title, "Drucker einrichten");
+    EXPECT_EQ(confirm, "Übernehmen");
+    EXPECT_EQ(afterCancel.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(shownFile, QString::fromStdString((dir / "report.pdf").string()));
+    EXPECT_EQ(refusal, "Bitte geben Sie den Namen der PDF-Datei an.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "report.pdf"));
+    const auto size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(pdfInfo(pdf));
+    ASSERT_TRUE(size.hasMatch());
+    // A5 upright: 148 x 210 mm, in points.
+    EXPECT_NEAR(size.captured(1).toDouble(), 419.5, 1.0);
+    EXPECT_NEAR(size.captured(2).toDouble(), 595.3, 1.0);
+}
+
+// The set-up is made for each use, in the language of the moment, printer names left as they are.
+TEST_F(EvaluationTest, ThePrinterSetUpSpeaksTheProgramsLanguage)
+{
+    {
+        TranslationStore store(dir / "translate.dat");
+        TranslationStore::SaveBatch batch(store);
+        for (const auto& [german, english] : {std::pair{u"Drucker einrichten", u"Printer Setup"},
+                                              {u"Übernehmen", u"Apply"}, {u"PDF-Datei", u"PDF file"}}) {
+            store.Translate(german);
+            store.setCell(store.rowCount() - 1, 1, english);
+        }
+        batch.finish();
+    }
+    writeLanguage(1);
+    writeTable({{.employee = u"Meier"}});
+    start();
+    printToFile(dir / "report.pdf");
+    QString title, confirm, file;
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
+        .then([&](QWidget* d) {
+            title = d->windowTitle();
+            confirm = child<QPushButton>(d, "UebernehmenBtn")->text();
+            file = child<QComboBox>(d, "DruckerCombo")->currentText();
+            clickLater(child<QPushButton>(d, "AbbrechenBtn"));
+        })
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(title, "Printer Setup");
+    EXPECT_EQ(confirm, "Apply");
+    EXPECT_EQ(file, "PDF file");
+}
+
+// A printer picked in the set-up replaces the PDF file for the prints that follow.
+TEST_F(EvaluationTest, APrinterPickedInTheSetUpIsTheOneTheNextPrintsUse)
+{
+    const QString printer = QPrinterInfo::defaultPrinterName();
+    if (printer.isEmpty())
+        GTEST_SKIP() << "no print server with a default printer (scripts/start-print-server starts one)";
+    writeTable({{.employee = u"Meier"}});
+    start();
+    printToFile(dir / "report.pdf");
+    ModalScript script;
+    script.then(choose(0, QDate(2012, 1, 1), QDate(2012, 12, 31)))
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn3")); })
+        .then([&](QWidget* d) {
+            auto* printers = child<QComboBox>(d, "DruckerCombo");
+            printers->setCurrentIndex(printers->findText(printer));
+            clickLater(child<QPushButton>(d, "UebernehmenBtn"));
+        })
+        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    mainForm().AuswertungnachMitarbeiter1Click();
+    EXPECT_EQ(output().printer().printerName(), printer);
+    EXPECT_EQ(output().printer().outputFileName(), "");
+    EXPECT_EQ(output().printer().outputFormat(), QPrinter::NativeFormat);
 }
 
 TEST_F(EvaluationTest, PrintsThroughTheSystemPrinterInLandscapeWithHalfInchMargins)

@@ -5,6 +5,7 @@
 #include "recording/einloggen_form.h"
 #include "recording/erfassen_form.h"
 #include "store/dbf_table.h"
+#include "store/error.h"
 #include "store/user_file.h"
 #include "support/work_time_table.h"
 #include "ui/db_navigator.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -233,6 +235,43 @@ TEST_F(RecordingTest, ABreakAsLongAsThePeriodIsAcceptedAndTheRowIsStoredAsText)
     EXPECT_EQ(rows[1][8], u"04:00");
 }
 
+// A stored period is confirmed by a line in the window, with nothing to click away; a refusal
+// leaves the line, and the next login starts without it.
+TEST_F(RecordingTest, AStoredPeriodIsConfirmedByALineUntilTheNextLogin)
+{
+    writeTable({});
+    start();
+    const auto line = [](QWidget* w) {
+        auto* label = child<QLabel>(w, "ErfasstLabel");
+        return label ? label->text() : QString("(none)");
+    };
+    QString stored, afterRefusal, afterLogin;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            child<QDateEdit>(w, "DateTimePicker3")->setDate(QDate(2012, 3, 1));
+            fill(w, "Baustelle Nord", "Maurern", QTime(7, 5, 30), QTime(11, 5));
+            child<QPushButton>(w, "ErfassenBtn")->click();
+            stored = line(w);
+            clickLater(child<QPushButton>(w, "ErfassenBtn"));  // the place is empty now
+        })
+        .answer(QMessageBox::Ok)
+        .then([&](QWidget* w) {
+            afterRefusal = line(w);
+            logout(w);
+        });
+    loginAs("bert", "", script);
+    ModalScript again;
+    again.then([&](QWidget* w) {
+        afterLogin = line(w);
+        logout(w);
+    });
+    loginAs("bert", "", again);
+    EXPECT_EQ(stored, "Erfasst: 01.03.2012, 07:05–11:05, Baustelle Nord");
+    EXPECT_EQ(afterRefusal, stored);
+    EXPECT_EQ(afterLogin, "");
+}
+
 TEST_F(RecordingTest, AnOverlapAsksAndOnlyYesRecordsADoubleBooking)
 {
     writeTable({{.date = u"01.03.2012", .employee = u"Bert Schulz", .from = u"08:00", .to = u"10:00"}});
@@ -372,6 +411,27 @@ TEST_F(RecordingTest, DataListShowsOnlyTheEmployeesRowsReadOnlyWithoutPermission
             logout(w);
         });
     loginAs("bert", "", script);
+}
+
+// Switching the filter on fails (here the filter itself cannot judge a row): the list is not
+// shown, and the table is left whole, so nothing after it sees only one employee's rows.
+TEST_F(RecordingTest, AFilterThatCannotBeSwitchedOnIsSwitchedOffAgain)
+{
+    writeTable({{.employee = u"Bert Schulz"}, {.employee = u"Anna Meier"}});
+    start();
+    windows().main->workTimeTable().setFilter([](const DbfTable&) -> bool { throw Error("Filter kaputt."); });
+    QString error;
+    ModalScript script;
+    script.then([&](QWidget* w) { clickLater(child<QPushButton>(w, "EditBtn")); })
+        .answer(QMessageBox::Ok, &error)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(w, &erfassen());
+            EXPECT_FALSE(windows().main->workTimeTable().filtered());
+            EXPECT_EQ(windows().main->model().rowCount(), 2);
+            logout(w);
+        });
+    loginAs("bert", "", script);
+    EXPECT_EQ(error, "Filter kaputt.");
 }
 
 TEST_F(RecordingTest, DataListWithPermissionEditsAndKeepsInsertedRowsWithTheEmployee)

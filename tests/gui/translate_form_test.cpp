@@ -171,6 +171,32 @@ TEST_F(TranslateFormTest, SearchGoesThroughTheHeaderRowFirstAndStopsAtNo)
     EXPECT_TRUE(asksNothing([this] { child<QPushButton>(&editor(), "FilterBtn")->click(); }));
 }
 
+// The search's question is a text new to the store. With the disk full its save fails: that is
+// reported and the question still comes, over the cell found; the grid shows the new row.
+TEST_F(TranslateFormTest, TheSearchQuestionNewToAFullDiskIsReportedAndItsRowShown)
+{
+    child<QLineEdit>(&editor(), "FilterEdit")->setText(QStringLiteral("datum"));
+    QString error, question;
+    QModelIndex asked;
+    // The day's backup, which the start leaves to the event loop, is made before the disk fills.
+    processEvents(50);
+    {
+        FileSizeLimit full(100);
+        ModalScript script;
+        script.answer(QMessageBox::Ok, &error).then([&](QWidget* box) {
+            asked = grid().currentIndex();
+            question = static_cast<QMessageBox*>(box)->text();
+            clickLater(static_cast<QMessageBox*>(box)->button(QMessageBox::No));
+        });
+        child<QPushButton>(&editor(), "FilterBtn")->click();
+    }
+    EXPECT_THAT(error.toStdString(), testing::HasSubstr("translate.dat"));
+    EXPECT_EQ(question, "Weitersuchen?");
+    EXPECT_EQ(asked, grid().cells().index(storeRow(u"Datum") + 1, 0));
+    ASSERT_EQ(grid().rowCount(), application().store().rowCount() + 1);
+    EXPECT_EQ(grid().cellText(grid().rowCount() - 1, 0), "Weitersuchen?");
+}
+
 TEST_F(TranslateFormTest, DeleteEditsTextWhileEditingAndOtherwiseAsksToDeleteTheRow)
 {
     QLineEdit* line = startEditing(2, 0);

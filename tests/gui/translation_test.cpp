@@ -10,6 +10,7 @@
 #include "recording/erfassen_form.h"
 #include "recording/vorgabe_texte_form.h"
 #include "i18n/message_table.h"
+#include "i18n/shipped_translations.h"
 #include "i18n/translate_form.h"
 #include "recording/einloggen_form.h"
 #include "ui/db_navigator.h"
@@ -237,6 +238,31 @@ TEST_F(TranslationTest, ChoosingALanguageStoresItAtOnceAndAsksForARestartInThatL
     EXPECT_EQ(again, "Please close the program and start it again.");
     EXPECT_EQ(ticks(), (std::vector<bool> {false, true, false}));
     EXPECT_EQ(script.handled(), 2);
+}
+
+// The notice's row was deleted in the editor, and the disk is full: the lookup adds the row again
+// and cannot save it. That is reported, and the notice still comes; the program goes on.
+TEST_F(TranslationTest, TheRestartNoticeComesThoughItsNewRowCannotBeSaved)
+{
+    start();
+    TranslationStore& store = application().store();
+    for (int r = 0; r < store.rowCount(); ++r) {
+        if (store.cell(r, 0) == MessageTable[1])
+            store.deleteRow(r);
+    }
+    QString error, notice;
+    // The day's backup, which the start leaves to the event loop, is made before the disk fills.
+    processEvents(50);
+    {
+        FileSizeLimit full(100);
+        ModalScript script;
+        script.answer(QMessageBox::Ok, &error).answer(QMessageBox::Ok, &notice);
+        item("English1")->trigger();
+    }
+    EXPECT_THAT(error.toStdString(), testing::HasSubstr("translate.dat"));
+    // The row is in the store although it could not be saved, with its shipped English.
+    EXPECT_EQ(notice, qs(std::u16string(shippedTranslations().text(MessageTable[1], 1))));
+    EXPECT_EQ(readFile(dir / "options.dat"), std::string("\x01\0\0\0", 4));
 }
 
 TEST_F(TranslationTest, ClosingTheEditorAlwaysAsksForARestart)

@@ -468,5 +468,59 @@ INSTANTIATE_TEST_SUITE_P(
                     SortCase{"RandomManyLetters", randomTexts(2, 5000, 26)}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The fuzzing harness loads its inputs into stores that grow by a small step. Every seed of its
+// corpus loads into such a store exactly as into the program's own, damage and all; and the
+// corpus holds what it is there for: many rows, long texts, damage at every offset.
+TEST(TranslationStoreSeeds, ASmallGrowthStepLoadsEverySeedAsTheProgramsStoreDoes)
+{
+    const auto rowsOf = [](const TranslationStore& store) {
+        std::vector<Row> rows(static_cast<std::size_t>(store.rowCount()));
+        for (int r = 0; r < store.rowCount(); ++r) {
+            for (int c = 0; c < kTranslationColumns; ++c)
+                rows[static_cast<std::size_t>(r)].push_back(store.cell(r, c));
+        }
+        return rows;
+    };
+    TempDir dir;
+    const auto file = dir / "translate.dat";
+    int seeds = 0, damaged = 0;
+    std::size_t mostRows = 0, longestText = 0;
+    for (const auto& seed : std::filesystem::directory_iterator(HORAVANT_FUZZ_CORPUS "/translation_store")) {
+        SCOPED_TRACE(seed.path().filename().string());
+        std::filesystem::copy_file(seed.path(), file, std::filesystem::copy_options::overwrite_existing);
+        TranslationStore program(file);
+        TranslationStore small(file, shippedTranslations(), 3);
+        const auto corrupted = [](TranslationStore& store) {
+            try {
+                store.InitTranslations();
+                return false;
+            } catch (const Error& e) {
+                EXPECT_EQ(e.what(), kCorrupted);
+                return true;
+            }
+        };
+        const bool isDamaged = corrupted(program);
+        EXPECT_EQ(corrupted(small), isDamaged);
+        const std::vector<Row> rows = rowsOf(program);
+        EXPECT_EQ(rowsOf(small), rows);
+        small.SaveTranslations();
+        TranslationStore again(file, shippedTranslations(), 3);
+        again.InitTranslations();
+        EXPECT_EQ(rowsOf(again), rows);
+
+        ++seeds;
+        damaged += isDamaged;
+        mostRows = std::max(mostRows, rows.size());
+        for (const Row& row : rows) {
+            for (const std::u16string& text : row)
+                longestText = std::max(longestText, text.size());
+        }
+    }
+    EXPECT_GE(seeds, 200);
+    EXPECT_GE(damaged, 150);
+    EXPECT_GE(mostRows, 200u);
+    EXPECT_GE(longestText, 1000u);
+}
+
 }  // namespace
 }  // namespace horavant
