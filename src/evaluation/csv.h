@@ -16,7 +16,6 @@
 namespace horavant {
 
 class DbfTable;
-struct Cp1252Utf8;
 
 enum class CsvKind {
     Text,    // a text that starts like a formula ("=", "+", "-", "@") gets an apostrophe in front
@@ -40,10 +39,9 @@ public:
     explicit CsvFile(std::filesystem::path target);
 
     void field(std::u16string_view text, CsvKind kind = CsvKind::Text);
-    void fieldCp1252(std::string_view bytes);
-    // A field already encoded by appendCsvField.
-    void encodedField(std::string_view encoded);
     void endLine();
+    // Whole lines already encoded, line ends included, written after the lines before them.
+    void lines(std::string_view encoded);
     // Throws IoError; the target is then as it was.
     void commit();
 
@@ -52,7 +50,6 @@ private:
 
     std::filesystem::path m_target;
     AtomicFileWriter m_writer;
-    const Cp1252Utf8& m_cp1252;
     std::string m_buffer;
     bool m_lineStarted = false;
 };

@@ -178,11 +178,11 @@ ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std:
         table.readFieldText(workfield::kTo, to);
         table.readFieldText(workfield::kBreak, pause);
 
-        std::vector<std::u16string> cells;
-        cells.reserve(report.columns.size());
+        ReportRow cells;
+        cells.reserve(report.columns.size(), 128);
         for (const int field : fields) {
             if (field == workfield::kAway)
-                cells.push_back(isAway ? awayText : std::u16string());
+                cells.push_back(isAway ? std::u16string_view(awayText) : std::u16string_view());
             else if (field == workfield::kDate)
                 cells.push_back(date);
             else

@@ -1,7 +1,30 @@
 // The text of a report table: columns a blank apart, each padded to its width.
 #include "evaluation/report_table.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace horavant {
+
+ReportRow::ReportRow(std::initializer_list<std::u16string_view> cells)
+{
+    std::size_t units = 0;
+    for (const std::u16string_view cell : cells)
+        units += cell.size();
+    reserve(cells.size(), units);
+    for (const std::u16string_view cell : cells)
+        push_back(cell);
+}
+
+void ReportRow::push_back(std::u16string_view cell)
+{
+    const auto length = static_cast<std::uint32_t>(cell.size());
+    m_text += static_cast<char16_t>(length >> 16);
+    m_text += static_cast<char16_t>(length & 0xFFFF);
+    m_text += cell;
+    ++m_count;
+}
+
 namespace {
 
 void appendPadded(std::u16string& line, std::u16string_view text, std::size_t width)
@@ -13,13 +36,25 @@ void appendPadded(std::u16string& line, std::u16string_view text, std::size_t wi
 
 // The titles are padded in every column; a row's last cell is not, so no line ends in blanks
 // that nobody typed.
-std::u16string textLine(const ReportTable& report, const std::vector<std::u16string>* cells)
+std::u16string textLine(const ReportTable& report, const ReportRow* cells)
 {
     std::size_t last = report.columns.size();
     for (std::size_t c = 0; c < report.columns.size(); ++c)
         if (report.columns[c].inText)
             last = c;
+    // The line's length is known before it is written: one allocation for it.
+    std::size_t length = 0;
+    for (std::size_t c = 0; c < report.columns.size(); ++c) {
+        const ReportColumn& column = report.columns[c];
+        if (column.inText) {
+            const std::size_t cell = !cells ? column.title.size()
+                : c < cells->size()         ? (*cells)[c].size() + column.textSuffix.size()
+                                            : column.textSuffix.size();
+            length += 1 + std::max(cell, column.width);
+        }
+    }
     std::u16string line;
+    line.reserve(length);
     bool first = true;
     for (std::size_t c = 0; c < report.columns.size(); ++c) {
         const ReportColumn& column = report.columns[c];

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace horavant {
@@ -21,6 +23,40 @@ struct ReportColumn {
     std::u16string textSuffix {};
 };
 
+// One row's cells, kept in one string, each after its length: a report of many thousand rows
+// allocates once per row, not once per cell.
+class ReportRow {
+public:
+    ReportRow() = default;
+    ReportRow(std::initializer_list<std::u16string_view> cells);
+
+    // Room for this many cells of this many units in all.
+    void reserve(std::size_t cells, std::size_t units) { m_text.reserve(units + cells * kLengthUnits); }
+    void push_back(std::u16string_view cell);
+    std::size_t size() const { return m_count; }
+    // Valid until the row changes.
+    std::u16string_view operator[](std::size_t cell) const
+    {
+        if (cell >= m_count)
+            return {};
+        // Rows have a few cells: walking them is quicker than keeping where each starts.
+        std::size_t at = 0;
+        for (std::size_t c = 0;; ++c) {
+            const std::size_t length = std::size_t {m_text[at]} << 16 | m_text[at + 1];
+            at += kLengthUnits;
+            if (c == cell)
+                return std::u16string_view(m_text).substr(at, length);
+            at += length;
+        }
+    }
+
+private:
+    // A cell's length in two units before its text.
+    static constexpr std::size_t kLengthUnits = 2;
+    std::u16string m_text;
+    std::size_t m_count = 0;
+};
+
 struct ReportSummary {
     std::u16string label;
     std::u16string value;
@@ -35,7 +71,7 @@ struct ReportTable {
     // Whether the text has a line of the column titles; the CSV always has.
     bool titleLine = true;
     // One cell per column; a missing cell is empty.
-    std::vector<std::vector<std::u16string>> rows;
+    std::vector<ReportRow> rows;
     // The text's line in place of the rows when there are none; nothing when empty.
     std::u16string noRowsText;
     std::vector<ReportSummary> summary;

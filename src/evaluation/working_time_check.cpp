@@ -10,7 +10,8 @@
 #include "store/work_time_text.h"
 
 #include <algorithm>
-#include <tuple>
+#include <bit>
+#include <numeric>
 
 namespace horavant {
 namespace {
@@ -90,6 +91,28 @@ private:
     std::vector<Slot> m_slots = std::vector<Slot>(64);
     std::vector<std::uint32_t> m_last;
 };
+
+// The order of the keys, equal keys in the order they came: counting passes over eleven bits of
+// the keys at a time, as many as the largest key needs.
+std::vector<std::uint32_t> orderByKey(const std::vector<std::uint64_t>& keys)
+{
+    constexpr int kDigitBits = 11;
+    constexpr std::uint64_t kDigitMask = (1u << kDigitBits) - 1;
+    const int bits = std::bit_width(keys.empty() ? 0 : *std::max_element(keys.begin(), keys.end()));
+    std::vector<std::uint32_t> order(keys.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::vector<std::uint32_t> next(keys.size());
+    for (int shift = 0; shift < bits; shift += kDigitBits) {
+        std::array<std::uint32_t, kDigitMask + 2> start {};
+        for (const std::uint32_t i : order)
+            ++start[(keys[i] >> shift & kDigitMask) + 1];
+        std::partial_sum(start.begin(), start.end(), start.begin());
+        for (const std::uint32_t i : order)
+            next[start[keys[i] >> shift & kDigitMask]++] = i;
+        order.swap(next);
+    }
+    return order;
+}
 
 std::int64_t roundedQuotient(std::int64_t value, std::int64_t divisor)
 {
@@ -219,6 +242,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         (day ? dated : undated).push_back(f);
     };
     const auto takeRow = [&] {
+        rows.read();
         const std::uint32_t who = rows.employee();
         if (who == RowReader::kOther)
             return;
@@ -254,14 +278,17 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     }
     result.employees = rows.takeEmployees();
 
-    // Each employee's days in calendar order, so that a day meets the day before it. The keys are
-    // plain numbers, so the sort does not reach into the records.
+    // Each employee's days in calendar order, so that a day meets the day before it.
     const auto offset = [&](sys_days day) { return static_cast<std::uint64_t>((day - dayBefore).count()); };
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
-    order.reserve(byDay.records.size());
-    for (std::uint32_t i = 0; i < byDay.records.size(); ++i)
-        order.emplace_back(std::uint64_t {byDay.records[i].employee} << 32 | offset(byDay.records[i].day), i);
-    std::sort(order.begin(), order.end());
+    std::uint64_t lastOffset = 0;
+    for (const DayRecord& record : byDay.records)
+        lastOffset = std::max(lastOffset, offset(record.day));
+    const int dayBits = std::bit_width(lastOffset);
+    std::vector<std::uint64_t> keys;
+    keys.reserve(byDay.records.size());
+    for (const DayRecord& record : byDay.records)
+        keys.push_back(std::uint64_t {record.employee} << dayBits | offset(record.day));
+    const std::vector<std::uint32_t> order = orderByKey(keys);
 
     result.workingDays = countWorkingDays(fromDate, toDate);
     const bool averaged = toDate >= fromDate && toDate - fromDate + days(1) >= kAveragingPeriod;
@@ -286,7 +313,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     DayFigures previous;
     const DayRecord* previousRecord = nullptr;
     bool employeeChecked = false;
-    for (const auto& [key, index] : order) {
+    for (const std::uint32_t index : order) {
         const DayRecord& record = byDay.records[index];
         if (previousRecord && previousRecord->employee != record.employee) {
             closeEmployee(previousRecord->employee, employeeChecked);
@@ -309,32 +336,27 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     result.averageNet = roundedQuotient(netOfAll, std::int64_t {result.workingDays} * employeesChecked);
 
     // Findings by day, employee and kind, each kind's findings in the order they were made.
-    struct Place {
-        std::uint64_t dayAndEmployee;
-        LawFinding kind;
-        std::uint32_t index;
-        bool operator<(const Place& o) const
-        {
-            return std::tie(dayAndEmployee, kind, index) < std::tie(o.dayAndEmployee, o.kind, o.index);
-        }
-    };
-    std::vector<Place> places;
-    places.reserve(dated.size());
-    for (std::uint32_t i = 0; i < dated.size(); ++i)
-        places.push_back({offset(*dated[i].day) << 32 | dated[i].employee, dated[i].kind, i});
-    std::sort(places.begin(), places.end());
+    static_assert(static_cast<int>(LawFinding::AverageOverEight) < 8, "the kind takes three bits of the key");
+    std::uint32_t lastEmployee = 0;
+    for (const WorkingTimeFinding& f : dated)
+        lastEmployee = std::max(lastEmployee, f.employee);
+    const int employeeBits = std::bit_width(lastEmployee);
+    keys.clear();
+    for (const WorkingTimeFinding& f : dated)
+        keys.push_back((offset(*f.day) << employeeBits | f.employee) << 3 | static_cast<std::uint64_t>(f.kind));
 
     result.findings = std::move(undated);
     result.findings.reserve(result.findings.size() + dated.size());
-    const Place* before = nullptr;
-    for (const Place& p : places) {
+    std::optional<std::uint64_t> lastDay;
+    for (const std::uint32_t index : orderByKey(keys)) {
         // The period's average belongs to no day.
-        if (p.kind != LawFinding::AverageOverEight) {
-            if (!before || before->dayAndEmployee != p.dayAndEmployee)
+        if (dated[index].kind != LawFinding::AverageOverEight) {
+            const std::uint64_t dayAndEmployee = keys[index] >> 3;
+            if (lastDay != dayAndEmployee)
                 ++result.daysWithFindings;
-            before = &p;
+            lastDay = dayAndEmployee;
         }
-        result.findings.push_back(dated[p.index]);
+        result.findings.push_back(dated[index]);
     }
     return result;
 }

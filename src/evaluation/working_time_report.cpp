@@ -18,22 +18,24 @@ std::u16string decimal(std::int64_t value)
 }
 
 // Replaces %1 ... %9 by the values; a placeholder a translation left out is simply not shown.
-std::u16string fill(std::u16string_view text, std::initializer_list<std::u16string_view> values)
+// The text is written into out, which is reused from row to row.
+void fill(std::u16string& out, std::u16string_view text, std::initializer_list<std::u16string_view> values)
 {
-    std::u16string out;
-    out.reserve(text.size() + 24);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'9') {
+    out.clear();
+    // The text between two placeholders is copied in one go.
+    std::size_t copied = 0;
+    for (std::size_t i = text.find(u'%'); i != std::u16string_view::npos; i = text.find(u'%', i + 1)) {
+        if (i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'9') {
             const auto n = static_cast<std::size_t>(text[i + 1] - u'1');
             if (n < values.size()) {
+                out.append(text, copied, i - copied);
                 out += values.begin()[n];
+                copied = i + 2;
                 ++i;
-                continue;
             }
         }
-        out += text[i];
     }
-    return out;
+    out.append(text, copied);
 }
 
 // HH:MM of a time of day in a buffer of its own: a report may have many thousands of them.
@@ -152,8 +154,8 @@ Text findingText(LawFinding kind)
     return AverageOverEight;
 }
 
-std::u16string detail(const WorkingTimeFinding& f, const WorkingTimeCheck& check, const Texts& texts,
-                      const Regional& regional)
+void detail(std::u16string& out, const WorkingTimeFinding& f, const WorkingTimeCheck& check, const Texts& texts,
+            const Regional& regional)
 {
     const auto& n = f.figures;
     const auto hours = [&](std::int64_t ms) { return FormatHours(ms, regional); };
@@ -161,27 +163,27 @@ std::u16string detail(const WorkingTimeFinding& f, const WorkingTimeCheck& check
     switch (f.kind) {
     case LawFinding::Unreadable: {
         const UnreadableRow& row = check.unreadableRows.at(static_cast<std::size_t>(n[0]));
-        return fill(texts[UnreadableDetail], {row.date, row.from, row.to, row.pause});
+        return fill(out, texts[UnreadableDetail], {row.date, row.from, row.to, row.pause});
     }
     case LawFinding::BreakTooShort:
-        return fill(texts[BreakTooShortDetail], {hours(n[0]), hours(n[1])});
+        return fill(out, texts[BreakTooShortDetail], {hours(n[0]), hours(n[1])});
     case LawFinding::NoBreakOverSixHours:
-        return fill(texts[NoBreakDetail], {hours(n[0]), time(n[1]), time(n[2])});
+        return fill(out, texts[NoBreakDetail], {hours(n[0]), time(n[1]), time(n[2])});
     case LawFinding::OverTenHours:
-        return fill(texts[HoursDetail], {hours(n[0])});
+        return fill(out, texts[HoursDetail], {hours(n[0])});
     case LawFinding::RestUnderEleven:
-        return fill(texts[RestDetail], {hours(n[0]), time(n[1]), time(n[2])});
+        return fill(out, texts[RestDetail], {hours(n[0]), time(n[1]), time(n[2])});
     case LawFinding::SundayWork:
-        return fill(texts[SundayDetail], {hours(n[0])});
+        return fill(out, texts[SundayDetail], {hours(n[0])});
     case LawFinding::DoubleBooking:
         if (n[2] < 0)
-            return fill(texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], {time(n[0]), time(n[1]), decimal(n[4])});
-        return fill(texts[n[4] > 1 ? DoubleMoreDetail : DoubleDetail],
+            return fill(out, texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], {time(n[0]), time(n[1]), decimal(n[4])});
+        return fill(out, texts[n[4] > 1 ? DoubleMoreDetail : DoubleDetail],
                     {time(n[0]), time(n[1]), time(n[2]), time(n[3]), decimal(n[4])});
     case LawFinding::AverageOverEight:
         break;
     }
-    return fill(texts[AverageDetail], {hours(n[0]), decimal(n[1])});
+    return fill(out, texts[AverageDetail], {hours(n[0]), decimal(n[1])});
 }
 
 }  // namespace
@@ -206,15 +208,18 @@ ReportTable BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string
     report.rows.reserve(check.findings.size());
     std::optional<std::chrono::sys_days> lastDay;
     std::u16string lastDate;
+    std::u16string text;
     for (const WorkingTimeFinding& f : check.findings) {
         // A row without a readable date shows its date as stored.
         if (f.day && f.day != lastDay) {
             lastDay = f.day;
             lastDate = FormatPeriodDate(*f.day);
         }
-        std::u16string date = f.day ? lastDate : check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date;
-        report.rows.push_back({std::move(date), check.employees.at(f.employee), texts[findingText(f.kind)],
-                               detail(f, check, texts, regional)});
+        detail(text, f, check, texts, regional);
+        report.rows.push_back({f.day ? std::u16string_view(lastDate)
+                                     : std::u16string_view(check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date),
+                               check.employees.at(f.employee), texts[findingText(f.kind)],
+                               text});
     }
     // Columns as wide as their longest cell, the date at least as wide as a date; the detail is
     // last and not padded.

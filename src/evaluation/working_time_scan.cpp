@@ -57,7 +57,10 @@ std::uint64_t hashBytes(std::string_view bytes)
 }  // namespace
 
 RowReader::RowReader(DbfTable& table, std::optional<std::u16string_view> employee, const Regional& regional)
-    : m_table(table), m_regional(regional), m_all(!employee)
+    : m_table(table),
+      m_regional(regional),
+      m_timeSeparator(regional.timeSeparator < 0x80 ? static_cast<char>(regional.timeSeparator) : ':'),
+      m_all(!employee)
 {
     if (employee) {
         // A name the code page cannot hold is in no row.
@@ -69,21 +72,26 @@ RowReader::RowReader(DbfTable& table, std::optional<std::u16string_view> employe
     }
 }
 
-std::uint32_t RowReader::employee()
+void RowReader::placeFields()
 {
-    const std::string_view bytes = m_table.fieldBytes(workfield::kEmployee);
-    if (!m_all)
-        return m_wantedStorable && sameBytes(bytes, m_wanted) ? 0 : kOther;
-    // Rows often come in a steady round of the employees: the one that followed the last
-    // employee before is tried first, then the last employee again.
-    if (m_lastEmployee != kOther) {
-        const std::uint32_t next = m_successor[m_lastEmployee];
-        if (next != kOther && sameBytes(bytes, m_nameBytes[next]))
-            return m_lastEmployee = next;
-        if (sameBytes(bytes, m_nameBytes[m_lastEmployee]))
-            return m_lastEmployee;
-    }
-    const std::uint32_t found = employeeOfAll(bytes);
+    // Asked on the first row, so that a table without rows is checked as before: a table
+    // missing a field fails here as reading that field would.
+    const auto place = [&](int index) {
+        const FieldInfo& f = m_table.field(index);
+        return Field {static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width), f.type == FieldType::Logical};
+    };
+    m_employee = place(workfield::kEmployee);
+    m_date = place(workfield::kDate);
+    m_from = place(workfield::kFrom);
+    m_to = place(workfield::kTo);
+    m_break = place(workfield::kBreak);
+    m_double = place(workfield::kDouble);
+    m_placed = true;
+}
+
+std::uint32_t RowReader::employeeLookedUp(std::string_view name)
+{
+    const std::uint32_t found = employeeOfAll(name);
     if (m_lastEmployee != kOther)
         m_successor[m_lastEmployee] = found;
     return m_lastEmployee = found;
@@ -126,19 +134,16 @@ std::uint32_t RowReader::employeeOfAll(std::string_view bytes)
     return added;
 }
 
-std::optional<std::chrono::sys_days> RowReader::date()
+std::optional<std::chrono::sys_days> RowReader::dateRead(std::string_view text)
 {
-    const std::string_view bytes = m_table.fieldBytes(workfield::kDate);
-    if (m_dateKnown && sameBytes(bytes, m_lastDate))
-        return m_lastDay;
-    m_lastDate.assign(bytes);
-    cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), m_text);
+    m_lastDate.assign(text);
+    cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), m_text);
     m_lastDay = readStoredDate(m_text, m_regional);
     m_dateKnown = true;
     return m_lastDay;
 }
 
-std::int32_t RowReader::readTime(std::string_view bytes)
+std::int32_t RowReader::timeRead(std::string_view bytes)
 {
     const auto read = [&] {
         cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), m_text);
@@ -153,23 +158,6 @@ std::int32_t RowReader::readTime(std::string_view bytes)
         return e.value;
     e = TimeEntry {word, read(), static_cast<std::uint8_t>(bytes.size()), true};
     return e.value;
-}
-
-std::optional<RowTimes> RowReader::times()
-{
-    const std::int32_t from = readTime(m_table.fieldBytes(workfield::kFrom));
-    const std::int32_t to = readTime(m_table.fieldBytes(workfield::kTo));
-    const std::string_view pause = m_table.fieldBytes(workfield::kBreak);
-    const std::int32_t recordedBreak = pause.empty() ? 0 : readTime(pause);
-    if (from < 0 || to < 0 || recordedBreak < 0 || to <= from)
-        return std::nullopt;
-    return RowTimes {from, to, recordedBreak};
-}
-
-bool RowReader::markedDouble()
-{
-    m_table.readFieldText(workfield::kDouble, m_text);
-    return m_text == dbf::kTrueText;
 }
 
 UnreadableRow RowReader::storedTexts() const

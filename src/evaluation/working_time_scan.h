@@ -3,6 +3,10 @@
 #pragma once
 
 #include "evaluation/working_time_check.h"
+#include "store/byte_io.h"
+#include "store/dbf_table.h"
+#include "store/field_padding.h"
+#include "store/work_time_text.h"
 
 #include <array>
 #include <chrono>
@@ -13,8 +17,6 @@
 #include <vector>
 
 namespace horavant {
-
-class DbfTable;
 
 struct RowTimes {
     std::int32_t from = 0;
@@ -29,13 +31,61 @@ public:
     // Rows of `employee` only, or of everybody when it is empty.
     RowReader(DbfTable& table, std::optional<std::u16string_view> employee, const Regional& regional);
 
-    // The index of the current row's employee, in order of first appearance, or kOther.
-    std::uint32_t employee();
-    std::optional<std::chrono::sys_days> date();
+    // Takes the current row; what follows reads its stored bytes in place until the next one.
+    void read()
+    {
+        if (!m_placed)
+            placeFields();
+        m_record = m_table.recordBytes().data();
+    }
+
+    // The index of the row's employee, in order of first appearance, or kOther.
+    std::uint32_t employee()
+    {
+        const std::string_view name = bytes(m_employee);
+        if (!m_all)
+            return m_wantedStorable && sameBytes(name, m_wanted) ? 0 : kOther;
+        // Rows often come in a steady round of the employees: the one that followed the last
+        // employee before is tried first, then the last employee again.
+        if (m_lastEmployee != kOther) {
+            const std::uint32_t next = m_successor[m_lastEmployee];
+            if (next != kOther && sameBytes(name, m_nameBytes[next]))
+                return m_lastEmployee = next;
+            if (sameBytes(name, m_nameBytes[m_lastEmployee]))
+                return m_lastEmployee;
+        }
+        return employeeLookedUp(name);
+    }
+
+    std::optional<std::chrono::sys_days> date()
+    {
+        const std::string_view text = bytes(m_date);
+        if (m_dateKnown && sameBytes(text, m_lastDate))
+            return m_lastDay;
+        return dateRead(text);
+    }
+
     // None when the start, the end or a break that is not empty cannot be read, or when the end
     // is not after the start (the recording refuses such a period; only an edit makes one).
-    std::optional<RowTimes> times();
-    bool markedDouble();
+    std::optional<RowTimes> times()
+    {
+        const std::int32_t from = readTime(bytes(m_from));
+        const std::int32_t to = readTime(bytes(m_to));
+        const std::string_view pause = bytes(m_break);
+        const std::int32_t recordedBreak = pause.empty() ? 0 : readTime(pause);
+        if (from < 0 || to < 0 || recordedBreak < 0 || to <= from)
+            return std::nullopt;
+        return RowTimes {from, to, recordedBreak};
+    }
+
+    bool markedDouble() const
+    {
+        // As the field's text reads: a logical field is "True" for "T" or "t".
+        if (m_double.logical)
+            return m_double.width >= 1 && (m_record[m_double.offset] | 0x20) == 't';
+        return bytes(m_double) == "True";
+    }
+
     UnreadableRow storedTexts() const;
     std::vector<std::u16string> takeEmployees() { return std::move(m_names); }
     // Everybody: numbers these names in this order before any row is read, so that a check that
@@ -43,15 +93,48 @@ public:
     void knowEmployees(const std::vector<std::u16string>& names);
 
 private:
-    // A stored time read into ms, -1 when unreadable.
-    std::int32_t readTime(std::string_view bytes);
+    struct Field {
+        std::size_t offset = 0;
+        std::size_t width = 0;
+        bool logical = false;
+    };
+    void placeFields();
+    // The field's stored bytes without their padding.
+    std::string_view bytes(const Field& field) const
+    {
+        const std::uint8_t* p = m_record + field.offset;
+        return {reinterpret_cast<const char*>(p), dbf::textLength(p, field.width)};
+    }
+
+    // A stored time read into ms, -1 when unreadable. HH:MM, the form the program writes, is
+    // read in place; other forms through the general reader, each distinct text once.
+    std::int32_t readTime(std::string_view text)
+    {
+        const auto digit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
+        if (text.size() == 5 && digit(text[0]) && digit(text[1]) && digit(text[3]) && digit(text[4])
+            && (text[2] == ':' || text[2] == m_timeSeparator)) {
+            const int hours = (text[0] - '0') * 10 + (text[1] - '0');
+            const int minutes = (text[3] - '0') * 10 + (text[4] - '0');
+            return hours > 23 || minutes > 59 ? -1 : static_cast<std::int32_t>(hours * kMsPerHour + minutes * kMsPerMinute);
+        }
+        return timeRead(text);
+    }
+    std::int32_t timeRead(std::string_view text);
+    std::uint32_t employeeLookedUp(std::string_view name);
     std::uint32_t employeeOfAll(std::string_view bytes);
+    std::optional<std::chrono::sys_days> dateRead(std::string_view text);
 
     DbfTable& m_table;
     const Regional& m_regional;
+    // The regional time separator where it is one byte of the stored text, else ':'.
+    char m_timeSeparator;
     bool m_all;
     std::string m_wanted;  // the one employee's stored bytes
     bool m_wantedStorable = false;
+
+    const std::uint8_t* m_record = nullptr;
+    bool m_placed = false;
+    Field m_employee, m_date, m_from, m_to, m_break, m_double;
 
     // Everybody: the names and their stored bytes, an open-addressed index over them.
     std::vector<std::u16string> m_names;

@@ -71,6 +71,9 @@ constexpr std::uint64_t recordLockOffset(std::uint32_t record) { return 0xEFFFFF
 constexpr std::u16string_view kTrueText = u"True";
 constexpr std::u16string_view kFalseText = u"False";
 constexpr std::u16string_view logicalText(bool value) { return value ? kTrueText : kFalseText; }
+// The record buffers (the current record and the read cache) end in this many spare bytes, so a
+// reader may read a whole block at any field's start and mask off what lies beyond it.
+constexpr std::size_t kReadSlack = 64;
 }  // namespace dbf
 
 class DbfTable {
@@ -128,6 +131,14 @@ public:
     // A character field's stored bytes without their padding, undecoded; valid until the cursor
     // moves. Decoding is one to one, so two texts are equal exactly when these bytes are.
     std::string_view fieldBytes(int index) const;
+    // The current record's stored bytes (the deletion flag, then the fields at their offsets),
+    // followed by at least dbf::kReadSlack spare bytes that may be read; valid until the cursor
+    // moves.
+    std::span<const std::uint8_t> recordBytes() const
+    {
+        requireActive();
+        return m_view;
+    }
     bool fieldIsNull(int index) const;
     // "True", "False" or the empty text (null) for logical fields; the text for character fields.
     void setFieldText(int index, std::u16string_view text);

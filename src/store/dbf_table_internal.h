@@ -16,9 +16,6 @@ namespace horavant::dbf {
 // kCacheBytes.
 constexpr std::size_t kMapWindowBytes = 2 * 1024 * 1024;
 constexpr std::size_t kCacheBytes = 256 * 1024;
-// The record buffers (the current record and the read cache) end in this many spare bytes, so the
-// field getters may read a whole block at any field's start and mask off what lies beyond it.
-constexpr std::size_t kReadSlack = 64;
 constexpr std::size_t kCopyAlignment = 64;
 constexpr std::size_t kCacheLine = 64;
 // A scan asks for the memory of the record this far ahead of the one it reads.

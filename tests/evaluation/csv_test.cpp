@@ -166,6 +166,73 @@ TEST_F(CsvExport, ACancelOrAFailureLeavesTheOldFileAndNoTemporaryOne)
     EXPECT_EQ(filesInDir(), (std::vector<std::string> {"alt.csv", "arbeitszeit.dbf", "ordner.csv"}));
 }
 
+// The export reads each record's bytes in blocks of sixteen; every field must come out as the
+// field rules make it from the stored bytes, at every width and wherever the text ends or a byte
+// that needs care stands, and the hours as the general readers read them.
+TEST(CsvRecordExport, EachFieldAsItsStoredBytesGiveItAtEveryWidth)
+{
+    test::TempDir dir;
+    DbfTable table;
+    table.setFolder(dir.path());
+    table.setTableName("breit.dbf");
+    test::defineWorkTimeFields(table, 8);
+    const std::vector<int> widths = {1, 15, 16, 17, 33, 64, 65, 255};
+    for (const int width : widths)
+        table.addFieldDef(u"F" + std::u16string(1, static_cast<char16_t>(u'A' + table.fieldDefs().size())),
+                          FieldType::Character, width);
+    table.CreateTable();
+    table.Open();
+
+    const std::vector<std::u16string> texts = {
+        u"", u"x", u"Baustelle Nord", u"Müller", u"5 €", u"a;b", u"sagte \"ja\"", u" vorn", u"hinten\t",
+        u"=1+1", u"-5", u"  =x", u"\n=1", u"eins\r\nzwei", std::u16string(u"null\0\0", 6), std::u16string(u"a\0b", 3),
+        std::u16string(16, u'a'), std::u16string(15, u'a') + u"ä", std::u16string(16, u'a') + u"\"",
+        std::u16string(31, u'b') + u";", std::u16string(64, u'c') + u"é", std::u16string(255, u'ÿ')};
+    struct Times {
+        std::u16string from, to, pause;
+    };
+    const std::vector<Times> times = {{u"07:30", u"16:15", u"00:45"}, {u"7:30", u"16:15", u""},
+                                      {u"23:59", u"00:00", u"00:00"}, {u"24:00", u"08:00", u"00:00"},
+                                      {u"12:00:10", u"12:00", u"00:00"}, {u"10:00", u"10:00", u"00:01"},
+                                      {u"", u"08:00", u""}, {u"08:00", u"09:00", u"xx"},
+                                      {u"08.00", u"09.30", u"00.15"}, {u"00:00", u"23:59", u"00:00"}};
+    for (std::size_t r = 0; r < texts.size(); ++r) {
+        const Times& t = times[r % times.size()];
+        std::vector<std::u16string> values = {u"01.03.2012", texts[r], texts[(r + 1) % texts.size()],
+                                              texts[(r + 2) % texts.size()], t.from, t.to,
+                                              texts[(r + 3) % texts.size()], r % 3 == 0 ? u"True" : u"",
+                                              t.pause, r % 3 == 1 ? u"True" : u"False"};
+        for (std::size_t f = 0; f < widths.size(); ++f)
+            values.push_back(texts[(r + 4 + f) % texts.size()]);
+        table.AppendRecord(values);
+    }
+
+    const Regional dotted {DateOrder::DayMonthYear, u'.', u'.', u'\u066B'};
+    for (const auto& [regional, yes] : {std::pair(Regional::german(), std::u16string(u"Ja")),
+                                        std::pair(dotted, std::u16string(u"Ja, auswärts übernachtet"))}) {
+        std::string expected;
+        for (table.First(); !table.Eof(); table.Next()) {
+            for (int i = 0; i < table.fieldCount(); ++i) {
+                if (i > 0)
+                    expected += ';';
+                if (table.field(i).type == FieldType::Logical) {
+                    const std::u16string text = table.fieldText(i);
+                    appendCsvField(expected, text == u"True" ? yes : text == u"False" ? u"Nein" : u"");
+                } else {
+                    appendCsvFieldCp1252(expected, table.fieldBytes(i));
+                }
+            }
+            expected += ';';
+            if (const auto worked = workedMs(table.fieldText(4), table.fieldText(5), table.fieldText(8), regional))
+                appendCsvField(expected, FormatHours(*worked, regional), CsvKind::Number);
+            expected += "\r\n";
+        }
+        ExportRecordsCsv(table, dir / "breit.csv", {recordCsvTitles(table, german, u"Stunden"), yes, u"Nein"}, regional);
+        const std::string written = test::readFile(dir / "breit.csv");
+        EXPECT_EQ(written.substr(written.find("\r\n") + 2), expected);
+    }
+}
+
 TEST_F(CsvExport, AReportsColumnsRowsHoursAndSummary)
 {
     const ReportTable report = BuildEvaluationReport(table, EvaluationLayout::Employee, u"Meier", 2012y / March / 1,

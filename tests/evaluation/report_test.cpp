@@ -383,6 +383,21 @@ TEST(EvaluationHeadings, NameTheSubjectAndThePeriod)
     EXPECT_EQ(PadZeros(u"2012", 2), u"2012");
 }
 
+// A row keeps its cells in one string, each after its length: empty cells, a cell longer than one
+// unit can count, and a cell it does not have.
+TEST(ReportRowCells, KeepTheirTextsWhateverTheirLength)
+{
+    const std::u16string longCell(70'000, u'x');
+    ReportRow row {u"", longCell, u"Müller"};
+    row.push_back(u"");
+    ASSERT_EQ(row.size(), 4u);
+    EXPECT_EQ(row[0], u"");
+    EXPECT_EQ(row[1], longCell);
+    EXPECT_EQ(row[2], u"Müller");
+    EXPECT_EQ(row[3], u"");
+    EXPECT_EQ(row[4], u"");
+}
+
 struct HoursCase {
     const char* name;
     std::int64_t ms;

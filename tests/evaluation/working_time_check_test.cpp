@@ -221,7 +221,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {}},
         LimitCase {"UnmarkedOverlap",
                    {row(u"02.03.2026", u"08:00", u"10:00"), row(u"02.03.2026", u"09:59", u"12:00")},
-                   {K::DoubleBooking}}),
+                   {K::DoubleBooking}},
+        // Times in the written form are read in place, others by the general reader.
+        LimitCase {"OneDigitHourAndTheLastMinuteOfTheDay", {row(u"02.03.2026", u"8:00", u"23:59", u"0:30")},
+                   {K::BreakTooShort, K::OverTenHours}},
+        LimitCase {"MidnightIsNoTimeOfDay", {row(u"02.03.2026", u"18:00", u"24:00")}, {K::Unreadable}}),
     [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
 
 TEST_F(WorkingTimeLaw, UnreadableRowsAreListedAndLeftOutOfTheSums)
