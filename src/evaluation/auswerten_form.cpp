@@ -20,12 +20,6 @@ TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
     setupWindow(this, 764, 537, Sizing::Resizable);
     ignoreEscape(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(12);
-    m_ui.RichEdit1->setFont(font);
-    m_ui.RichEdit1->document()->setDefaultFont(font);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui.DruckenBtn, &QPushButton::clicked, this, &TAuswertenForm::DruckenBtnClick);
     connect(m_ui.BitBtn3, &QPushButton::clicked, this, &TAuswertenForm::BitBtn3Click);
@@ -43,8 +37,24 @@ QPrinter& TAuswertenForm::printer()
     return *m_printer;
 }
 
+// The report's font is set with the first report, not while the program starts: finding it asks
+// the system's font configuration, and most starts show no report.
+void TAuswertenForm::useReportFont()
+{
+    if (m_reportFont)
+        return;
+    m_reportFont = true;
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    m_ui.RichEdit1->setFont(font);
+    m_ui.RichEdit1->document()->setDefaultFont(font);
+}
+
 void TAuswertenForm::setReport(ReportTable report)
 {
+    useReportFont();
     m_report = std::move(report);
     const std::vector<std::u16string> lines = reportLines(m_report);
     QString text;

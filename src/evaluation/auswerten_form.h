@@ -41,6 +41,7 @@ protected:
 
 private:
     void FormShow();
+    void useReportFont();
     // Throws with the program's own text when there is none.
     void findPrinter();
     // The name a saved file gets unless the user types another.
@@ -52,6 +53,7 @@ private:
     Ui::TAuswertenForm m_ui;
     std::unique_ptr<QPrinter> m_printer;
     ReportTable m_report;
+    bool m_reportFont = false;
 };
 
 }  // namespace horavant

@@ -55,13 +55,25 @@ DbNavigator::DbNavigator(QWidget* parent) : QWidget(parent)
         b->setObjectName(QString::fromLatin1(kTexts[i].name));
         b->setToolTip(QString::fromUtf8(kTexts[i].hint));
         b->setAccessibleName(QString::fromUtf8(kTexts[i].hint));
-        b->setIcon(glyphIcon(QString::fromUtf8(kTexts[i].glyph)));
         b->setMinimumSize(32, 32);
         b->setAutoRaise(false);
         layout->addWidget(b);
         m_buttons[i] = b;
         connect(b, &QToolButton::clicked, this, [this, i] { emit clicked(static_cast<Button>(i)); });
     }
+}
+
+void DbNavigator::showEvent(QShowEvent* event)
+{
+    // The glyphs are drawn when the navigator first shows, not while the program starts, which
+    // most often shows no navigator at all. A tool button's size does not depend on its icon, so
+    // nothing moves.
+    if (!m_glyphsDrawn) {
+        m_glyphsDrawn = true;
+        for (int i = 0; i < kButtonCount; ++i)
+            m_buttons[i]->setIcon(glyphIcon(QString::fromUtf8(kTexts[i].glyph)));
+    }
+    QWidget::showEvent(event);
 }
 
 void DbNavigator::setButtonEnabled(Button b, bool enabled)

@@ -22,8 +22,12 @@ public:
 signals:
     void clicked(horavant::DbNavigator::Button button);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     std::array<QToolButton*, kButtonCount> m_buttons {};
+    bool m_glyphsDrawn = false;
 };
 
 }  // namespace horavant

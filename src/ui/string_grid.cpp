@@ -198,8 +198,14 @@ QString StringGrid::cellText(int row, int column) const
 void StringGrid::setFixedColumn(bool fixed)
 {
     m_fixed->setVisible(fixed);
-    if (fixed)
-        placeFixedColumn();
+    if (!fixed)
+        return;
+    placeFixedColumn();
+    // A hidden view keeps its scroll range at nothing, so it missed any scrolling of the grid
+    // before it showed: it starts on the grid's row.
+    QScrollBar* own = m_fixed->verticalScrollBar();
+    own->setRange(verticalScrollBar()->minimum(), verticalScrollBar()->maximum());
+    own->setValue(verticalScrollBar()->value());
 }
 
 bool StringGrid::hasFixedColumn() const

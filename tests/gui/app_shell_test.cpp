@@ -322,5 +322,18 @@ TEST_F(AppShellTest, PasswordsAreShownAsStars)
     }
 }
 
+TEST_F(AppShellTest, NavigatorShowsItsGlyphsWithTheMainWindow)
+{
+    start();
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        for (int b = 0; b < DbNavigator::kButtonCount; ++b)
+            EXPECT_FALSE(navigatorButton(w, DbNavigator::Button(b))->icon().isNull()) << b;
+        clickLater(child<QPushButton>(w, "AusloggenBtn"));
+    });
+    asAdministrator(script);
+    EXPECT_TRUE(script.finished());
+}
+
 }  // namespace
 }  // namespace horavant::test

@@ -5,8 +5,10 @@
 #include "i18n/translate_form.h"
 #include "ui/string_grid.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -301,6 +303,34 @@ TEST_F(TranslateFormTest, ExportAndImportPairUpThroughTheWorkingDirectory)
     child<QPushButton>(&editor(), "Button2")->click();
     EXPECT_THAT(error.toStdString(), testing::HasSubstr("espannol.txt"));
     EXPECT_EQ(store.cell(0, 2), u"Lugar");
+}
+
+TEST_F(TranslateFormTest, FrozenFirstColumnScrollsWithTheGrid)
+{
+    editor().resize(900, 200);
+    processEvents();
+    QScrollBar* rows = grid().verticalScrollBar();
+    ASSERT_GE(rows->maximum(), 5);
+    rows->setValue(3);
+    auto* check = child<QCheckBox>(&editor(), "FixedColCheck");
+    check->click();
+    ASSERT_TRUE(grid().hasFixedColumn());
+    auto* frozen = grid().findChild<QTableView*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(frozen, nullptr);
+    processEvents();
+    EXPECT_TRUE(frozen->isVisible());
+    EXPECT_TRUE(frozen->isRowHidden(0));
+    for (int c = 0; c < StringGrid::kColumns; ++c)
+        EXPECT_EQ(frozen->isColumnHidden(c), c > 0) << c;
+    // Scrolled before it was first shown, and either way afterwards, the two stay on one row.
+    EXPECT_EQ(frozen->verticalScrollBar()->value(), 3);
+    rows->setValue(5);
+    EXPECT_EQ(frozen->verticalScrollBar()->value(), 5);
+    frozen->verticalScrollBar()->setValue(1);
+    EXPECT_EQ(rows->value(), 1);
+    check->click();
+    EXPECT_FALSE(grid().hasFixedColumn());
+    EXPECT_FALSE(frozen->isVisible());
 }
 
 }  // namespace
