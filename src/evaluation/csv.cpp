@@ -5,6 +5,7 @@
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/error.h"
+#include "store/text.h"
 #include "store/work_time_table.h"
 
 #include <algorithm>
@@ -14,29 +15,6 @@
 namespace horavant {
 
 using namespace csv;
-
-namespace {
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-}  // namespace
 
 Cp1252Utf8::Cp1252Utf8()
 {
@@ -100,14 +78,8 @@ void appendCsvField(std::string& out, std::u16string_view text, CsvKind kind)
     }
     const FieldShape shape = shapeOf(text, kind);
     appendShaped(out, shape, [&] {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char32_t c = text[i];
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                ++i;
-            } else if (c >= 0xD800 && c <= 0xDFFF) {
-                c = 0xFFFD;  // half of a pair
-            }
+        for (std::size_t i = 0; i < text.size();) {
+            const char32_t c = nextCodePoint(text, i);
             if (c == static_cast<char32_t>(kQuote))
                 out += kQuote;
             appendUtf8(out, c);

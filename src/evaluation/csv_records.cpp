@@ -149,16 +149,14 @@ constexpr std::uint32_t lowBits(std::size_t n)
     return encodeShaped(o, p, len, quote != 0, table);
 }
 
-// A stored time in the form the program writes, HH:MM, as minutes; -1 when it is in that form but
-// no time of day, and nothing when it is in another form (which the general reader then reads).
-[[gnu::always_inline]] inline std::optional<int> simpleMinutes(const std::uint8_t* p, std::size_t len, std::uint8_t separator)
+// A stored time in the form the program writes as minutes, -1 when it is no time of day; nothing
+// when it is in another form (which the general reader then reads).
+[[gnu::always_inline]] inline std::optional<int> simpleMinutes(const std::uint8_t* p, std::size_t len, char separator)
 {
-    const auto digit = [](std::uint8_t b) { return static_cast<unsigned>(b - '0') < 10; };
-    if (len != 5 || !digit(p[0]) || !digit(p[1]) || !digit(p[3]) || !digit(p[4]) || (p[2] != ':' && p[2] != separator))
+    const int minutes = writtenTimeMinutes({reinterpret_cast<const char*>(p), len}, separator);
+    if (minutes == kOtherForm)
         return std::nullopt;
-    const int hours = (p[0] - '0') * 10 + (p[1] - '0');
-    const int minutes = (p[3] - '0') * 10 + (p[4] - '0');
-    return hours > 23 || minutes > 59 ? -1 : hours * 60 + minutes;
+    return minutes;
 }
 
 // What each field is for the export, decided once.
@@ -200,7 +198,7 @@ public:
         const char16_t decimal = regional.decimalSeparator;
         m_plainDecimal = decimal < 0x80 && !isSpecial(decimal);
         m_decimal = static_cast<char>(decimal);
-        m_timeSeparator = regional.timeSeparator < 0x80 ? static_cast<std::uint8_t>(regional.timeSeparator) : ':';
+        m_timeSeparator = regional.timeSeparator < 0x80 ? static_cast<char>(regional.timeSeparator) : ':';
     }
 
     // The most bytes a line may take, with the bytes the writer may write beyond it.
@@ -320,7 +318,7 @@ private:
     bool m_hasTimes = false;
     bool m_plainDecimal = false;
     char m_decimal = ',';
-    std::uint8_t m_timeSeparator = ':';
+    char m_timeSeparator = ':';
 };
 
 }  // namespace

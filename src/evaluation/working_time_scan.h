@@ -110,13 +110,9 @@ private:
     // read in place; other forms through the general reader, each distinct text once.
     std::int32_t readTime(std::string_view text)
     {
-        const auto digit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
-        if (text.size() == 5 && digit(text[0]) && digit(text[1]) && digit(text[3]) && digit(text[4])
-            && (text[2] == ':' || text[2] == m_timeSeparator)) {
-            const int hours = (text[0] - '0') * 10 + (text[1] - '0');
-            const int minutes = (text[3] - '0') * 10 + (text[4] - '0');
-            return hours > 23 || minutes > 59 ? -1 : static_cast<std::int32_t>(hours * kMsPerHour + minutes * kMsPerMinute);
-        }
+        const int minutes = writtenTimeMinutes(text, m_timeSeparator);
+        if (minutes != kOtherForm)
+            return minutes == kNoTimeOfDay ? -1 : static_cast<std::int32_t>(minutes * kMsPerMinute);
         return timeRead(text);
     }
     std::int32_t timeRead(std::string_view text);

@@ -37,6 +37,22 @@ std::optional<std::chrono::sys_days> readStoredDate(std::u16string_view text, co
 // unreadable.
 std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regional& regional);
 
+// The stored bytes of a time in the form the program writes, HH:MM (":" or the regional separator
+// `separator`), read in place: its minutes since 00:00, kNoTimeOfDay when it has that form but is
+// no time of day, kOtherForm when it has another form, which readStoredTime then reads.
+constexpr int kNoTimeOfDay = -1;
+constexpr int kOtherForm = -2;
+constexpr int writtenTimeMinutes(std::string_view bytes, char separator)
+{
+    const auto digit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
+    if (bytes.size() != 5 || !digit(bytes[0]) || !digit(bytes[1]) || !digit(bytes[3]) || !digit(bytes[4])
+        || (bytes[2] != ':' && bytes[2] != separator))
+        return kOtherForm;
+    const int hours = (bytes[0] - '0') * 10 + (bytes[1] - '0');
+    const int minutes = (bytes[3] - '0') * 10 + (bytes[4] - '0');
+    return hours > 23 || minutes > 59 ? kNoTimeOfDay : hours * 60 + minutes;
+}
+
 // DD.MM.YYYY, numbers padded with "0" to two, two and four digits, whatever the regional settings.
 std::u16string formatStoredDate(std::chrono::year_month_day date);
 
