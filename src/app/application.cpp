@@ -16,6 +16,7 @@
 #include "recording/pausen_form.h"
 #include "recording/vorgabe_texte_form.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace horavant {
@@ -53,6 +54,9 @@ Application::Application(std::filesystem::path executablePath)
     w.pausen = keep(m_owned, w, new TPausenForm(m_services));
     w.translate = keep(m_owned, w, new TTranslateForm(m_services));
     w.datensicherung = keep(m_owned, w, new TDatensicherungForm(m_services, m_windows));
+    // Every widget made asks to be polished once the event loop runs, which would style all
+    // fourteen windows before the login window shows; a window is polished when it first shows.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 
 Application::~Application()

@@ -65,7 +65,6 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.PrfungArbeitszeitgesetz1, &QAction::triggered, this, &TMainForm::PrfungArbeitszeitgesetz1Click);
     connect(m_ui.AlleBuchungenalsCSVexportieren1, &QAction::triggered, this,
             &TMainForm::AlleBuchungenalsCSVexportieren1Click);
-    m_exportProgress = makeExportProgress(this);
 }
 
 TMainForm::~TMainForm()
@@ -294,9 +293,17 @@ void TMainForm::AlleBuchungenalsCSVexportieren1Click()
     const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
     if (!file)
         return;
-    const ExportProgress progress = exportProgress(*m_exportProgress, label, cancel);
+    QProgressDialog& dialog = exportProgressDialog();
+    const ExportProgress progress = exportProgress(dialog, label, cancel);
     runExport(
-        this, failed, [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, m_exportProgress);
+        this, failed, [&] { ExportRecordsCsv(Dbf1, *file, texts, m_services.regional, progress); }, &dialog);
+}
+
+QProgressDialog& TMainForm::exportProgressDialog()
+{
+    if (!m_exportProgress)
+        m_exportProgress = makeExportProgress(this);
+    return *m_exportProgress;
 }
 
 }  // namespace horavant

@@ -43,6 +43,9 @@ public:
     // The break column switch: a checkable menu entry, so each click inverts it; saved with the
     // user file, never by the click itself.
     bool showBreaks() const { return m_ui.PausenzeitinAuswertungauffhren1->isChecked(); }
+    // The records export's progress dialog, made with the first export: most runs never export,
+    // and laying it out cost the start a third of a millisecond.
+    QProgressDialog& exportProgressDialog();
 
     void Benutzerverwalten1Click();
     void AdministratorPasswortfestlegen1Click();

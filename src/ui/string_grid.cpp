@@ -167,7 +167,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
     m_fixed->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     m_fixed->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_fixed->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_fixed->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+    m_fixed->setFrameShape(QFrame::NoFrame);
     for (int c = 1; c < kColumns; ++c)
         m_fixed->setColumnHidden(c, true);
     viewport()->stackUnder(m_fixed);

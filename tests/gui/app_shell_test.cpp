@@ -3,6 +3,7 @@
 
 #include "admin/admin_form.h"
 #include "admin/admin_pass_form.h"
+#include "app/application_style.h"
 #include "app/main_form.h"
 #include "recording/einloggen_form.h"
 #include "store/dbf_table.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -333,6 +335,24 @@ TEST_F(AppShellTest, NavigatorShowsItsGlyphsWithTheMainWindow)
     });
     asAdministrator(script);
     EXPECT_TRUE(script.finished());
+}
+
+// The program's style reads the menu bars' overflow arrows only when they are drawn; drawn, they
+// are the desktop style's own, at every size the desktop style has.
+TEST(ApplicationStyleTest, TheOverflowArrowsAreTheDesktopStylesOwn)
+{
+    const QString name = QApplication::style()->name();
+    ApplicationStyle style(name);
+    const std::unique_ptr<QStyle> desktop(QStyleFactory::create(name));
+    for (const auto arrow : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+        const QIcon deferred = style.standardIcon(arrow);
+        const QIcon own = desktop->standardIcon(arrow);
+        ASSERT_FALSE(own.isNull());
+        EXPECT_FALSE(deferred.isNull());
+        EXPECT_EQ(deferred.availableSizes(), own.availableSizes());
+        for (const int size : {8, 16, 32})
+            EXPECT_EQ(deferred.pixmap(size).toImage(), own.pixmap(size).toImage()) << size;
+    }
 }
 
 }  // namespace

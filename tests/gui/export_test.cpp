@@ -214,7 +214,7 @@ TEST_F(ExportTest, TheReportsCsvHasItsRowsAndSummary)
 TEST_F(ExportTest, CancellingTheRecordsExportLeavesNoFile)
 {
     startWithoutPrinter({{}, {}, {}});
-    auto* progress = child<QProgressDialog>(&application().mainForm(), "ExportProgress");
+    QProgressDialog* progress = &application().mainForm().exportProgressDialog();
     progress->setMinimumDuration(0);
     // The user presses the dialog's cancel button as soon as it shows.
     struct CancelOnShow : QObject {
