@@ -22,6 +22,7 @@ TBenutzerVerwaltenForm::TBenutzerVerwaltenForm(Services& services, const Windows
     m_ui.setupUi(this);
     setupWindow(this, 600, 400, Sizing::Fixed);
     QHeaderView* header = m_ui.ListView1->header();
+    sizeHeadersWhenShown(m_ui.ListView1, {header});
     header->setSectionResizeMode(0, QHeaderView::Interactive);
     header->resizeSection(0, 150);
     header->setSectionResizeMode(1, QHeaderView::Stretch);

@@ -28,6 +28,7 @@ TDatensicherungForm::TDatensicherungForm(Services& services, const Windows& wind
     m_ui.setupUi(this);
     setupWindow(this, 620, 360, Sizing::Fixed);
     QHeaderView* header = m_ui.ListView1->header();
+    sizeHeadersWhenShown(m_ui.ListView1, {header});
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int column = 1; column < 4; ++column)
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
