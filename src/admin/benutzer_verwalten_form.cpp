@@ -22,12 +22,12 @@ TBenutzerVerwaltenForm::TBenutzerVerwaltenForm(Services& services, const Windows
     m_ui.setupUi(this);
     setupWindow(this, 600, 400, Sizing::Fixed);
     QHeaderView* header = m_ui.ListView1->header();
-    sizeHeadersWhenShown(m_ui.ListView1, {header});
     header->setSectionResizeMode(0, QHeaderView::Interactive);
     header->resizeSection(0, 150);
     header->setSectionResizeMode(1, QHeaderView::Stretch);
     header->setSectionResizeMode(2, QHeaderView::Stretch);
     header->setStretchLastSection(true);
+    sizeHeadersWhenShown(m_ui.ListView1, {header});
     connect(m_ui.NeuerBenutzerBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::NeuerBenutzerBtnClick);
     connect(m_ui.BenutzerBearbeitenBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::BenutzerBearbeitenBtnClick);
     connect(m_ui.BenutzerLoeschenBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::BenutzerLoeschenBtnClick);

@@ -28,11 +28,11 @@ TDatensicherungForm::TDatensicherungForm(Services& services, const Windows& wind
     m_ui.setupUi(this);
     setupWindow(this, 620, 360, Sizing::Fixed);
     QHeaderView* header = m_ui.ListView1->header();
-    sizeHeadersWhenShown(m_ui.ListView1, {header});
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int column = 1; column < 4; ++column)
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     header->setStretchLastSection(false);
+    sizeHeadersWhenShown(m_ui.ListView1, {header});
     connect(m_ui.JetztSichernBtn, &QPushButton::clicked, this, &TDatensicherungForm::JetztSichernBtnClick);
     connect(m_ui.WiederherstellenBtn, &QPushButton::clicked, this, &TDatensicherungForm::WiederherstellenBtnClick);
     connect(m_ui.SchliessenBtn, &QPushButton::clicked, this, &QDialog::reject);

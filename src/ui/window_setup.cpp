@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace horavant {
@@ -57,14 +58,22 @@ protected:
     }
 };
 
-// Shows the headers it was given when the view first shows, and goes.
+// Shows the headers it was given when the view first shows, and goes. Sections sized to their
+// contents are sized by hand until then: a hidden header measures them all the same.
 class HeaderReveal : public QObject {
 public:
     HeaderReveal(QAbstractItemView* view, std::vector<QHeaderView*> headers)
         : QObject(view), m_headers(std::move(headers))
     {
-        for (QHeaderView* h : m_headers)
+        for (QHeaderView* h : m_headers) {
             h->hide();
+            for (int s = 0; s < h->count(); ++s) {
+                if (h->sectionResizeMode(s) == QHeaderView::ResizeToContents) {
+                    h->setSectionResizeMode(s, QHeaderView::Interactive);
+                    m_fitted.push_back({h, s});
+                }
+            }
+        }
         view->installEventFilter(this);
     }
 
@@ -73,6 +82,8 @@ protected:
     {
         if (event->type() == QEvent::Show) {
             watched->removeEventFilter(this);
+            for (const auto& [h, s] : m_fitted)
+                h->setSectionResizeMode(s, QHeaderView::ResizeToContents);
             // A header shown in a shown view lays out the view again before it is drawn.
             for (QHeaderView* h : m_headers)
                 h->show();
@@ -83,6 +94,7 @@ protected:
 
 private:
     std::vector<QHeaderView*> m_headers;
+    std::vector<std::pair<QHeaderView*, int>> m_fitted;
 };
 
 }  // namespace

@@ -21,7 +21,8 @@ void centreOnScreen(QWidget* window);
 void ignoreEscape(QWidget* window);
 // Keeps the view's headers hidden until the view first shows: a shown header measures every
 // section's title in bold whenever the model changes, and every window is made at start-up
-// while most are never shown in a run. Headers already hidden stay hidden.
+// while most are never shown in a run. Headers already hidden stay hidden; call it once the
+// sections' resize modes are set.
 void sizeHeadersWhenShown(QAbstractItemView* view, std::initializer_list<QHeaderView*> headers);
 
 inline QString qs(const std::u16string& text)
