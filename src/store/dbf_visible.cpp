@@ -14,8 +14,16 @@ void DbfTable::setFiltered(bool filtered)
         checkBrowseMode();
     m_filtered = filtered;
     resetIndex();
-    if (active())
+    if (!active())
+        return;
+    try {
         seekVisibleFrom(0);
+    } catch (...) {
+        // A filter that could not be applied is not left on for the next reader of the table.
+        m_filtered = !filtered;
+        resetIndex();
+        throw;
+    }
 }
 
 void DbfTable::setFilter(Filter filter)

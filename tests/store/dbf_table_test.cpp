@@ -439,6 +439,12 @@ TEST_F(DbfTableTest, FilterRestrictsTheCursorAndTheVisibleRecords)
     EXPECT_EQ(t.visibleCount(), 3u);
     t.setFiltered(false);
     EXPECT_EQ(t.visibleCount(), 6u);
+
+    // A filter that fails while it is switched on is not left on.
+    t.setFilter([](const DbfTable&) -> bool { throw Error("kaputt"); });
+    EXPECT_THROW(t.setFiltered(true), Error);
+    EXPECT_FALSE(t.filtered());
+    EXPECT_EQ(t.visibleCount(), 6u);
 }
 
 TEST_F(DbfTableTest, ReadOnlyRefusesEveryChange)
