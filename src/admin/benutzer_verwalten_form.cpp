@@ -27,6 +27,7 @@ TBenutzerVerwaltenForm::TBenutzerVerwaltenForm(Services& services, const Windows
     header->setSectionResizeMode(1, QHeaderView::Stretch);
     header->setSectionResizeMode(2, QHeaderView::Stretch);
     header->setStretchLastSection(true);
+    sizeHeadersWhenShown(m_ui.ListView1, {header});
     connect(m_ui.NeuerBenutzerBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::NeuerBenutzerBtnClick);
     connect(m_ui.BenutzerBearbeitenBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::BenutzerBearbeitenBtnClick);
     connect(m_ui.BenutzerLoeschenBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::BenutzerLoeschenBtnClick);

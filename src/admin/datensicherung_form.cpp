@@ -32,6 +32,7 @@ TDatensicherungForm::TDatensicherungForm(Services& services, const Windows& wind
     for (int column = 1; column < 4; ++column)
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     header->setStretchLastSection(false);
+    sizeHeadersWhenShown(m_ui.ListView1, {header});
     connect(m_ui.JetztSichernBtn, &QPushButton::clicked, this, &TDatensicherungForm::JetztSichernBtnClick);
     connect(m_ui.WiederherstellenBtn, &QPushButton::clicked, this, &TDatensicherungForm::WiederherstellenBtnClick);
     connect(m_ui.SchliessenBtn, &QPushButton::clicked, this, &QDialog::reject);

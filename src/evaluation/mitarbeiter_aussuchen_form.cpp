@@ -4,6 +4,7 @@
 #include "ui/window_setup.h"
 
 #include <QDate>
+#include <initializer_list>
 
 namespace horavant {
 namespace {
@@ -45,6 +46,21 @@ void TMitarbeiterAussuchenForm::setSubjects(const std::vector<std::u16string>& s
     m_ui.ArbeiterEd->addItems(items);
     m_ui.ArbeiterEd->setCurrentIndex(items.isEmpty() ? -1 : 0);
     m_ui.ArbeiterEd->setUpdatesEnabled(true);
+}
+
+void TMitarbeiterAussuchenForm::setVisible(bool visible)
+{
+    // The choice and the dates are in large type, set when the window first shows: a second font
+    // size is looked up and every control laid out again in it, and most runs never come here.
+    if (visible && !m_largeType) {
+        m_largeType = true;
+        QFont large;
+        large.setPointSize(12);
+        for (QWidget* w : std::initializer_list<QWidget*> {m_ui.Label4, m_ui.ArbeiterEd, m_ui.Label3,
+                                                          m_ui.DateTimePicker1, m_ui.Label1, m_ui.DateTimePicker2})
+            w->setFont(large);
+    }
+    QDialog::setVisible(visible);
 }
 
 std::u16string TMitarbeiterAussuchenForm::subject() const

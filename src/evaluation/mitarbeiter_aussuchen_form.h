@@ -23,10 +23,13 @@ public:
     std::chrono::sys_days fromDate() const;
     std::chrono::sys_days toDate() const;
 
+    void setVisible(bool visible) override;
+
 private:
     void FormCreate();
 
     Ui::TMitarbeiterAussuchenForm m_ui;
+    bool m_largeType = false;
 };
 
 }  // namespace horavant

@@ -2,6 +2,7 @@
 #include "ui/data_grid.h"
 
 #include "ui/error_report.h"
+#include "ui/window_setup.h"
 #include "ui/work_time_model.h"
 
 #include <QAbstractItemDelegate>
@@ -21,6 +22,7 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->horizontalHeader()->setDefaultSectionSize(110);
+    sizeHeadersWhenShown(m_grid, {m_grid->horizontalHeader(), m_grid->verticalHeader()});
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);

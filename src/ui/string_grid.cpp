@@ -1,6 +1,8 @@
 // The text grid.
 #include "ui/string_grid.h"
 
+#include "ui/window_setup.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -136,6 +138,9 @@ void StringGridModel::cellChanged(int row, int column)
 
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, this)
 {
+    // Hidden before the model comes, or the first header sizing would happen now.
+    verticalHeader()->hide();
+    sizeHeadersWhenShown(this, {horizontalHeader()});
     setModel(&m_model);
     setItemDelegate(new LiveEditDelegate(this));
     setSelectionMode(ContiguousSelection);
@@ -145,13 +150,14 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
     setWordWrap(false);
     // Fixed row heights keep a store of 100,000 rows as quick as a small one.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->hide();
     horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setHighlightSections(true);
 
     // The frozen first column is a second view over the same model, laid over this one.
     m_fixed = new QTableView(this);
+    m_fixed->verticalHeader()->hide();
+    sizeHeadersWhenShown(m_fixed, {m_fixed->horizontalHeader()});
     m_fixed->setModel(&m_model);
     // A delegate serves one view: its close and commit signals reach every view it is set on.
     m_fixed->setItemDelegate(new LiveEditDelegate(this));
@@ -160,7 +166,6 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
     m_fixed->setEditTriggers(DoubleClicked | EditKeyPressed);
     m_fixed->setFocusPolicy(Qt::NoFocus);
     m_fixed->setWordWrap(false);
-    m_fixed->verticalHeader()->hide();
     m_fixed->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_fixed->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
     m_fixed->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);

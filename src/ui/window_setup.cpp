@@ -1,13 +1,17 @@
 // Window placement, and the Enter and Escape keys.
 #include "ui/window_setup.h"
 
+#include <QAbstractItemView>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace horavant {
 
@@ -54,7 +58,57 @@ protected:
     }
 };
 
+// Shows the headers it was given when the view first shows, and goes. Sections sized to their
+// contents are sized by hand until then: a hidden header measures them all the same.
+class HeaderReveal : public QObject {
+public:
+    HeaderReveal(QAbstractItemView* view, std::vector<QHeaderView*> headers)
+        : QObject(view), m_headers(std::move(headers))
+    {
+        for (QHeaderView* h : m_headers) {
+            h->hide();
+            for (int s = 0; s < h->count(); ++s) {
+                if (h->sectionResizeMode(s) == QHeaderView::ResizeToContents) {
+                    h->setSectionResizeMode(s, QHeaderView::Interactive);
+                    m_fitted.push_back({h, s});
+                }
+            }
+        }
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            for (const auto& [h, s] : m_fitted)
+                h->setSectionResizeMode(s, QHeaderView::ResizeToContents);
+            // A header shown in a shown view lays out the view again before it is drawn.
+            for (QHeaderView* h : m_headers)
+                h->show();
+            deleteLater();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::vector<QHeaderView*> m_headers;
+    std::vector<std::pair<QHeaderView*, int>> m_fitted;
+};
+
 }  // namespace
+
+void sizeHeadersWhenShown(QAbstractItemView* view, std::initializer_list<QHeaderView*> headers)
+{
+    std::vector<QHeaderView*> hidden;
+    for (QHeaderView* h : headers) {
+        if (!h->isHidden())
+            hidden.push_back(h);
+    }
+    if (!hidden.empty())
+        new HeaderReveal(view, std::move(hidden));
+}
 
 void ignoreEscape(QWidget* window)
 {

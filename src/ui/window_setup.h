@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 #include <string>
 
+class QAbstractItemView;
+class QHeaderView;
 class QWidget;
 
 namespace horavant {
@@ -16,6 +19,11 @@ void centreOnScreen(QWidget* window);
 // For a window without a cancel button: Escape closes it no more than any other key does; its
 // buttons and its close box are the ways out.
 void ignoreEscape(QWidget* window);
+// Keeps the view's headers hidden until the view first shows: a shown header measures every
+// section's title in bold whenever the model changes, and every window is made at start-up
+// while most are never shown in a run. Headers already hidden stay hidden; call it once the
+// sections' resize modes are set.
+void sizeHeadersWhenShown(QAbstractItemView* view, std::initializer_list<QHeaderView*> headers);
 
 inline QString qs(const std::u16string& text)
 {

@@ -14,12 +14,15 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <gmock/gmock.h>
 
@@ -335,6 +338,71 @@ TEST_F(AppShellTest, NavigatorShowsItsGlyphsWithTheMainWindow)
     });
     asAdministrator(script);
     EXPECT_TRUE(script.finished());
+}
+
+// The hidden windows' headers are laid out when each view first shows: visible, as high (or
+// wide) as their titles need, right against the rows, with the designed column widths.
+TEST_F(AppShellTest, HeadersAreLaidOutWhenTheirViewFirstShows)
+{
+    start();
+    const auto window = [&](const char* name) {
+        for (QWidget* w : windows().list) {
+            if (w->objectName() == QLatin1String(name))
+                return w;
+        }
+        ADD_FAILURE() << name;
+        return static_cast<QWidget*>(nullptr);
+    };
+    struct Case {
+        const char* window;
+        const char* view;
+        int columnWidth;  // 0 where the columns fill the view
+        bool verticalHeader;
+    };
+    for (const Case& c : {Case {"TMainForm", "DBGrid1", 110, true}, Case {"TDatenAuflistenForm", "DBGrid1", 110, true},
+                          Case {"TTranslateForm", "StringGrid1", 250, false},
+                          Case {"TBenutzerVerwaltenForm", "ListView1", 0, false},
+                          Case {"TDatensicherungForm", "ListView1", 0, false}}) {
+        SCOPED_TRACE(c.window);
+        QWidget* w = window(c.window);
+        auto* view = child<QAbstractItemView>(w, c.view);
+        w->show();
+        processEvents(20);
+        auto* table = qobject_cast<QTableView*>(view);
+        QHeaderView* top = table ? table->horizontalHeader() : static_cast<QTreeView*>(view)->header();
+        ASSERT_TRUE(top->isVisible());
+        EXPECT_GT(top->height(), 0);
+        EXPECT_EQ(top->height(), top->sizeHint().height());
+        EXPECT_EQ(view->viewport()->y(), top->geometry().bottom() + 1);
+        int total = 0;
+        for (int s = 0; s < top->count(); ++s) {
+            total += top->sectionSize(s);
+            if (c.columnWidth) {
+                EXPECT_EQ(top->sectionSize(s), c.columnWidth) << s;
+            } else if (top->sectionResizeMode(s) == QHeaderView::ResizeToContents) {
+                EXPECT_GE(top->sectionSize(s), top->sectionSizeHint(s)) << s;
+            }
+        }
+        if (!c.columnWidth) {
+            EXPECT_EQ(total, view->viewport()->width());
+        }
+        if (table) {
+            EXPECT_EQ(table->verticalHeader()->isVisible(), c.verticalHeader);
+            if (c.verticalHeader) {
+                EXPECT_EQ(view->viewport()->x(), table->verticalHeader()->geometry().right() + 1);
+            }
+        }
+        if (c.window == std::string_view("TTranslateForm")) {
+            // The frozen first column, a view of its own, shows its header like the grid's.
+            child<QCheckBox>(w, "FixedColCheck")->setChecked(true);
+            processEvents(20);
+            auto* frozen = view->findChild<QTableView*>();
+            ASSERT_NE(frozen, nullptr);
+            EXPECT_TRUE(frozen->horizontalHeader()->isVisible());
+            EXPECT_EQ(frozen->horizontalHeader()->height(), top->height());
+        }
+        w->hide();
+    }
 }
 
 // The program's style reads the menu bars' overflow arrows only when they are drawn; drawn, they

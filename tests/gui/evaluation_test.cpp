@@ -57,6 +57,10 @@ protected:
     {
         return [=](QWidget* s) {
             EXPECT_EQ(s->objectName(), "TMitarbeiterAussuchenForm");
+            // The choice and the dates are in large type, the button is not.
+            for (const char* name : {"Label4", "ArbeiterEd", "Label3", "DateTimePicker1", "Label1", "DateTimePicker2"})
+                EXPECT_EQ(child<QWidget>(s, name)->font().pointSize(), 12) << name;
+            EXPECT_NE(child<QWidget>(s, "OkayBtn")->font().pointSize(), 12);
             auto* list = child<QComboBox>(s, "ArbeiterEd");
             if (items) {
                 items->clear();
