@@ -6,12 +6,10 @@
 #include "store/cp1252_widen.h"
 #include "store/dbf_table_internal.h"
 #include "store/error.h"
+#include "store/field_padding.h"
 #include "store/text.h"
 
 #include <algorithm>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <bit>
 #include <cstring>
 
@@ -34,65 +32,10 @@ bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
     return true;
 }
 
-#if defined(__SSE2__)
-// One bit for each of sixteen bytes: set where the byte is text, clear for a blank or a zero byte.
-[[gnu::always_inline]] inline std::uint32_t textBits16(const std::uint8_t* q)
-{
-    // A blank (0x20) and a zero byte are the two bytes with nothing outside bit 5.
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-    const __m128i padding = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xDF))), _mm_setzero_si128());
-    return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
-}
-
-// True when all 64 bytes are blanks or zero bytes: the four blocks' bytes are merged first, so
-// one compare answers for all of them.
-[[gnu::always_inline]] inline bool allPadding64(const std::uint8_t* q)
-{
-    const __m128i notBlank = _mm_set1_epi8(static_cast<char>(0xDF));
-    const auto masked = [&](int i) {
-        return _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i)), notBlank);
-    };
-    const __m128i any = _mm_or_si128(_mm_or_si128(masked(0), masked(1)), _mm_or_si128(masked(2), masked(3)));
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
-}
-
-[[gnu::always_inline]] inline std::uint64_t textBits64(const std::uint8_t* q)
-{
-    return textBits16(q) | std::uint64_t{textBits16(q + 16)} << 16 | std::uint64_t{textBits16(q + 32)} << 32
-        | std::uint64_t{textBits16(q + 48)} << 48;
-}
-#endif
-
-// One past the highest set bit.
-std::size_t bitEnd(std::uint64_t bits)
-{
-    return static_cast<std::size_t>(64 - std::countl_zero(bits));
-}
-
-#if defined(__SSE2__)
-// The length of a character field of width n at p without its trailing blanks and zero bytes,
-// where at least dbf::kReadSlack bytes may be read from p: up to 64 bytes are judged at once
-// without a branch on where the text ends, and the bytes beyond the field are masked off.
-[[gnu::always_inline]] inline std::size_t withoutPaddingWithSlack(const std::uint8_t* p, std::size_t n)
-{
-    // Wide fields are mostly padding at their end: 64 bytes are first tested as a whole.
-    for (; n > 64; n -= 64) {
-        if (!allPadding64(p + n - 64))
-            return n - 64 + bitEnd(textBits64(p + n - 64));
-    }
-    if (n <= 16)
-        return bitEnd(textBits16(p) & (0xFFFFu >> (16 - n)));
-    if (n <= 32)
-        return bitEnd((textBits16(p) | textBits16(p + 16) << 16) & (0xFFFFFFFFu >> (32 - n)));
-    if (n <= 48) {
-        const std::uint64_t text = textBits16(p) | textBits16(p + 16) << 16 | std::uint64_t{textBits16(p + 32)} << 32;
-        return bitEnd(text & (~std::uint64_t{0} >> (64 - n)));
-    }
-    return bitEnd(textBits64(p) & (~std::uint64_t{0} >> (64 - n)));
-}
-#endif
-
-// The same where `bytes` is all that may be read around the field: with the slack, as above;
+using dbf::bitEnd;
+using dbf::textBits16;
+// The length of a field's text where `bytes` is all that may be read around it: with the
+// record's spare bytes after it, dbf::textLength;
 // otherwise the padding is found sixteen bytes at a time from the end, and the last sixteen or
 // fewer bytes are one load that stays inside `bytes`.
 [[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t n)
@@ -100,7 +43,7 @@ std::size_t bitEnd(std::uint64_t bits)
     const std::uint8_t* p = bytes.data() + offset;
 #if defined(__SSE2__)
     if (offset + dbf::kReadSlack <= bytes.size())
-        return withoutPaddingWithSlack(p, n);
+        return dbf::textLength(p, n);
     for (; n > 16; n -= 16) {
         if (const std::uint32_t text = textBits16(p + n - 16))
             return n - 16 + bitEnd(text);
@@ -114,13 +57,6 @@ std::size_t bitEnd(std::uint64_t bits)
         --n;
     return n;
 }
-
-#if !defined(__SSE2__)
-[[gnu::always_inline]] inline std::size_t withoutPaddingWithSlack(const std::uint8_t* p, std::size_t n)
-{
-    return withoutPadding({p, n}, 0, n);
-}
-#endif
 
 // The first reading of a logical field into `out`, and a change from "True" to "False", make the
 // string longer; only those call the library.
@@ -168,7 +104,7 @@ std::string_view DbfTable::fieldBytes(int index) const
         throwNoField(index);
     const FieldInfo& f = m_fields[static_cast<std::size_t>(index)];
     const std::uint8_t* p = m_view.data() + f.offset;
-    return {reinterpret_cast<const char*>(p), withoutPaddingWithSlack(p, static_cast<std::size_t>(f.width))};
+    return {reinterpret_cast<const char*>(p), dbf::textLength(p, static_cast<std::size_t>(f.width))};
 }
 
 void DbfTable::readFieldText(int index, std::u16string& out) const
@@ -197,7 +133,7 @@ void DbfTable::readFieldText(int index, std::u16string& out) const
         }
         return;
     }
-    cp1252::decodeIntoInline(p, withoutPaddingWithSlack(p, static_cast<std::size_t>(f.width)), out);
+    cp1252::decodeIntoInline(p, dbf::textLength(p, static_cast<std::size_t>(f.width)), out);
 }
 
 std::u16string DbfTable::fieldText(int index) const
