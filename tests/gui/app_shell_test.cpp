@@ -25,6 +25,7 @@
 #include <QTreeView>
 
 #include <gmock/gmock.h>
+#include <functional>
 
 namespace horavant::test {
 namespace {
@@ -51,6 +52,23 @@ protected:
         DbfTable t;
         createWorkTimeTable(t, dir.path());
         appendRows(t, rows);
+    }
+
+    // The rows of employees A and B in the administrator's grid, its current cell the first row's
+    // place while `body` runs; the window is logged out of afterwards.
+    void inGridOfTwoRows(const std::function<void(QWidget*, WorkTimeModel&, QTableView*)>& body)
+    {
+        writeTable({{.employee = u"A"}, {.employee = u"B"}});
+        start();
+        ModalScript script;
+        script.then([&](QWidget* w) {
+            WorkTimeModel& m = mainForm().model();
+            auto* grid = child<QTableView>(w, "DBGrid1");
+            grid->setCurrentIndex(m.index(0, 2));
+            body(w, m, grid);
+            clickLater(child<QPushButton>(w, "AusloggenBtn"));
+        });
+        asAdministrator(script);
     }
 
     std::vector<QString> column(int field)
@@ -117,12 +135,7 @@ TEST_F(AppShellTest, FirstStartCreatesTheTableInTheProgramFolder)
 TEST_F(AppShellTest, ADamagedTableIsReportedAndLeftUntouched)
 {
     writeFile(dir / "arbeitszeit.dbf", std::string(500, '\x07'));
-    QString text;
-    ModalScript script;
-    script.answer(QMessageBox::Ok, &text);
-    start();
-    while (!script.finished())
-        processEvents(10);
+    const QString text = startAnsweringOk();
     EXPECT_EQ(text, "Invalid DBF file.");
     processEvents(20);
     EXPECT_FALSE(login().isVisible());
@@ -219,34 +232,20 @@ TEST_F(AppShellTest, AnEditedRowIsStoredWhenTheWindowCloses)
 
 TEST_F(AppShellTest, MovingToAnotherRowPostsTheEdit)
 {
-    writeTable({{.employee = u"A"}, {.employee = u"B"}});
-    start();
-    ModalScript script;
-    script.then([&](QWidget* w) {
-        WorkTimeModel& m = mainForm().model();
-        auto* grid = child<QTableView>(w, "DBGrid1");
-        grid->setCurrentIndex(m.index(0, 2));
+    inGridOfTwoRows([&](QWidget* w, WorkTimeModel& m, QTableView* grid) {
         m.setData(m.index(0, 2), "Halle");
         grid->setCurrentIndex(m.index(1, 2));
         EXPECT_FALSE(m.editingRow().has_value());
         navigatorButton(w, DbNavigator::Refresh)->click();
         EXPECT_EQ(m.index(0, 2).data().toString(), "Halle");
-        clickLater(child<QPushButton>(w, "AusloggenBtn"));
     });
-    asAdministrator(script);
 }
 
 // "+" and then another row, another "+", or closing the window: an inserted row that nobody
 // typed into is dropped, as a data-aware grid does; one that was typed into is stored.
 TEST_F(AppShellTest, AnInsertedRowNobodyTypedIntoIsDroppedOnLeavingIt)
 {
-    writeTable({{.employee = u"A"}, {.employee = u"B"}});
-    start();
-    ModalScript script;
-    script.then([&](QWidget* w) {
-        WorkTimeModel& m = mainForm().model();
-        auto* grid = child<QTableView>(w, "DBGrid1");
-        grid->setCurrentIndex(m.index(0, 2));
+    inGridOfTwoRows([&](QWidget* w, WorkTimeModel& m, QTableView* grid) {
         navigatorButton(w, DbNavigator::Insert)->click();
         ASSERT_EQ(m.rowCount(), 3);
         grid->setCurrentIndex(m.index(1, 2));
@@ -260,9 +259,7 @@ TEST_F(AppShellTest, AnInsertedRowNobodyTypedIntoIsDroppedOnLeavingIt)
         navigatorButton(w, DbNavigator::Insert)->click();
         navigatorButton(w, DbNavigator::Insert)->click();
         EXPECT_EQ(m.rowCount(), 4);
-        clickLater(child<QPushButton>(w, "AusloggenBtn"));
     });
-    asAdministrator(script);
     EXPECT_THAT(column(1), ElementsAre("A", "B", "C"));
     EXPECT_EQ(readFile(dir / "arbeitszeit.dbf").size(), 353u + 3 * 263 + 1);
 }

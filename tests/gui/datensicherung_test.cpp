@@ -116,12 +116,7 @@ TEST_F(DatensicherungTest, ADailyBackupThatCannotBeWrittenIsToldOnceAndTheProgra
 {
     // A file where the backup folder belongs: nothing can be written into it.
     writeFile(dir / "Sicherung", "kein Ordner");
-    QString text;
-    ModalScript script;
-    script.answer(QMessageBox::Ok, &text);
-    start();
-    while (!script.finished())
-        processEvents(10);
+    const QString text = startAnsweringOk();
     EXPECT_TRUE(text.startsWith("Die tägliche Datensicherung ist fehlgeschlagen.")) << text.toStdString();
     EXPECT_TRUE(windows().einloggen->isVisible());
     EXPECT_EQ(readFile(dir / "Sicherung"), "kein Ordner");

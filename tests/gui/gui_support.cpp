@@ -148,4 +148,15 @@ void AppTest::start(const std::function<void()>& beforeShowing)
     processEvents();
 }
 
+QString AppTest::startAnsweringOk()
+{
+    QString text;
+    ModalScript script;
+    script.answer(QMessageBox::Ok, &text);
+    start();
+    while (!script.finished())
+        processEvents(10);
+    return text;
+}
+
 }  // namespace horavant::test

@@ -82,6 +82,9 @@ protected:
     // Creates the windows and shows the login window (running its first-showing steps);
     // beforeShowing runs between the two, while the windows hold their designed texts.
     void start(const std::function<void()>& beforeShowing = {});
+    // Starts as start() does, where the start shows one message box: answers it with OK once it
+    // appears and returns its text.
+    QString startAnsweringOk();
     Application& application() { return *m_app; }
     const Windows& windows() const { return m_app->windows(); }
     void writeLanguage(int language);
