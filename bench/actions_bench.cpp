@@ -289,11 +289,10 @@ int main(int argc, char** argv)
     const auto settings = horavant::bench::dataDir() / "actions-settings";
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settings.string()));
     std::vector<std::pair<std::string, std::string>> ratios;
-    for (const char* action :
-         {"BM_StartUpToLogin", "BM_EmployeeLogin/manual_time", "BM_RecordOnePeriod",
-          "BM_DataListAtLastRow/manual_time", "BM_EvaluationByEmployee/manual_time",
-          "BM_EvaluationByPlace/manual_time", "BM_EvaluationByActivity/manual_time",
-          "BM_LawCheckAllEmployees/manual_time", "BM_MainGridAtLastRow/manual_time"}) {
+    for (const char* action : {"BM_StartUpToLogin", "BM_EmployeeLogin/manual_time", "BM_RecordOnePeriod",
+                               "BM_DataListAtLastRow/manual_time", "BM_EvaluationByEmployee/manual_time",
+                               "BM_EvaluationByPlace/manual_time", "BM_EvaluationByActivity/manual_time",
+                               "BM_LawCheckAllEmployees/manual_time", "BM_MainGridAtLastRow/manual_time"}) {
         ratios.emplace_back(action, "BM_FullScanAllFields");
         ratios.emplace_back(action, "BM_RawRead");
     }

@@ -40,8 +40,8 @@ void run(std::vector<std::string> args)
     argv.push_back(nullptr);
     pid_t pid = 0;
     int status = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0
-        || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 || ::waitpid(pid, &status, 0) != pid
+        || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("cannot run " + args[0]);
 }
 

@@ -199,9 +199,10 @@ int runWithRatios(int argc, char** argv, const std::vector<std::pair<std::string
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios against the baseline measured in this run%s\n(wall clock; in brackets processor "
-                "time, where the benchmark is timed by the clock), and the time measured:\n",
-                reporter.medians.empty() ? "" : ", medians of the repetitions");
+    std::printf(
+        "\nRatios against the baseline measured in this run%s\n(wall clock; in brackets processor "
+        "time, where the benchmark is timed by the clock), and the time measured:\n",
+        reporter.medians.empty() ? "" : ", medians of the repetitions");
     for (const auto& [name, base] : ratios) {
         const auto a = reporter.time(name), b = reporter.time(base);
         if (a.real <= 0 || b.real <= 0)
@@ -212,8 +213,7 @@ int runWithRatios(int argc, char** argv, const std::vector<std::pair<std::string
         char cpu[32] = "";
         if (!manual && a.cpu > 0 && b.cpu > 0)
             std::snprintf(cpu, sizeof cpu, "(%.2f x)", a.cpu / b.cpu);
-        std::printf("  %-40s %7.2f x %-10s %9.1f ms  %s\n", name.c_str(), a.real / b.real, cpu, a.real,
-                    base.c_str());
+        std::printf("  %-40s %7.2f x %-10s %9.1f ms  %s\n", name.c_str(), a.real / b.real, cpu, a.real, base.c_str());
     }
     benchmark::Shutdown();
     return 0;

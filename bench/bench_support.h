@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
-namespace horavant { class DbfTable; }
+namespace horavant {
+class DbfTable;
+}
 
 namespace horavant::bench {
 

@@ -20,11 +20,21 @@ BENCHMARK(BM_FullScanAllFields)->Unit(benchmark::kMillisecond);
 
 std::u16string germanMessage(int number)
 {
-    static const std::map<int, std::u16string> texts = {
-        {23, u"Auswertung Mitarbeiter"}, {24, u"Zeitraum von:"}, {25, u"bis:"},
-        {26, u"Auswärts"}, {27, u"Auswärtsübernachtungen:"}, {28, u"Abgezogene Pausenzeit in Stunden:"},
-        {29, u"Gesamtstunden:"}, {35, u"Pause"}, {36, u"Datum"}, {37, u"Ort"}, {38, u"Tätigkeit"},
-        {39, u"Von"}, {40, u"Bis"}, {41, u"Übernachtung"}, {42, u"Bemerkungen"}};
+    static const std::map<int, std::u16string> texts = {{23, u"Auswertung Mitarbeiter"},
+                                                        {24, u"Zeitraum von:"},
+                                                        {25, u"bis:"},
+                                                        {26, u"Auswärts"},
+                                                        {27, u"Auswärtsübernachtungen:"},
+                                                        {28, u"Abgezogene Pausenzeit in Stunden:"},
+                                                        {29, u"Gesamtstunden:"},
+                                                        {35, u"Pause"},
+                                                        {36, u"Datum"},
+                                                        {37, u"Ort"},
+                                                        {38, u"Tätigkeit"},
+                                                        {39, u"Von"},
+                                                        {40, u"Bis"},
+                                                        {41, u"Übernachtung"},
+                                                        {42, u"Bemerkungen"}};
     const auto it = texts.find(number);
     return it == texts.end() ? std::u16string() : it->second;
 }

@@ -14,8 +14,9 @@ void BM_ExportRecordsCsv(benchmark::State& state)
 {
     DbfTable t;
     openTable(t, workTimeTable(kMillion));
-    const RecordCsvTexts texts {recordCsvTitles(t, [](int) { return std::u16string(u"Feld"); }, u"Stunden"), u"Ja",
-                                u"Nein"};
+    const RecordCsvTexts texts {recordCsvTitles(
+                                    t, [](int) { return std::u16string(u"Feld"); }, u"Stunden"),
+                                u"Ja", u"Nein"};
     const auto target = dataDir() / "export.csv";
     std::uint64_t calls = 0;
     for (auto _ : state) {
@@ -35,7 +36,6 @@ BENCHMARK(BM_ExportRecordsCsv)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    return horavant::bench::runWithRatios(argc, argv,
-                                          {{"BM_ExportRecordsCsv", "BM_FullScanAllFields"},
-                                           {"BM_ExportRecordsCsv", "BM_RawRead"}});
+    return horavant::bench::runWithRatios(
+        argc, argv, {{"BM_ExportRecordsCsv", "BM_FullScanAllFields"}, {"BM_ExportRecordsCsv", "BM_RawRead"}});
 }

@@ -162,8 +162,9 @@ int main(int argc, char** argv)
         else if (a == "--warmup" && i + 1 < argc)
             warmup = std::atoi(argv[++i]);
         else
-            fail("usage: process_timer [--paint] [--runs N] [--warmup N] -- program args... -- baseline "
-                 "args...");
+            fail(
+                "usage: process_timer [--paint] [--runs N] [--warmup N] -- program args... -- baseline "
+                "args...");
     }
     std::vector<std::vector<char*>> commands;
     for (; i < argc; ++i) {
@@ -181,9 +182,7 @@ int main(int argc, char** argv)
     std::unique_ptr<Display> display;
     if (paint)
         display = std::make_unique<Display>();
-    const auto once = [&](const std::vector<char*>& c) {
-        return paint ? display->untilFirstPaint(c) : untilExit(c);
-    };
+    const auto once = [&](const std::vector<char*>& c) { return paint ? display->untilFirstPaint(c) : untilExit(c); };
 #else
     if (paint)
         fail("built without X support (libxcb-damage0-dev)");
@@ -208,17 +207,16 @@ int main(int argc, char** argv)
         if (t[0].cpu > 0 && t[1].cpu > 0)
             cpuRatios.push_back(t[0].cpu / t[1].cpu);
     }
-    const auto report = [&](const char* what, const std::vector<double>* values,
-                            const std::vector<double>& ratios) {
+    const auto report = [&](const char* what, const std::vector<double>* values, const std::vector<double>& ratios) {
         std::printf("%s:\n", what);
         for (int k = 0; k < 2; ++k) {
             const auto [lo, hi] = std::minmax_element(values[k].begin(), values[k].end());
-            std::printf("  %-9s median %8.1f ms   range %8.1f .. %8.1f ms   (%s)\n",
-                        k == 0 ? "program" : "baseline", median(values[k]), *lo, *hi, commands[k][0]);
+            std::printf("  %-9s median %8.1f ms   range %8.1f .. %8.1f ms   (%s)\n", k == 0 ? "program" : "baseline",
+                        median(values[k]), *lo, *hi, commands[k][0]);
         }
         const auto [lo, hi] = std::minmax_element(ratios.begin(), ratios.end());
-        std::printf("  ratio     median %8.2f x    range %8.2f .. %8.2f x   (%zu interleaved pairs)\n",
-                    median(ratios), *lo, *hi, ratios.size());
+        std::printf("  ratio     median %8.2f x    range %8.2f .. %8.2f x   (%zu interleaved pairs)\n", median(ratios),
+                    *lo, *hi, ratios.size());
     };
     report(paint ? "Until the first window is drawn (wall clock)" : "Wall clock", wall, wallRatios);
     if (!cpuRatios.empty())

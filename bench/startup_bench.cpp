@@ -17,7 +17,6 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-
 namespace horavant::bench {
 namespace {
 

@@ -50,9 +50,9 @@ void BM_DurableAppend(benchmark::State& state)
     defineWorkTimeFields(t);
     t.CreateTable();
     t.Open();
-    const std::vector<std::u16string> values = {u"01.03.2012", u"Mitarbeiter 1", u"Baustelle 1", u"Tätigkeit 1",
-                                                u"08:00",      u"16:00",         u"",            u"False",
-                                                u"00:30",      u"False"};
+    const std::vector<std::u16string> values = {
+        u"01.03.2012", u"Mitarbeiter 1", u"Baustelle 1", u"Tätigkeit 1", u"08:00", u"16:00",
+        u"",           u"False",         u"00:30",       u"False"};
     for (auto _ : state)
         t.AppendRecord(values);
     t.Close();
@@ -65,8 +65,9 @@ BENCHMARK(BM_DurableAppend)->Iterations(10000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    return horavant::bench::runWithRatios(argc, argv,
-                                          {{"BM_FullScanAllFields", "BM_RawRead"},
-                                           {"BM_OpenAndReachLastRecord", "BM_RawRead"},
-                                           {"BM_DurableAppend/iterations:10000", "BM_RawDurableWrite/iterations:10000"}});
+    return horavant::bench::runWithRatios(
+        argc, argv,
+        {{"BM_FullScanAllFields", "BM_RawRead"},
+         {"BM_OpenAndReachLastRecord", "BM_RawRead"},
+         {"BM_DurableAppend/iterations:10000", "BM_RawDurableWrite/iterations:10000"}});
 }

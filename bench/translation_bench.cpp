@@ -19,11 +19,11 @@ constexpr int kRows = 100'000;
 
 // Words with many different first letters, as the program's own texts have.
 constexpr std::array<std::u16string_view, 44> kWords = {
-    u"Abfahrt", u"Baustelle", u"Dach", u"Estrich", u"Fenster", u"Garten", u"Heizung", u"Isolierung",
-    u"Jalousie", u"Keller", u"Leitung", u"Mauer", u"Nische", u"Ofen", u"Putz", u"Quader",
-    u"Rohr", u"Sockel", u"Treppe", u"Untergrund", u"Vordach", u"Wand", u"Zaun", u"Ärger",
-    u"Öl", u"Übergabe", u"abholen", u"bohren", u"dämmen", u"einbauen", u"fliesen", u"gießen",
-    u"hobeln", u"kleben", u"lackieren", u"messen", u"nageln", u"ölen", u"prüfen", u"reinigen",
+    u"Abfahrt",   u"Baustelle",  u"Dach",      u"Estrich",     u"Fenster", u"Garten",   u"Heizung", u"Isolierung",
+    u"Jalousie",  u"Keller",     u"Leitung",   u"Mauer",       u"Nische",  u"Ofen",     u"Putz",    u"Quader",
+    u"Rohr",      u"Sockel",     u"Treppe",    u"Untergrund",  u"Vordach", u"Wand",     u"Zaun",    u"Ärger",
+    u"Öl",        u"Übergabe",   u"abholen",   u"bohren",      u"dämmen",  u"einbauen", u"fliesen", u"gießen",
+    u"hobeln",    u"kleben",     u"lackieren", u"messen",      u"nageln",  u"ölen",     u"prüfen",  u"reinigen",
     u"schleifen", u"tapezieren", u"verputzen", u"zuschneiden",
 };
 

@@ -52,7 +52,8 @@ void BM_GridShownAtLastRow(benchmark::State& state)
         layout->addWidget(view);
         auto* model = new WorkTimeModel(t, &window);
         view->setModel(model);
-        DataGrid grid(view, navigator, model, [] { return false; }, &window);
+        DataGrid grid(
+            view, navigator, model, [] { return false; }, &window);
         window.resize(800, 600);
         window.show();
         grid.press(DbNavigator::Last);
@@ -66,9 +67,14 @@ BENCHMARK(BM_GridShownAtLastRow)->Unit(benchmark::kMillisecond);
 void BM_OutputWindowFilledWithReport(benchmark::State& state)
 {
     ReportTable report;
-    for (const auto& [title, width] : std::vector<std::pair<std::u16string, std::size_t>> {
-             {u"Datum", 10}, {u"Ort", 25}, {u"Tätigkeit", 35}, {u"Von", 5}, {u"Bis", 5}, {u"Übernachtung", 12},
-             {u"Pause", 5}, {u"Bemerkungen", 11}})
+    for (const auto& [title, width] : std::vector<std::pair<std::u16string, std::size_t>> {{u"Datum", 10},
+                                                                                           {u"Ort", 25},
+                                                                                           {u"Tätigkeit", 35},
+                                                                                           {u"Von", 5},
+                                                                                           {u"Bis", 5},
+                                                                                           {u"Übernachtung", 12},
+                                                                                           {u"Pause", 5},
+                                                                                           {u"Bemerkungen", 11}})
         report.columns.push_back({.title = title, .width = width});
     report.rows.reserve(100'000);
     for (int i = 0; i < 100'000; ++i) {

@@ -15,7 +15,8 @@ std::filesystem::path workFolder()
 {
     static const std::filesystem::path dir = [] {
         // tmpfs where there is one: the table layer syncs every write.
-        const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm"
+                                                                               : std::filesystem::temp_directory_path();
         std::string pattern = (base / "horavant-fuzz-XXXXXX").string();
         return std::filesystem::path(::mkdtemp(pattern.data()));
     }();

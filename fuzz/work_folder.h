@@ -15,8 +15,9 @@ inline const std::filesystem::path& workFolder()
     struct Folder {
         Folder()
         {
-            const std::filesystem::path base
-                = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+            const std::filesystem::path base = std::filesystem::exists("/dev/shm")
+                                                   ? "/dev/shm"
+                                                   : std::filesystem::temp_directory_path();
             std::string pattern = (base / "horavant-fuzz-XXXXXX").string();
             if (!::mkdtemp(pattern.data()))
                 std::abort();

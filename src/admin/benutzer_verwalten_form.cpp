@@ -29,7 +29,8 @@ TBenutzerVerwaltenForm::TBenutzerVerwaltenForm(Services& services, const Windows
     header->setStretchLastSection(true);
     sizeHeadersWhenShown(m_ui.ListView1, {header});
     connect(m_ui.NeuerBenutzerBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::NeuerBenutzerBtnClick);
-    connect(m_ui.BenutzerBearbeitenBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::BenutzerBearbeitenBtnClick);
+    connect(m_ui.BenutzerBearbeitenBtn, &QPushButton::clicked, this,
+            &TBenutzerVerwaltenForm::BenutzerBearbeitenBtnClick);
     connect(m_ui.BenutzerLoeschenBtn, &QPushButton::clicked, this, &TBenutzerVerwaltenForm::BenutzerLoeschenBtnClick);
     connect(m_ui.ListView1, &QTreeWidget::itemSelectionChanged, this, &TBenutzerVerwaltenForm::ListView1SelectItem);
     connect(m_ui.BitBtn4, &QPushButton::clicked, this, &QDialog::accept);
@@ -95,7 +96,8 @@ void TBenutzerVerwaltenForm::BenutzerLoeschenBtnClick()
     if (row < 0)
         return;
     UserList& users = m_services.userData.users;
-    const QString text = m_services.message(7) + QStringLiteral(" ") + qs(users[static_cast<std::size_t>(row)].EmployeeName);
+    const QString text = m_services.message(7) + QStringLiteral(" ")
+                         + qs(users[static_cast<std::size_t>(row)].EmployeeName);
     if (!askYesNoCancel(this, text, m_services.message(8)))
         return;
     users.erase(users.begin() + row);

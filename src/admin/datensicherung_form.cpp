@@ -57,9 +57,8 @@ void TDatensicherungForm::dailyBackup(QWidget* shownOver)
         try {
             backup::makeBackup(table, backup::BackupKind::Daily, now);
         } catch (const backup::BackupError& e) {
-            showError(shownOver,
-                      m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen.")) + "\n\n"
-                          + describe(e));
+            showError(shownOver, m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
+                                     + "\n\n" + describe(e));
         }
     });
 }
@@ -78,10 +77,10 @@ void TDatensicherungForm::fillList(const std::string& select)
         case BackupState::Incomplete: state = QStringLiteral("unvollständig"); break;
         }
         const bool complete = b.state == BackupState::Complete;
-        auto* item = new QTreeWidgetItem({when(b), complete ? locale.toString(b.records) : QString(),
-                                          locale.formattedDataSize(static_cast<qint64>(b.bytes), 1,
-                                                                   QLocale::DataSizeTraditionalFormat),
-                                          m_services.translate(state)});
+        auto* item = new QTreeWidgetItem(
+            {when(b), complete ? locale.toString(b.records) : QString(),
+             locale.formattedDataSize(static_cast<qint64>(b.bytes), 1, QLocale::DataSizeTraditionalFormat),
+             m_services.translate(state)});
         for (int column : {1, 2})
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         m_ui.ListView1->addTopLevelItem(item);
@@ -162,7 +161,7 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     const std::string name = chosen->name;
     const QString date = when(*chosen);
     if (!askYesNo(this, fill(QStringLiteral("Sollen die Daten aus der Sicherung vom %s wiederhergestellt werden? "
-                                             "Der jetzige Stand wird vorher gesichert."),
+                                            "Der jetzige Stand wird vorher gesichert."),
                              {date.toStdString()})))
         return;
 
@@ -178,8 +177,7 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     // Once files were replaced, everything is read again before a new text can be looked up: its
     // lookup would save the store held in memory over the restored translations. Opening the table
     // looks up only the field names, which the store always holds.
-    const bool replaced
-        = !main.workTimeTable().active() || (failure && failure->pattern() == backup::kRestoreHalfDone);
+    const bool replaced = !main.workTimeTable().active() || (failure && failure->pattern() == backup::kRestoreHalfDone);
     if (replaced) {
         guarded(this, [&] { main.reloadDataFiles(); });
         guarded(this, [&] { m_services.store.LoadTranslations(); });
@@ -188,7 +186,8 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     if (failure) {
         showError(this, describe(*failure));
     } else if (replaced) {
-        showInformation(this, fill(QStringLiteral("Die Daten aus der Sicherung vom %s sind wiederhergestellt."), {date.toStdString()}));
+        showInformation(this, fill(QStringLiteral("Die Daten aus der Sicherung vom %s sind wiederhergestellt."),
+                                   {date.toStdString()}));
     }
 }
 

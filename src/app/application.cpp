@@ -72,7 +72,8 @@ void Application::start()
         m_windows.einloggen->show();
         // The first showing has opened the table; the day's backup waits until the window is on
         // screen, so the start is not slowed by it.
-        QTimer::singleShot(0, m_windows.datensicherung, [this] { m_windows.datensicherung->dailyBackup(m_windows.einloggen); });
+        QTimer::singleShot(0, m_windows.datensicherung,
+                           [this] { m_windows.datensicherung->dailyBackup(m_windows.einloggen); });
     });
 }
 

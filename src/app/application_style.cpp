@@ -75,10 +75,10 @@ QIcon ApplicationStyle::standardIcon(StandardPixmap icon, const QStyleOption* op
         return QProxyStyle::standardIcon(icon, option, widget);
     // The widget may be gone when the arrow is first drawn; the option is not kept either, as no
     // style draws these arrows differently for one.
-    return QIcon(new DeferredIconEngine([style = QPointer<QStyle>(baseStyle()), icon,
-                                         widget = QPointer<QWidget>(const_cast<QWidget*>(widget))] {
-        return style ? style->standardIcon(icon, nullptr, widget.data()) : QIcon();
-    }));
+    return QIcon(new DeferredIconEngine(
+        [style = QPointer<QStyle>(baseStyle()), icon, widget = QPointer<QWidget>(const_cast<QWidget*>(widget))] {
+            return style ? style->standardIcon(icon, nullptr, widget.data()) : QIcon();
+        }));
 }
 
 }  // namespace horavant

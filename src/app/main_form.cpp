@@ -45,9 +45,9 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     FormCreate();
 
     m_model = new WorkTimeModel(Dbf1, this);
-    m_grid = new DataGrid(m_ui.DBGrid1, m_ui.DBNavigator1, m_model,
-                          [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); },
-                          this);
+    m_grid = new DataGrid(
+        m_ui.DBGrid1, m_ui.DBNavigator1, m_model,
+        [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); }, this);
 
     connect(m_ui.AusloggenBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::Benutzerverwalten1Click);
@@ -258,13 +258,14 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         // entry is still one employee.
         const bool everybody = choice.subjectIndex() == 0;
         const std::u16string subject = everybody ? all : choice.subject();
-        const auto check = CheckWorkingTimeLaw(Dbf1, everybody ? std::nullopt : std::optional<std::u16string_view>(subject),
+        const auto check = CheckWorkingTimeLaw(Dbf1,
+                                               everybody ? std::nullopt : std::optional<std::u16string_view>(subject),
                                                choice.fromDate(), choice.toDate(), m_services.regional, &gathered);
         // The report's texts are met together; a store that lacks them is saved once.
         TranslationStore::SaveBatch batch(m_services.store);
-        ReportTable report
-            = BuildWorkingTimeReport(check, subject, choice.fromDate(), choice.toDate(), m_services.regional,
-                                     [this](std::u16string_view text) { return m_services.store.Translate(text); });
+        ReportTable report = BuildWorkingTimeReport(
+            check, subject, choice.fromDate(), choice.toDate(), m_services.regional,
+            [this](std::u16string_view text) { return m_services.store.Translate(text); });
         batch.finish();
         m_windows.auswerten->setReport(std::move(report));
         m_windows.auswerten->exec();

@@ -13,8 +13,7 @@
 
 namespace horavant {
 
-TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent)
-    : QDialog(parent), m_services(services)
+TAuswertenForm::TAuswertenForm(Services& services, QWidget* parent) : QDialog(parent), m_services(services)
 {
     m_ui.setupUi(this);
     setupWindow(this, 764, 537, Sizing::Resizable);

@@ -100,8 +100,7 @@ void appendCsvFieldCp1252(std::string& out, std::string_view bytes)
     });
 }
 
-CsvFile::CsvFile(std::filesystem::path target)
-    : m_target(std::move(target)), m_writer(m_target)
+CsvFile::CsvFile(std::filesystem::path target) : m_target(std::move(target)), m_writer(m_target)
 {
     if (!m_writer.open()) {
         const std::string reason = std::strerror(errno);

@@ -18,7 +18,7 @@ namespace horavant {
 class DbfTable;
 
 enum class CsvKind {
-    Text,    // a text that starts like a formula ("=", "+", "-", "@") gets an apostrophe in front
+    Text,  // a text that starts like a formula ("=", "+", "-", "@") gets an apostrophe in front
     Number,  // written as it stands
 };
 

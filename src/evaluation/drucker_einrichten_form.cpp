@@ -20,8 +20,8 @@ QList<QPageSize> paperOf(const QString& printerName)
     QList<QPageSize> sizes = printerName.isEmpty() ? QList<QPageSize>()
                                                    : QPrinterInfo::printerInfo(printerName).supportedPageSizes();
     if (sizes.isEmpty()) {
-        for (const QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::A3, QPageSize::A5, QPageSize::Letter,
-                                               QPageSize::Legal})
+        for (const QPageSize::PageSizeId id :
+             {QPageSize::A4, QPageSize::A3, QPageSize::A5, QPageSize::Letter, QPageSize::Legal})
             sizes.append(QPageSize(id));
     }
     return sizes;
@@ -52,7 +52,8 @@ TDruckerEinrichtenForm::TDruckerEinrichtenForm(Services& services, QPrinter& pri
         m_ui.DateiEdit->setText(m_printer.outputFileName());
     } else {
         const QString current = m_printer.printerName();
-        m_shownEntry = static_cast<int>(printers.indexOf(current.isEmpty() ? QPrinterInfo::defaultPrinterName() : current));
+        m_shownEntry = static_cast<int>(
+            printers.indexOf(current.isEmpty() ? QPrinterInfo::defaultPrinterName() : current));
     }
     m_ui.DruckerCombo->setCurrentIndex(m_shownEntry);
     DruckerComboChange();
@@ -76,7 +77,7 @@ void TDruckerEinrichtenForm::DruckerComboChange()
     m_ui.DateiBtn->setEnabled(pdfChosen());
     // The paper chosen so far stays chosen where the printer offers it.
     const QPageSize chosen = m_ui.PapierCombo->count() > 0 ? m_ui.PapierCombo->currentData().value<QPageSize>()
-                                                            : m_printer.pageLayout().pageSize();
+                                                           : m_printer.pageLayout().pageSize();
     m_ui.PapierCombo->clear();
     for (const QPageSize& size : paperOf(pdfChosen() ? QString() : m_ui.DruckerCombo->currentText())) {
         m_ui.PapierCombo->addItem(size.name(), QVariant::fromValue(size));

@@ -11,9 +11,9 @@ namespace {
 
 std::chrono::sys_days daysOf(const QDate& date)
 {
-    return std::chrono::sys_days(std::chrono::year_month_day{std::chrono::year(date.year()),
-                                                             std::chrono::month(static_cast<unsigned>(date.month())),
-                                                             std::chrono::day(static_cast<unsigned>(date.day()))});
+    return std::chrono::sys_days(std::chrono::year_month_day {std::chrono::year(date.year()),
+                                                              std::chrono::month(static_cast<unsigned>(date.month())),
+                                                              std::chrono::day(static_cast<unsigned>(date.day()))});
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ void TMitarbeiterAussuchenForm::setVisible(bool visible)
         QFont large;
         large.setPointSize(12);
         for (QWidget* w : std::initializer_list<QWidget*> {m_ui.Label4, m_ui.ArbeiterEd, m_ui.Label3,
-                                                          m_ui.DateTimePicker1, m_ui.Label1, m_ui.DateTimePicker2})
+                                                           m_ui.DateTimePicker1, m_ui.Label1, m_ui.DateTimePicker2})
             w->setFont(large);
     }
     QDialog::setVisible(visible);

@@ -32,8 +32,7 @@ LayoutInfo layoutInfo(EvaluationLayout layout)
         return {31, workfield::kPlace, {43, 25, workfield::kEmployee}, {38, 35, workfield::kActivity}, false};
     case EvaluationLayout::Activity:
         return {34, workfield::kActivity, {43, 30, workfield::kEmployee}, {37, 30, workfield::kPlace}, false};
-    case EvaluationLayout::Employee:
-        break;
+    case EvaluationLayout::Employee: break;
     }
     return {23, workfield::kEmployee, {37, 25, workfield::kPlace}, {38, 35, workfield::kActivity}, true};
 }
@@ -69,7 +68,10 @@ ReportColumn column(const Column& c, const std::function<std::u16string(int)>& m
 
 }  // namespace
 
-int subjectPosition(EvaluationLayout layout) { return layoutInfo(layout).subjectField; }
+int subjectPosition(EvaluationLayout layout)
+{
+    return layoutInfo(layout).subjectField;
+}
 
 std::u16string PadRight(std::u16string text, std::size_t width)
 {
@@ -78,12 +80,16 @@ std::u16string PadRight(std::u16string text, std::size_t width)
     return text;
 }
 
-std::u16string FormatPeriodDate(std::chrono::year_month_day date) { return formatStoredDate(date); }
+std::u16string FormatPeriodDate(std::chrono::year_month_day date)
+{
+    return formatStoredDate(date);
+}
 
 std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
 {
     const bool negative = totalMs < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(totalMs) : static_cast<std::uint64_t>(totalMs);
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(totalMs)
+                                             : static_cast<std::uint64_t>(totalMs);
     // One hundredth of an hour is 36 000 ms; adding half of it before the division rounds half
     // away from zero on the magnitude.
     const std::uint64_t hundredths = (magnitude + 18'000) / 36'000;

@@ -47,9 +47,9 @@ std::u16string textLine(const ReportTable& report, const ReportRow* cells)
     for (std::size_t c = 0; c < report.columns.size(); ++c) {
         const ReportColumn& column = report.columns[c];
         if (column.inText) {
-            const std::size_t cell = !cells ? column.title.size()
-                : c < cells->size()         ? (*cells)[c].size() + column.textSuffix.size()
-                                            : column.textSuffix.size();
+            const std::size_t cell = !cells              ? column.title.size()
+                                     : c < cells->size() ? (*cells)[c].size() + column.textSuffix.size()
+                                                         : column.textSuffix.size();
             length += 1 + std::max(cell, column.width);
         }
     }

@@ -44,8 +44,8 @@ public:
         std::uint32_t& last = m_last[employee];
         if (last != kNone && records[last].day == day)
             return last;
-        const std::uint64_t key
-            = std::uint64_t {employee} << 32 | static_cast<std::uint32_t>(day.time_since_epoch().count());
+        const std::uint64_t key = std::uint64_t {employee} << 32
+                                  | static_cast<std::uint32_t>(day.time_since_epoch().count());
         std::size_t i = slotOf(key);
         while (m_slots[i].index != kNone) {
             if (m_slots[i].key == key)
@@ -321,7 +321,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         }
         const DayFigures figures = record.work.figures();
         const bool follows = previousRecord && previousRecord->employee == record.employee
-            && previousRecord->day + days(1) == record.day && previous.presence > 0;
+                             && previousRecord->day + days(1) == record.day && previous.presence > 0;
         if (record.day >= fromDate) {
             ++result.checkedDays;
             employeeChecked = true;

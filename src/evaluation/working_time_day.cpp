@@ -40,8 +40,8 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
     if (m_pieces.empty())
         m_pieces.reserve(4);  // most days have a few pieces; this spares the first steps of growing
     // Pieces are disjoint and in time order, so their ends are ordered too. Touching is no overlap.
-    const auto begin
-        = std::partition_point(m_pieces.begin(), m_pieces.end(), [&](const Piece& p) { return p.end <= span.from; });
+    const auto begin = std::partition_point(m_pieces.begin(), m_pieces.end(),
+                                            [&](const Piece& p) { return p.end <= span.from; });
     std::size_t first = static_cast<std::size_t>(begin - m_pieces.begin());
     std::size_t last = first;
     while (last < m_pieces.size() && m_pieces[last].start < span.to)

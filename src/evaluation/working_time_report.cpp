@@ -134,22 +134,14 @@ private:
 Text findingText(LawFinding kind)
 {
     switch (kind) {
-    case LawFinding::Unreadable:
-        return Unreadable;
-    case LawFinding::BreakTooShort:
-        return BreakTooShort;
-    case LawFinding::NoBreakOverSixHours:
-        return NoBreakOverSixHours;
-    case LawFinding::OverTenHours:
-        return OverTenHours;
-    case LawFinding::RestUnderEleven:
-        return RestUnderEleven;
-    case LawFinding::SundayWork:
-        return SundayWork;
-    case LawFinding::DoubleBooking:
-        return DoubleBooking;
-    case LawFinding::AverageOverEight:
-        break;
+    case LawFinding::Unreadable: return Unreadable;
+    case LawFinding::BreakTooShort: return BreakTooShort;
+    case LawFinding::NoBreakOverSixHours: return NoBreakOverSixHours;
+    case LawFinding::OverTenHours: return OverTenHours;
+    case LawFinding::RestUnderEleven: return RestUnderEleven;
+    case LawFinding::SundayWork: return SundayWork;
+    case LawFinding::DoubleBooking: return DoubleBooking;
+    case LawFinding::AverageOverEight: break;
     }
     return AverageOverEight;
 }
@@ -165,23 +157,18 @@ void detail(std::u16string& out, const WorkingTimeFinding& f, const WorkingTimeC
         const UnreadableRow& row = check.unreadableRows.at(static_cast<std::size_t>(n[0]));
         return fill(out, texts[UnreadableDetail], {row.date, row.from, row.to, row.pause});
     }
-    case LawFinding::BreakTooShort:
-        return fill(out, texts[BreakTooShortDetail], {hours(n[0]), hours(n[1])});
-    case LawFinding::NoBreakOverSixHours:
-        return fill(out, texts[NoBreakDetail], {hours(n[0]), time(n[1]), time(n[2])});
-    case LawFinding::OverTenHours:
-        return fill(out, texts[HoursDetail], {hours(n[0])});
-    case LawFinding::RestUnderEleven:
-        return fill(out, texts[RestDetail], {hours(n[0]), time(n[1]), time(n[2])});
-    case LawFinding::SundayWork:
-        return fill(out, texts[SundayDetail], {hours(n[0])});
+    case LawFinding::BreakTooShort: return fill(out, texts[BreakTooShortDetail], {hours(n[0]), hours(n[1])});
+    case LawFinding::NoBreakOverSixHours: return fill(out, texts[NoBreakDetail], {hours(n[0]), time(n[1]), time(n[2])});
+    case LawFinding::OverTenHours: return fill(out, texts[HoursDetail], {hours(n[0])});
+    case LawFinding::RestUnderEleven: return fill(out, texts[RestDetail], {hours(n[0]), time(n[1]), time(n[2])});
+    case LawFinding::SundayWork: return fill(out, texts[SundayDetail], {hours(n[0])});
     case LawFinding::DoubleBooking:
         if (n[2] < 0)
-            return fill(out, texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], {time(n[0]), time(n[1]), decimal(n[4])});
+            return fill(out, texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail],
+                        {time(n[0]), time(n[1]), decimal(n[4])});
         return fill(out, texts[n[4] > 1 ? DoubleMoreDetail : DoubleDetail],
                     {time(n[0]), time(n[1]), time(n[2]), time(n[3]), decimal(n[4])});
-    case LawFinding::AverageOverEight:
-        break;
+    case LawFinding::AverageOverEight: break;
     }
     return fill(out, texts[AverageDetail], {hours(n[0]), decimal(n[1])});
 }
@@ -216,18 +203,18 @@ ReportTable BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string
             lastDate = FormatPeriodDate(*f.day);
         }
         detail(text, f, check, texts, regional);
-        report.rows.push_back({f.day ? std::u16string_view(lastDate)
-                                     : std::u16string_view(check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date),
-                               check.employees.at(f.employee), texts[findingText(f.kind)],
-                               text});
+        report.rows.push_back(
+            {f.day ? std::u16string_view(lastDate)
+                   : std::u16string_view(check.unreadableRows.at(static_cast<std::size_t>(f.figures[0])).date),
+             check.employees.at(f.employee), texts[findingText(f.kind)], text});
     }
     // Columns as wide as their longest cell, the date at least as wide as a date; the detail is
     // last and not padded.
     report.columns[0].width = 10;
     for (const auto& row : report.rows) {
         for (std::size_t c = 0; c < 3; ++c)
-            report.columns[c].width =
-                std::max(report.columns[c].width, row[c].size() + report.columns[c].textSuffix.size());
+            report.columns[c].width = std::max(report.columns[c].width,
+                                               row[c].size() + report.columns[c].textSuffix.size());
     }
     report.noRowsText = texts[NoFindings];
     report.summary = {{texts[CheckedDays], decimal(check.checkedDays)},

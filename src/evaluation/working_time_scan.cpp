@@ -21,7 +21,8 @@ std::uint64_t mix(std::uint64_t h)
     return h ^ (h >> 29);
 }
 
-template <class Word> Word load(const char* p)
+template <class Word>
+Word load(const char* p)
 {
     Word w;
     std::memcpy(&w, p, sizeof w);
@@ -78,7 +79,8 @@ void RowReader::placeFields()
     // missing a field fails here as reading that field would.
     const auto place = [&](int index) {
         const FieldInfo& f = m_table.field(index);
-        return Field {static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width), f.type == FieldType::Logical};
+        return Field {static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width),
+                      f.type == FieldType::Logical};
     };
     m_employee = place(workfield::kEmployee);
     m_date = place(workfield::kDate);

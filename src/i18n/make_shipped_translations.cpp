@@ -8,8 +8,7 @@
 #include <iostream>
 #include <sstream>
 
-namespace
-{
+namespace {
 
 // A C++ literal of UTF-16 text that does not depend on the compiler's source character set.
 std::string literal(std::u16string_view text)
@@ -41,7 +40,7 @@ std::string literal(std::u16string_view text)
     return out + '"';
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -4,12 +4,10 @@
 #include <map>
 #include <optional>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
-constexpr std::string_view kColumnNames[] = { "German", "English", "Spanish" };
+constexpr std::string_view kColumnNames[] = {"German", "English", "Spanish"};
 
 // Strict UTF-8 (no overlong forms, no surrogates) to UTF-16; nothing for an invalid sequence.
 std::optional<std::u16string> decodeUtf8(std::string_view bytes)
@@ -35,7 +33,7 @@ std::optional<std::u16string> decodeUtf8(std::string_view bytes)
                 return std::nullopt;
             c = (c << 6) | (next & 0x3F);
         }
-        static constexpr char32_t kSmallest[] = { 0, 0x80, 0x800, 0x10000 };
+        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
         if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             return std::nullopt;
         if (c >= 0x10000) {
@@ -49,13 +47,9 @@ std::optional<std::u16string> decodeUtf8(std::string_view bytes)
     return out;
 }
 
-class Reader
-{
+class Reader {
 public:
-    explicit Reader(std::string_view fileName)
-        : m_fileName(fileName)
-    {
-    }
+    explicit Reader(std::string_view fileName) : m_fileName(fileName) {}
 
     void fault(int line, std::string_view what)
     {
@@ -72,8 +66,7 @@ public:
         for (std::size_t i = 0; i < raw.size(); ++i) {
             const char c = raw[i];
             if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                fault(line,
-                    "the " + std::string(column) + " text holds a control character; write \\n, \\r or \\t");
+                fault(line, "the " + std::string(column) + " text holds a control character; write \\n, \\r or \\t");
                 return std::nullopt;
             }
             if (c != '\\') {
@@ -82,22 +75,13 @@ public:
             }
             const char e = ++i < raw.size() ? raw[i] : '\0';
             switch (e) {
-            case 'n':
-                bytes += '\n';
-                break;
-            case 'r':
-                bytes += '\r';
-                break;
-            case 't':
-                bytes += '\t';
-                break;
-            case '\\':
-                bytes += '\\';
-                break;
+            case 'n': bytes += '\n'; break;
+            case 'r': bytes += '\r'; break;
+            case 't': bytes += '\t'; break;
+            case '\\': bytes += '\\'; break;
             default:
                 fault(line,
-                    "the " + std::string(column)
-                        + " text holds a backslash that is not one of \\n, \\r, \\t, \\\\");
+                      "the " + std::string(column) + " text holds a backslash that is not one of \\n, \\r, \\t, \\\\");
                 return std::nullopt;
             }
         }
@@ -117,15 +101,14 @@ std::vector<std::string_view> splitTabs(std::string_view line)
     std::vector<std::string_view> cells;
     for (std::size_t start = 0;;) {
         const std::size_t tab = line.find('\t', start);
-        cells.push_back(
-            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        cells.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
         if (tab == std::string_view::npos)
             return cells;
         start = tab + 1;
     }
 }
 
-} // namespace
+}  // namespace
 
 std::vector<ShippedTableRow> parseShippedTable(std::string_view text, std::string_view fileName)
 {
@@ -147,13 +130,12 @@ std::vector<ShippedTableRow> parseShippedTable(std::string_view text, std::strin
 
         const std::vector<std::string_view> raw = splitTabs(line);
         if (raw.size() != 3) {
-            reader.fault(number,
-                "3 tab-separated columns expected (German, English, Spanish), found "
-                    + std::to_string(raw.size()));
+            reader.fault(number, "3 tab-separated columns expected (German, English, Spanish), found "
+                                     + std::to_string(raw.size()));
             continue;
         }
-        ShippedTableRow row { number, {}, {}, {} };
-        std::u16string* cells[] = { &row.german, &row.english, &row.spanish };
+        ShippedTableRow row {number, {}, {}, {}};
+        std::u16string* cells[] = {&row.german, &row.english, &row.spanish};
         bool good = true;
         for (std::size_t c = 0; c < 3; ++c) {
             std::optional<std::u16string> cell = reader.cell(number, raw[c], kColumnNames[c]);
@@ -168,13 +150,13 @@ std::vector<ShippedTableRow> parseShippedTable(std::string_view text, std::strin
                 good = false;
             } else if (c == 0 && (row.german.front() == u' ' || row.german.back() == u' ')) {
                 reader.fault(number,
-                    "the German text has blanks at its start or end; the program looks texts up without "
-                    "them");
+                             "the German text has blanks at its start or end; the program looks texts up without "
+                             "them");
                 good = false;
             } else if (c > 0 && (cells[c]->front() <= u' ' || cells[c]->back() <= u' ')) {
-                reader.fault(number,
-                    "the " + column
-                        + " text starts or ends with a blank or a line break, which the program drops");
+                reader.fault(
+                    number,
+                    "the " + column + " text starts or ends with a blank or a line break, which the program drops");
                 good = false;
             }
         }
@@ -192,4 +174,4 @@ std::vector<ShippedTableRow> parseShippedTable(std::string_view text, std::strin
     return rows;
 }
 
-} // namespace horavant
+}  // namespace horavant

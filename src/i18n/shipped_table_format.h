@@ -7,11 +7,10 @@
 #include <string_view>
 #include <vector>
 
-namespace horavant
-{
+namespace horavant {
 
 struct ShippedTableRow {
-    int line; // from 1
+    int line;  // from 1
     std::u16string german;
     std::u16string english;
     std::u16string spanish;
@@ -28,4 +27,4 @@ public:
 // line is not three well-formed, non-empty cells, or a German text comes twice.
 std::vector<ShippedTableRow> parseShippedTable(std::string_view text, std::string_view fileName);
 
-} // namespace horavant
+}  // namespace horavant

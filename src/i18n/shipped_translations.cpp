@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
-namespace horavant
-{
+namespace horavant {
 
 const ShippedTranslation* ShippedTranslations::find(std::u16string_view german) const
 {
-    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), german,
+    const auto it = std::lower_bound(
+        m_rows.begin(), m_rows.end(), german,
         [](const ShippedTranslation& row, std::u16string_view key) { return row.german < key; });
     return it != m_rows.end() && it->german == german ? &*it : nullptr;
 }
@@ -21,4 +21,4 @@ std::u16string_view ShippedTranslations::text(std::u16string_view german, int co
     return column == 1 ? row->english : row->spanish;
 }
 
-} // namespace horavant
+}  // namespace horavant

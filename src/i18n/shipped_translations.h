@@ -5,8 +5,7 @@
 #include <span>
 #include <string_view>
 
-namespace horavant
-{
+namespace horavant {
 
 struct ShippedTranslation {
     std::u16string_view german;
@@ -28,10 +27,7 @@ class ShippedTranslations {
 public:
     constexpr ShippedTranslations() = default;
     // rows must be sortedByGerman.
-    constexpr explicit ShippedTranslations(std::span<const ShippedTranslation> rows)
-        : m_rows(rows)
-    {
-    }
+    constexpr explicit ShippedTranslations(std::span<const ShippedTranslation> rows) : m_rows(rows) {}
 
     // The row of exactly this German text, or nullptr.
     const ShippedTranslation* find(std::u16string_view german) const;
@@ -47,4 +43,4 @@ private:
 // The program's own table.
 ShippedTranslations shippedTranslations();
 
-} // namespace horavant
+}  // namespace horavant

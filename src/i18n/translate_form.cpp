@@ -140,9 +140,8 @@ void TTranslateForm::FixedColCheckClick()
 
 void TTranslateForm::Button1Click()
 {
-    guarded(this, [this] {
-        exportMissingSpanish(m_services.store, std::filesystem::current_path() / kExportFileName);
-    });
+    guarded(this,
+            [this] { exportMissingSpanish(m_services.store, std::filesystem::current_path() / kExportFileName); });
 }
 
 void TTranslateForm::Button2Click()

@@ -19,9 +19,9 @@ TDatenAuflistenForm::TDatenAuflistenForm(Services& services, const Windows& wind
     ignoreEscape(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     // The same model as the main window's grid, on the same open table.
-    m_grid = new DataGrid(m_ui.DBGrid1, m_ui.DBNavigator1, &m_windows.main->model(),
-                          [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); },
-                          this);
+    m_grid = new DataGrid(
+        m_ui.DBGrid1, m_ui.DBNavigator1, &m_windows.main->model(),
+        [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); }, this);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

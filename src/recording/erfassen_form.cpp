@@ -24,9 +24,9 @@ std::int64_t msOf(const QTime& time)
 
 std::chrono::year_month_day ymdOf(const QDate& date)
 {
-    return std::chrono::year_month_day{std::chrono::year(date.year()),
-                                       std::chrono::month(static_cast<unsigned>(date.month())),
-                                       std::chrono::day(static_cast<unsigned>(date.day()))};
+    return std::chrono::year_month_day {std::chrono::year(date.year()),
+                                        std::chrono::month(static_cast<unsigned>(date.month())),
+                                        std::chrono::day(static_cast<unsigned>(date.day()))};
 }
 
 void fillSuggestions(QComboBox* box, const std::vector<std::u16string>& items)

@@ -54,7 +54,8 @@ void TPausenForm::done(int result)
     const auto settings = m_services.settings();
     savePlacement(*settings, this);
     settings->beginGroup(objectName());
-    settings->setValue(kCheckedEntry, m_ui.PauseBemerkCheck->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    settings->setValue(kCheckedEntry,
+                       m_ui.PauseBemerkCheck->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
     settings->endGroup();
     QDialog::done(result);
 }

@@ -10,9 +10,9 @@ namespace {
 
 bool overlaps(std::int64_t rowFrom, std::int64_t rowTo, std::int64_t newFrom, std::int64_t newTo)
 {
-    return (rowFrom > newFrom && rowFrom < newTo) || (rowTo > newFrom && rowTo < newTo) ||
-           (newFrom > rowFrom && newFrom < rowTo) || (newTo > rowFrom && newTo < rowTo) ||
-           (newTo == rowTo && newFrom == rowFrom);
+    return (rowFrom > newFrom && rowFrom < newTo) || (rowTo > newFrom && rowTo < newTo)
+           || (newFrom > rowFrom && newFrom < rowTo) || (newTo > rowFrom && newTo < rowTo)
+           || (newTo == rowTo && newFrom == rowFrom);
 }
 
 }  // namespace
@@ -75,6 +75,9 @@ std::vector<std::u16string> workPeriodRow(const WorkPeriod& p)
             std::u16string(dbf::logicalText(p.doubleBooking))};
 }
 
-void appendWorkPeriod(DbfTable& table, const WorkPeriod& period) { table.AppendRecord(workPeriodRow(period)); }
+void appendWorkPeriod(DbfTable& table, const WorkPeriod& period)
+{
+    table.AppendRecord(workPeriodRow(period));
+}
 
 }  // namespace horavant

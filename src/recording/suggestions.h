@@ -18,7 +18,7 @@ std::vector<std::u16string> textLines(std::u16string_view text);
 
 struct SuggestionLists {
     std::vector<std::u16string> activities;  // for TatEd
-    std::vector<std::u16string> places;      // for Orted
+    std::vector<std::u16string> places;  // for Orted
 };
 
 // Builds the activity list, then the place list, each from its own mode: 0 the distinct texts of

@@ -130,7 +130,7 @@ void checkTableCopy(const fs::path& copy, const fs::path& table, long long size,
         const TableFileSummary summary = DbfTable::inspect(copy);
         struct stat st {};
         whole = whole && summary.storedCount <= summary.wholeRecords && ::stat(copy.c_str(), &st) == 0
-            && st.st_size == size;
+                && st.st_size == size;
     } catch (const Error&) {
         whole = false;
     }
@@ -245,9 +245,8 @@ BackupInfo describeBackup(const fs::path& folder, std::string name, BackupName p
 std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment now, const FailStep& fail)
 {
     std::optional<std::string> name;
-    table.withAppendLock(true, [&](int fd) {
-        name = detail::writeBackup(table.folder(), fd, candidateNames(kind, now), fail);
-    });
+    table.withAppendLock(
+        true, [&](int fd) { name = detail::writeBackup(table.folder(), fd, candidateNames(kind, now), fail); });
     if (name && kind != BackupKind::BeforeRestore)
         pruneBackups(table.folder());
     return name;

@@ -52,7 +52,7 @@ void pruneBackups(const std::filesystem::path& programFolder);
 
 enum class BackupState {
     Complete,
-    Damaged,     // the table copy does not open, or holds fewer records than its header counts
+    Damaged,  // the table copy does not open, or holds fewer records than its header counts
     Incomplete,  // no table copy
 };
 
@@ -61,7 +61,7 @@ struct BackupInfo {
     BackupName parsed;
     BackupState state = BackupState::Complete;
     std::uint32_t records = 0;  // the table copy's header count, deleted records included
-    std::uint64_t bytes = 0;    // all its files together
+    std::uint64_t bytes = 0;  // all its files together
 };
 
 // The backups of the program folder, newest first.
@@ -77,15 +77,18 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
 // The texts of the failures, German, with %s for the details.
 inline constexpr const char* kCannotWrite
     = "Die Datensicherung konnte nicht geschrieben werden: %s (%s). Die bisherigen Sicherungen sind unverändert.";
-inline constexpr const char* kCopyDamaged = "Die Kopie der Arbeitszeittabelle ist unvollständig (%s). Die "
-                                            "Datensicherung wurde verworfen, die bisherigen Sicherungen sind "
-                                            "unverändert.";
-inline constexpr const char* kTableBusy = "Eine andere Kopie des Programms schreibt gerade in die Arbeitszeittabelle. "
-                                          "Bitte versuchen Sie die Wiederherstellung gleich noch einmal.";
+inline constexpr const char* kCopyDamaged
+    = "Die Kopie der Arbeitszeittabelle ist unvollständig (%s). Die "
+      "Datensicherung wurde verworfen, die bisherigen Sicherungen sind "
+      "unverändert.";
+inline constexpr const char* kTableBusy
+    = "Eine andere Kopie des Programms schreibt gerade in die Arbeitszeittabelle. "
+      "Bitte versuchen Sie die Wiederherstellung gleich noch einmal.";
 inline constexpr const char* kNotRestorable
     = "Die Sicherung %s ist beschädigt oder unvollständig und kann nicht wiederhergestellt werden.";
-inline constexpr const char* kRestoreFailed = "Die Wiederherstellung ist fehlgeschlagen: %s (%s). Die Daten sind "
-                                              "unverändert.";
+inline constexpr const char* kRestoreFailed
+    = "Die Wiederherstellung ist fehlgeschlagen: %s (%s). Die Daten sind "
+      "unverändert.";
 inline constexpr const char* kRestoreHalfDone
     = "Die Wiederherstellung ist beim Austausch der Dateien fehlgeschlagen: %s (%s). Der Stand vor der "
       "Wiederherstellung ist in der Sicherung %s.";

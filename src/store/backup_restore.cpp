@@ -68,8 +68,7 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& so
     return staged;
 }
 
-void replaceFiles(const fs::path& programFolder, const fs::path& source, const std::string& saved,
-                  const FailStep& fail)
+void replaceFiles(const fs::path& programFolder, const fs::path& source, const std::string& saved, const FailStep& fail)
 {
     const detail::Steps before(fail, kRestoreFailed);
     const std::vector<Staged> staged = stageFiles(programFolder, source, before);

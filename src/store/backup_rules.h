@@ -27,8 +27,8 @@ struct Moment {
 Moment localNow();
 
 enum class BackupKind {
-    Daily,          // the first of the day, made at start; only the date
-    Manual,         // made by the user; a second one of the day gets the time
+    Daily,  // the first of the day, made at start; only the date
+    Manual,  // made by the user; a second one of the day gets the time
     BeforeRestore,  // the files as they were before a restore
 };
 

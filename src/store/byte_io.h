@@ -17,7 +17,7 @@ inline std::uint16_t getU16le(const std::uint8_t* p)
 inline std::uint32_t getU32le(const std::uint8_t* p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8)
-        | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+           | (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 inline void putU16le(std::uint8_t* p, std::uint16_t v)
@@ -46,14 +46,14 @@ inline bool sameBytes(std::string_view a, std::string_view b)
         return word;
     };
     if (n >= 8 && n <= 16) {
-        return ((load(a.data(), std::uint64_t{}) ^ load(b.data(), std::uint64_t{}))
-                | (load(a.data() + n - 8, std::uint64_t{}) ^ load(b.data() + n - 8, std::uint64_t{})))
-            == 0;
+        return ((load(a.data(), std::uint64_t {}) ^ load(b.data(), std::uint64_t {}))
+                | (load(a.data() + n - 8, std::uint64_t {}) ^ load(b.data() + n - 8, std::uint64_t {})))
+               == 0;
     }
     if (n >= 4 && n < 8) {
-        return ((load(a.data(), std::uint32_t{}) ^ load(b.data(), std::uint32_t{}))
-                | (load(a.data() + n - 4, std::uint32_t{}) ^ load(b.data() + n - 4, std::uint32_t{})))
-            == 0;
+        return ((load(a.data(), std::uint32_t {}) ^ load(b.data(), std::uint32_t {}))
+                | (load(a.data() + n - 4, std::uint32_t {}) ^ load(b.data() + n - 4, std::uint32_t {})))
+               == 0;
     }
     return a == b;
 }

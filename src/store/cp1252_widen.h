@@ -21,7 +21,9 @@ namespace horavant::cp1252 {
     const __m128i topBits = _mm_set1_epi8(static_cast<char>(0xE0));
     const __m128i highControl = _mm_set1_epi8(static_cast<char>(0x80));
     __m128i seen = zero;
-    const auto note = [&](__m128i v) { seen = _mm_or_si128(seen, _mm_cmpeq_epi8(_mm_and_si128(v, topBits), highControl)); };
+    const auto note = [&](__m128i v) {
+        seen = _mm_or_si128(seen, _mm_cmpeq_epi8(_mm_and_si128(v, topBits), highControl));
+    };
     const auto wide16 = [&](std::size_t i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         note(v);

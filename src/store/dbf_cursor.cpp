@@ -73,7 +73,9 @@ const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
     const std::uint64_t offset = recordOffset(first);
     const auto misalignment = [](std::uint64_t at) { return static_cast<std::size_t>(at % dbf::kCopyAlignment); };
     std::uint8_t* data = m_cache.data()
-        + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(m_cache.data())) + misalignment(offset)) % dbf::kCopyAlignment;
+                         + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(m_cache.data()))
+                            + misalignment(offset))
+                               % dbf::kCopyAlignment;
     const long long got = readFullyAt(m_fd.get(), data, bytes, offset);
     if (got != static_cast<long long>(bytes))
         throw Error(dbf::readErrorText(path()));

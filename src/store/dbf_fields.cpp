@@ -38,7 +38,8 @@ using dbf::textBits16;
 // record's spare bytes after it, dbf::textLength;
 // otherwise the padding is found sixteen bytes at a time from the end, and the last sixteen or
 // fewer bytes are one load that stays inside `bytes`.
-[[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t n)
+[[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset,
+                                                         std::size_t n)
 {
     const std::uint8_t* p = bytes.data() + offset;
 #if defined(__SSE2__)
@@ -82,14 +83,15 @@ using dbf::textBits16;
         std::memcpy(out.data(), dbf::kFalseText.data(), dbf::kFalseText.size() * sizeof(char16_t));
 }
 
-[[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
+[[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record,
+                                          std::u16string& out)
 {
     const std::uint8_t* p = record.data() + field.offset;
     if (field.type == FieldType::Logical)
         return decodeLogical(field, p, out);
-    cp1252::decodeIntoInline(p, withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width)), out);
+    cp1252::decodeIntoInline(
+        p, withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width)), out);
 }
-
 
 }  // namespace
 
@@ -120,9 +122,7 @@ void DbfTable::readFieldText(int index, std::u16string& out) const
         // other, and then "False"'s fifth.
         const std::uint8_t b = p[0];
         const bool yes = (b | 0x20) == 't';
-        const std::size_t n = b == ' ' || f.width < 1 ? 0
-            : yes                                     ? dbf::kTrueText.size()
-                                                      : dbf::kFalseText.size();
+        const std::size_t n = b == ' ' || f.width < 1 ? 0 : yes ? dbf::kTrueText.size() : dbf::kFalseText.size();
         if (n > out.size())
             return growLogical(out, dbf::logicalText(yes).substr(0, n));
         out.resize(n);
@@ -176,8 +176,8 @@ void DbfTable::setFieldText(int index, std::u16string_view text)
         else if (equalsIgnoringAsciiCase(text, dbf::kFalseText))
             p[0] = 'F';
         else
-            throw Error(formatMessage("'%s' is not a valid boolean value for field '%s'",
-                                      {toUtf8(text), toUtf8(f.name)}));
+            throw Error(
+                formatMessage("'%s' is not a valid boolean value for field '%s'", {toUtf8(text), toUtf8(f.name)}));
         return;
     }
     const auto width = static_cast<std::size_t>(f.width);

@@ -54,7 +54,7 @@ DbfTable::~DbfTable()
 
 void DbfTable::addFieldDef(std::u16string name, FieldType type, int width)
 {
-    m_defs.push_back(FieldDef{std::move(name), type, width});
+    m_defs.push_back(FieldDef {std::move(name), type, width});
 }
 
 void DbfTable::throwClosed()
@@ -127,13 +127,13 @@ void DbfTable::CreateTable()
     for (std::size_t i = 0; i < m_defs.size(); ++i) {
         const FieldDef& def = m_defs[i];
         std::string name = cp1252::encode(cp1252::toUpper(def.name));
-        name = name.substr(0, std::min(name.find('\0'), std::size_t{dbf::kMaxFieldNameBytes}));
+        name = name.substr(0, std::min(name.find('\0'), std::size_t {dbf::kMaxFieldNameBytes}));
         if (name.empty())
             throw Error(formatMessage("Invalid field name in field definition %d.", {std::to_string(i + 1)}));
         int width = def.type == FieldType::Logical ? 1 : std::min(def.width, dbf::kMaxCharacterWidth);
         if (width < 1)
-            throw Error(formatMessage("Invalid field width %d for field '%s'.",
-                                      {std::to_string(def.width), toUtf8(def.name)}));
+            throw Error(
+                formatMessage("Invalid field width %d for field '%s'.", {std::to_string(def.width), toUtf8(def.name)}));
         std::uint8_t* d = descriptors.data() + i * dbf::kDescriptorSize;
         std::copy(name.begin(), name.end(), d);
         d[dbf::kFieldTypeOffset] = def.type == FieldType::Logical ? 'L' : 'C';
@@ -177,7 +177,7 @@ struct TableLayout {
     std::vector<FieldInfo> fields;
     std::uint16_t headerLength = 0;
     std::uint16_t recordLength = 0;
-    std::uint32_t storedCount = 0;   // the header's record count
+    std::uint32_t storedCount = 0;  // the header's record count
     std::uint32_t wholeRecords = 0;  // the whole records the file holds
 };
 
@@ -238,8 +238,8 @@ TableLayout readLayout(int fd)
     layout.headerLength = headerLength;
     layout.recordLength = recordLength;
     layout.storedCount = getU32le(header.data() + dbf::kRecordCountOffset);
-    layout.wholeRecords
-        = static_cast<std::uint32_t>(std::min<long long>((size - headerLength) / recordLength, 0xFFFFFFFFll));
+    layout.wholeRecords = static_cast<std::uint32_t>(
+        std::min<long long>((size - headerLength) / recordLength, 0xFFFFFFFFll));
     return layout;
 }
 

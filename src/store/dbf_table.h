@@ -35,7 +35,7 @@ enum class TableState { Closed, Browse, Edit, Insert };
 
 // What a table file's header says, read without opening the table.
 struct TableFileSummary {
-    std::uint32_t storedCount = 0;   // the header's record count, deleted records included
+    std::uint32_t storedCount = 0;  // the header's record count, deleted records included
     std::uint32_t wholeRecords = 0;  // the whole records the file's size holds
     int fieldCount = 0;
 };
@@ -66,11 +66,17 @@ constexpr int kMaxCharacterWidth = 255;
 constexpr int kMaxFieldCount = 4095;
 // Lock bytes lie far beyond any data, as dBase programs place them.
 constexpr std::uint64_t kAppendLockOffset = 0xEFFFFFFFull;
-constexpr std::uint64_t recordLockOffset(std::uint32_t record) { return 0xEFFFFFFFull - (record + 1ull); }
+constexpr std::uint64_t recordLockOffset(std::uint32_t record)
+{
+    return 0xEFFFFFFFull - (record + 1ull);
+}
 // The texts of a logical field's two values; an empty text is the blank value.
 constexpr std::u16string_view kTrueText = u"True";
 constexpr std::u16string_view kFalseText = u"False";
-constexpr std::u16string_view logicalText(bool value) { return value ? kTrueText : kFalseText; }
+constexpr std::u16string_view logicalText(bool value)
+{
+    return value ? kTrueText : kFalseText;
+}
 // The record buffers (the current record and the read cache) end in this many spare bytes, so a
 // reader may read a whole block at any field's start and mask off what lies beyond it.
 constexpr std::size_t kReadSlack = 64;
@@ -273,7 +279,7 @@ private:
     // What the field getters read: the current record in the cache or in m_current, or the
     // candidate; it reaches to the end of its buffer, spare bytes included.
     std::span<const std::uint8_t> m_view;
-    std::vector<std::uint8_t> m_header;   // the header as read at opening
+    std::vector<std::uint8_t> m_header;  // the header as read at opening
     std::optional<std::uint32_t> m_lockedRecord;
     std::uint32_t m_posBeforeInsert = 0;
 

@@ -104,5 +104,4 @@ std::optional<std::size_t> DbfTable::visibleIndexOf(std::uint32_t record)
     return record - static_cast<std::size_t>(it - m_deletedList.begin());
 }
 
-
 }  // namespace horavant

@@ -56,7 +56,8 @@ void DbfTable::Edit()
     m_lockedRecord = m_pos;
     // Re-read under the lock: another copy of the program may have changed the record.
     std::vector<std::uint8_t> fresh(m_recordLength);
-    if (readFullyAt(m_fd.get(), fresh.data(), fresh.size(), recordOffset(m_pos)) != static_cast<long long>(fresh.size())) {
+    if (readFullyAt(m_fd.get(), fresh.data(), fresh.size(), recordOffset(m_pos))
+        != static_cast<long long>(fresh.size())) {
         releaseRecordLock();
         throw Error(dbf::readErrorText(path()));
     }
@@ -122,9 +123,9 @@ void DbfTable::appendPending()
     const long long size = fileSize(m_fd.get());
     if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
         writeFailed();
-    const std::uint32_t inFile = size >= m_headerLength
-        ? static_cast<std::uint32_t>(std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFEll))
-        : 0;
+    const std::uint32_t inFile = size >= m_headerLength ? static_cast<std::uint32_t>(
+                                     std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFEll))
+                                                        : 0;
     const std::uint32_t n = std::min(getU32le(countBytes), inFile);
 
     m_current[0] = dbf::kLiveFlag;
@@ -134,8 +135,8 @@ void DbfTable::appendPending()
     dbf::putToday(header.data() + dbf::kDateOffset);
     putU32le(header.data() + dbf::kRecordCountOffset, n + 1);
     const bool ok = writeFullyAt(m_fd.get(), bytes.data(), bytes.size(), recordOffset(n))
-        && writeFullyAt(m_fd.get(), header.data() + dbf::kDateOffset, 7, dbf::kDateOffset)
-        && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+                    && writeFullyAt(m_fd.get(), header.data() + dbf::kDateOffset, 7, dbf::kDateOffset)
+                    && (m_bulk || ::fdatasync(m_fd.get()) == 0);
     if (!ok) {
         // Leave the table as it was: no partial record, the old count, an end-of-file byte.
         if (::ftruncate(m_fd.get(), static_cast<off_t>(recordOffset(n))) == 0) {
@@ -195,7 +196,8 @@ void DbfTable::Delete()
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
         throw Error(dbf::kRecordLocked);
     const std::uint8_t flag = dbf::kDeletedFlag;
-    const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record)) && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+    const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record))
+                    && (m_bulk || ::fdatasync(m_fd.get()) == 0);
     oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
     if (!ok)
         writeFailed();
@@ -233,9 +235,9 @@ void DbfTable::Refresh()
     const long long size = fileSize(m_fd.get());
     if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
         throw Error(dbf::readErrorText(path()));
-    const std::uint32_t inFile = size >= m_headerLength
-        ? static_cast<std::uint32_t>(std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFFll))
-        : 0;
+    const std::uint32_t inFile = size >= m_headerLength ? static_cast<std::uint32_t>(
+                                     std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFFll))
+                                                        : 0;
     m_count = std::min(getU32le(countBytes), inFile);
     invalidateCache();
     resetIndex();

@@ -58,8 +58,7 @@ public:
         const std::uint64_t h = hashBytes(bytes);
         const std::size_t mask = m_slots.size() - 1;
         std::size_t i = h & mask;
-        while (m_slots[i] != kFree
-               && (m_hashes[m_slots[i]] != h || !sameBytes(m_bytesFound[m_slots[i]], bytes)))
+        while (m_slots[i] != kFree && (m_hashes[m_slots[i]] != h || !sameBytes(m_bytesFound[m_slots[i]], bytes)))
             i = (i + 1) & mask;
         if (m_slots[i] != kFree) {
             m_last = m_slots[i];
@@ -104,11 +103,10 @@ private:
 
 std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position)
 {
-    return std::move(collectDistinctTexts(table, std::vector<int>{position}).front());
+    return std::move(collectDistinctTexts(table, std::vector<int> {position}).front());
 }
 
-std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table,
-                                                              const std::vector<int>& positions)
+std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, const std::vector<int>& positions)
 {
     std::vector<DistinctTexts> fields(positions.begin(), positions.end());
     for (table.First(); !table.Eof(); table.Next()) {

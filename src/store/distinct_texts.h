@@ -19,8 +19,7 @@ class DbfTable;
 // Moves the cursor.
 std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position);
 // The same for several fields in one scan, a list for each position in the order given.
-std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table,
-                                                              const std::vector<int>& positions);
+std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, const std::vector<int>& positions);
 
 // The distinct texts of a field and which of them each record holds, so that a later pass over
 // one text's rows visits those records alone instead of reading the whole table again.
@@ -35,8 +34,7 @@ struct DistinctTextRows {
     // The records holding `text`, in physical order; nothing when the table's file has changed
     // since (written by this or another program), or when they are too many to be worth
     // visiting one by one: the caller must then read the table again.
-    std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table,
-                                                        std::u16string_view text) const;
+    std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table, std::u16string_view text) const;
     // Whether the table's file is still as the scan found it.
     bool stillCurrent(const DbfTable& table) const;
     // Whether reading these records one by one is quicker than a scan of the whole table: up to

@@ -121,7 +121,7 @@ void* TDynaArray::Insert(std::int32_t nr)
         throw;
     }
     const auto from = static_cast<std::uint32_t>(nr);
-    std::memmove(recordAt(from + 1), recordAt(from), std::size_t{count - 1 - from} * size);
+    std::memmove(recordAt(from + 1), recordAt(from), std::size_t {count - 1 - from} * size);
     std::memset(recordAt(from), 0, static_cast<std::size_t>(size));
     setCurrent(nr);
     return aobj;
@@ -132,7 +132,7 @@ void TDynaArray::Delete(std::int32_t nr)
     if (nr < 0 || static_cast<std::uint32_t>(nr) >= count)
         return;
     const auto at = static_cast<std::uint32_t>(nr);
-    std::memmove(recordAt(at), recordAt(at + 1), std::size_t{count - 1 - at} * size);
+    std::memmove(recordAt(at), recordAt(at + 1), std::size_t {count - 1 - at} * size);
     std::memset(recordAt(count - 1), 0, static_cast<std::size_t>(size));
     --count;
     clearCurrent();
@@ -168,7 +168,7 @@ void TDynaArray::First()
 
 bool TDynaArray::Next()
 {
-    if (count == 0 || aobjnr < -1 || static_cast<std::int64_t>(aobjnr) >= std::int64_t{count} - 1)
+    if (count == 0 || aobjnr < -1 || static_cast<std::int64_t>(aobjnr) >= std::int64_t {count} - 1)
         return false;
     setCurrent(aobjnr + 1);
     return true;
@@ -190,8 +190,8 @@ bool TDynaArray::AllocMoreMem()
         return false;
     const bool fresh = poi == nullptr;
     void* block = needed <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())
-        ? allocateZeroed(static_cast<std::size_t>(needed))
-        : nullptr;
+                      ? allocateZeroed(static_cast<std::size_t>(needed))
+                      : nullptr;
     if (!block)
         throw AllocationError(fresh ? 1 : 2, needed);
     if (poi) {
@@ -231,7 +231,7 @@ std::uint64_t TDynaArray::neededBytes() const
 {
     if (count == 0)
         return 0;
-    const std::uint64_t steps = (std::uint64_t{count} - 1) / static_cast<std::uint64_t>(buffersize) + 1;
+    const std::uint64_t steps = (std::uint64_t {count} - 1) / static_cast<std::uint64_t>(buffersize) + 1;
     return steps * static_cast<std::uint64_t>(buffersize) * static_cast<std::uint64_t>(size);
 }
 

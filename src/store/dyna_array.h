@@ -74,7 +74,7 @@ public:
     void setGrowthStep(std::int32_t records);
 
     // Record i without moving the cursor; callers pass 0 <= i < count.
-    void* recordAt(std::uint32_t i) const { return static_cast<std::byte*>(poi) + std::size_t{i} * size; }
+    void* recordAt(std::uint32_t i) const { return static_cast<std::byte*>(poi) + std::size_t {i} * size; }
 
 private:
     std::uint64_t neededBytes() const;

@@ -19,7 +19,8 @@ namespace horavant::dbf {
 #if defined(__SSE2__)
     // A blank (0x20) and a zero byte are the two bytes with nothing outside bit 5.
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i padding = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xDF))), _mm_setzero_si128());
+    const __m128i padding = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xDF))),
+                                           _mm_setzero_si128());
     return ~static_cast<std::uint32_t>(_mm_movemask_epi8(padding)) & 0xFFFFu;
 #else
     std::uint32_t bits = 0;
@@ -51,7 +52,7 @@ namespace horavant::dbf {
 [[gnu::always_inline]] inline std::uint64_t textBits64(const std::uint8_t* q)
 {
     return textBits16(q) | std::uint64_t {textBits16(q + 16)} << 16 | std::uint64_t {textBits16(q + 32)} << 32
-        | std::uint64_t {textBits16(q + 48)} << 48;
+           | std::uint64_t {textBits16(q + 48)} << 48;
 }
 #endif
 

@@ -79,7 +79,7 @@ bool handlerInPlace()
     // Someone may have put another handler in ours' place since; then no window is safe.
     struct sigaction current {};
     return ::sigaction(SIGBUS, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) != 0
-        && current.sa_sigaction == onBusError;
+           && current.sa_sigaction == onBusError;
 }
 
 int claimSlot(std::uintptr_t begin, std::uintptr_t end)

@@ -87,9 +87,9 @@ namespace {
 
 FileStamp stampOf(const struct stat& st)
 {
-    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                     static_cast<long long>(st.st_size),
-                     static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec};
+    return FileStamp {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                      static_cast<long long>(st.st_size),
+                      static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec};
 }
 
 }  // namespace
@@ -174,7 +174,9 @@ std::filesystem::path followSymlinks(std::filesystem::path path)
     return path;
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) : m_target(followSymlinks(target)) {}
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target) : m_target(followSymlinks(target))
+{
+}
 
 AtomicFileWriter::~AtomicFileWriter()
 {
@@ -227,8 +229,7 @@ void AtomicFileWriter::write(std::string_view bytes)
 
 void AtomicFileWriter::commit()
 {
-    if (::fsync(m_fd.get()) != 0 || ::close(m_fd.release()) != 0
-        || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+    if (::fsync(m_fd.get()) != 0 || ::close(m_fd.release()) != 0 || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
         const std::string reason = std::strerror(errno);
         discard();
         throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), reason}));

@@ -51,7 +51,7 @@ std::vector<std::u16string> unstorable(std::u16string_view text, Survives surviv
     std::vector<std::u16string> found;
     for (std::size_t i = 0; i < text.size();) {
         const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 && text[i + 1] >= 0xDC00
-                       && text[i + 1] < 0xE000;
+                          && text[i + 1] < 0xE000;
         const std::u16string_view character = text.substr(i, pair ? 2 : 1);
         i += character.size();
         if (!survives(character) && std::find(found.begin(), found.end(), character) == found.end())

@@ -27,16 +27,16 @@ struct FieldSchema {
 };
 
 constexpr std::array<FieldSchema, workfield::kCount> kSchema = {{
-    {36, FieldType::Character, 10},   // Datum
-    {44, FieldType::Character, 45},   // Arbeiter
-    {37, FieldType::Character, 45},   // Ort
-    {38, FieldType::Character, 45},   // Tätigkeit
-    {45, FieldType::Character, 5},    // Zeit von
-    {46, FieldType::Character, 5},    // Zeit bis
+    {36, FieldType::Character, 10},  // Datum
+    {44, FieldType::Character, 45},  // Arbeiter
+    {37, FieldType::Character, 45},  // Ort
+    {38, FieldType::Character, 45},  // Tätigkeit
+    {45, FieldType::Character, 5},  // Zeit von
+    {46, FieldType::Character, 5},  // Zeit bis
     {42, FieldType::Character, 100},  // Bemerkungen
-    {47, FieldType::Logical, 0},      // Auswaerts
-    {35, FieldType::Character, 5},    // Pause
-    {48, FieldType::Logical, 0},      // Doppelt
+    {47, FieldType::Logical, 0},  // Auswaerts
+    {35, FieldType::Character, 5},  // Pause
+    {48, FieldType::Logical, 0},  // Doppelt
 }};
 }  // namespace worktime
 

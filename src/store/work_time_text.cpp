@@ -6,7 +6,10 @@
 namespace horavant {
 namespace {
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Splits `text` at `separator` into exactly N runs of digits whose lengths lie within the given
 // bounds; false for anything else.
@@ -121,9 +124,9 @@ std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regio
 
 std::u16string formatStoredDate(std::chrono::year_month_day date)
 {
-    return PadZeros(decimal(static_cast<unsigned>(date.day())), 2) + u'.' +
-           PadZeros(decimal(static_cast<unsigned>(date.month())), 2) + u'.' +
-           PadZeros(decimal(static_cast<int>(date.year())), 4);
+    return PadZeros(decimal(static_cast<unsigned>(date.day())), 2) + u'.'
+           + PadZeros(decimal(static_cast<unsigned>(date.month())), 2) + u'.'
+           + PadZeros(decimal(static_cast<int>(date.year())), 4);
 }
 
 std::u16string formatStoredTime(std::int64_t ms)

@@ -13,10 +13,14 @@
 
 namespace horavant {
 
-DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model,
-                   std::function<bool()> confirmDelete, QWidget* window)
-    : QObject(window), m_grid(grid), m_navigator(navigator), m_model(model),
-      m_confirmDelete(std::move(confirmDelete)), m_window(window)
+DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model, std::function<bool()> confirmDelete,
+                   QWidget* window)
+    : QObject(window),
+      m_grid(grid),
+      m_navigator(navigator),
+      m_model(model),
+      m_confirmDelete(std::move(confirmDelete)),
+      m_window(window)
 {
     // Fixed row heights keep a grid over a million rows as quick as a small one.
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

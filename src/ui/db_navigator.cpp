@@ -17,16 +17,11 @@ struct ButtonText {
 };
 
 constexpr ButtonText kTexts[DbNavigator::kButtonCount] = {
-    {"First", "|\u25C0", "Erster Datensatz"},
-    {"Prior", "\u25C0", "Vorheriger Datensatz"},
-    {"Next", "\u25B6", "N\u00E4chster Datensatz"},
-    {"Last", "\u25B6|", "Letzter Datensatz"},
-    {"Insert", "+", "Datensatz einf\u00FCgen"},
-    {"Delete", "\u2212", "Datensatz l\u00F6schen"},
-    {"Edit", "\u25B2", "Datensatz bearbeiten"},
-    {"Post", "\u2714", "\u00C4nderungen speichern"},
-    {"Cancel", "\u2716", "\u00C4nderungen verwerfen"},
-    {"Refresh", "\u21BB", "Daten neu einlesen"},
+    {"First", "|\u25C0", "Erster Datensatz"},          {"Prior", "\u25C0", "Vorheriger Datensatz"},
+    {"Next", "\u25B6", "N\u00E4chster Datensatz"},     {"Last", "\u25B6|", "Letzter Datensatz"},
+    {"Insert", "+", "Datensatz einf\u00FCgen"},        {"Delete", "\u2212", "Datensatz l\u00F6schen"},
+    {"Edit", "\u25B2", "Datensatz bearbeiten"},        {"Post", "\u2714", "\u00C4nderungen speichern"},
+    {"Cancel", "\u2716", "\u00C4nderungen verwerfen"}, {"Refresh", "\u21BB", "Daten neu einlesen"},
 };
 
 QIcon glyphIcon(const QString& glyph)

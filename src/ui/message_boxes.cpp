@@ -30,7 +30,7 @@ void showInformation(QWidget* parent, const QString& text, const QString& title)
 bool askYesNoCancel(QWidget* parent, const QString& text, const QString& title)
 {
     return ask(parent, QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-        == QMessageBox::Yes;
+           == QMessageBox::Yes;
 }
 
 QString characterLines(const std::vector<FieldCharacters>& fields)
@@ -44,7 +44,9 @@ QString characterLines(const std::vector<FieldCharacters>& fields)
             const QString character = QString::fromStdU16String(c);
             const char32_t code = character.toUcs4().value(0);
             const bool shows = QChar::isPrint(code) && !QChar::isSpace(code);
-            line += u' ' + (shows ? character : QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper());
+            line += u' '
+                    + (shows ? character
+                             : QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar(u'0')).toUpper());
         }
         lines << line;
     }

@@ -177,8 +177,10 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), m_model(kColumns, 
         m_fixed->setColumnHidden(c, true);
     viewport()->stackUnder(m_fixed);
     m_fixed->hide();
-    connect(m_fixed->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
-    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_fixed->verticalScrollBar(), &QAbstractSlider::setValue);
+    connect(m_fixed->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_fixed->verticalScrollBar(),
+            &QAbstractSlider::setValue);
     hideHeaderRow();
 }
 

@@ -177,7 +177,8 @@ void Walk::translate(QObject* component)
     } else if (auto* grid = qobject_cast<StringGrid*>(component)) {
         StringGridModel& cells = grid->cells();
         for (int c = 0; c < cells.columnCount(); ++c)
-            text([&cells, c] { return cells.headerText(c); }, [&cells, c](const QString& t) { cells.setHeaderText(c, t); });
+            text([&cells, c] { return cells.headerText(c); },
+                 [&cells, c](const QString& t) { cells.setHeaderText(c, t); });
     } else if (auto* list = qobject_cast<QTreeWidget*>(component)) {
         QTreeWidgetItem* header = list->headerItem();
         for (int c = 0; c < list->columnCount(); ++c)
@@ -206,7 +207,7 @@ bool holdsDesignedWidgets(const QWidget* widget)
 {
     const QMetaObject* kind = widget->metaObject();
     return qobject_cast<const QGroupBox*>(widget) || qobject_cast<const QStackedWidget*>(widget)
-        || kind == &QFrame::staticMetaObject || kind == &QWidget::staticMetaObject;
+           || kind == &QFrame::staticMetaObject || kind == &QWidget::staticMetaObject;
 }
 
 class Gatherer {

@@ -58,8 +58,8 @@ class Evaluation : public testing::Test {
 protected:
     Evaluation() { test::createWorkTimeTable(table, dir.path()); }
 
-    Lines build(EvaluationLayout layout, std::u16string_view subject, sys_days from = day(1, 3), sys_days to = day(31, 3),
-                bool showBreaks = true, const Regional& regional = Regional::german(),
+    Lines build(EvaluationLayout layout, std::u16string_view subject, sys_days from = day(1, 3),
+                sys_days to = day(31, 3), bool showBreaks = true, const Regional& regional = Regional::german(),
                 const std::function<std::u16string(int)>& messages = german)
     {
         return BuildEvaluation(table, layout, subject, from, to, showBreaks, regional, messages);
@@ -70,12 +70,20 @@ protected:
 
     void addWorkedExample()
     {
-        test::appendRows(table, {Row {.date = u"05.03.2012", .place = u"Baustelle Nord", .from = u"07:30",
-                                      .to = u"16:15", .remarks = u"Gerüst aufgebaut", .away = u"True",
+        test::appendRows(table, {Row {.date = u"05.03.2012",
+                                      .place = u"Baustelle Nord",
+                                      .from = u"07:30",
+                                      .to = u"16:15",
+                                      .remarks = u"Gerüst aufgebaut",
+                                      .away = u"True",
                                       .pause = u"00:45"},
                                  Row {.date = u"05.03.2012", .employee = u"Müller", .away = u"True"},
-                                 Row {.date = u"31.03.2012", .place = u"Lager", .activity = u"Aufräumen",
-                                      .from = u"08:00", .to = u"12:00", .pause = u""},
+                                 Row {.date = u"31.03.2012",
+                                      .place = u"Lager",
+                                      .activity = u"Aufräumen",
+                                      .from = u"08:00",
+                                      .to = u"12:00",
+                                      .pause = u""},
                                  Row {.date = u"01.04.2012", .away = u"True"}});
     }
 
@@ -101,9 +109,9 @@ TEST_F(Evaluation, WorkedExampleLineForLine)
 TEST_F(Evaluation, StoredFormsAreReadUnderEnglishSettings)
 {
     addWorkedExample();
-    EXPECT_THAT(summary(build(EvaluationLayout::Employee, u"Meier", day(1, 3), day(31, 3), true, kEnglish)),
-                ElementsAre(u"Auswärtsübernachtungen: 1", u"Abgezogene Pausenzeit in Stunden: 0.75",
-                            u"Gesamtstunden: 12.00"));
+    EXPECT_THAT(
+        summary(build(EvaluationLayout::Employee, u"Meier", day(1, 3), day(31, 3), true, kEnglish)),
+        ElementsAre(u"Auswärtsübernachtungen: 1", u"Abgezogene Pausenzeit in Stunden: 0.75", u"Gesamtstunden: 12.00"));
 }
 
 TEST_F(Evaluation, BreakColumnOffStillDeductsTheBreaks)
@@ -111,10 +119,12 @@ TEST_F(Evaluation, BreakColumnOffStillDeductsTheBreaks)
     addWorkedExample();
     const Lines lines = build(EvaluationLayout::Employee, u"Meier", day(1, 3), day(31, 3), false);
     ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[3], u"Datum      Ort                       Tätigkeit                           Von   Bis   "
-                        u"Übernachtung Bemerkungen");
-    EXPECT_EQ(lines[4], u"05.03.2012 Baustelle Nord            Maurern                             07:30 16:15 "
-                        u"Auswärts     Gerüst aufgebaut");
+    EXPECT_EQ(lines[3],
+              u"Datum      Ort                       Tätigkeit                           Von   Bis   "
+              u"Übernachtung Bemerkungen");
+    EXPECT_EQ(lines[4],
+              u"05.03.2012 Baustelle Nord            Maurern                             07:30 16:15 "
+              u"Auswärts     Gerüst aufgebaut");
     EXPECT_THAT(summary(lines), ElementsAre(u"Auswärtsübernachtungen: 1", u"Abgezogene Pausenzeit in Stunden: 0,75",
                                             u"Gesamtstunden: 12,00"));
 }
@@ -132,9 +142,10 @@ TEST_F(Evaluation, FromAfterToGivesTitlesAndZeroTotals)
 
 TEST_F(Evaluation, PeriodEndsAreInclusiveWholeDays)
 {
-    test::appendRows(table, {Row {.date = u"29.02.2012", .remarks = u"before"}, Row {.date = u"01.03.2012", .remarks = u"first"},
-                             Row {.date = u"31.03.2012", .remarks = u"last"}, Row {.date = u"01.04.2012", .remarks = u"after"},
-                             Row {.date = u"15.03.2011", .remarks = u"year before"}});
+    test::appendRows(
+        table, {Row {.date = u"29.02.2012", .remarks = u"before"}, Row {.date = u"01.03.2012", .remarks = u"first"},
+                Row {.date = u"31.03.2012", .remarks = u"last"}, Row {.date = u"01.04.2012", .remarks = u"after"},
+                Row {.date = u"15.03.2011", .remarks = u"year before"}});
     const Lines lines = build(EvaluationLayout::Employee, u"Meier");
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_TRUE(lines[4].ends_with(u" first"));
@@ -146,7 +157,8 @@ TEST_F(Evaluation, SubjectsDifferingInCaseAreSeparate)
 {
     test::appendRows(table, {Row {.employee = u"Meier"}, Row {.employee = u"meier", .to = u"09:00"},
                              Row {.employee = u"Meier "}, Row {.employee = u""}, Row {.employee = u"meier"}});
-    EXPECT_THAT(CollectSubjects(table, subjectPosition(EvaluationLayout::Employee)), ElementsAre(u"Meier", u"meier", u""));
+    EXPECT_THAT(CollectSubjects(table, subjectPosition(EvaluationLayout::Employee)),
+                ElementsAre(u"Meier", u"meier", u""));
     EXPECT_EQ(build(EvaluationLayout::Employee, u"Meier").back(), u"Gesamtstunden: 8,00");
     EXPECT_EQ(build(EvaluationLayout::Employee, u"meier").back(), u"Gesamtstunden: 5,00");
     EXPECT_EQ(build(EvaluationLayout::Employee, u"").back(), u"Gesamtstunden: 4,00");
@@ -180,8 +192,8 @@ TEST_F(Evaluation, GatheredSubjectsGiveTheSameReportAndAChangedFileIsReadAgain)
     const DistinctTextRows gathered = GatherSubjects(table, subjectPosition(layout));
     EXPECT_THAT(gathered.texts, ElementsAre(u"Meier", u"Müller", u"Schulz"));
     const auto fromGathered = [&](std::u16string_view subject) {
-        return BuildEvaluation(table, layout, subject, day(1, 3), day(31, 3), true, Regional::german(),
-                               german, &gathered);
+        return BuildEvaluation(table, layout, subject, day(1, 3), day(31, 3), true, Regional::german(), german,
+                               &gathered);
     };
     EXPECT_EQ(fromGathered(u"Meier"), whole);
     EXPECT_EQ(fromGathered(u"Schulz"), build(layout, u"Schulz"));
@@ -216,8 +228,8 @@ TEST_F(Evaluation, UnreadableFieldsAndTheirEffectOnTotals)
                             });
     const Lines lines = build(EvaluationLayout::Employee, u"Meier");
     ASSERT_EQ(lines.size(), 3u + 1u + 6u + 1u + 3u);
-    const std::vector<std::u16string> listed = {u"empty break", u"invalid break", u"empty end", u"invalid end",
-                                                u"invalid start", u"reversed"};
+    const std::vector<std::u16string> listed = {u"empty break", u"invalid break", u"empty end",
+                                                u"invalid end", u"invalid start", u"reversed"};
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_TRUE(lines[4 + i].ends_with(u" " + listed[i])) << toUtf8(listed[i]);
     // 4 + 4 hours from the two rows with unreadable breaks, -1 - 0.5 from the reversed row.
@@ -261,7 +273,8 @@ TEST_F(Evaluation, TotalsAreExactToTheMillisecond)
     test::defineWorkTimeFields(wide, 8);
     wide.CreateTable();
     wide.Open();
-    test::appendRows(wide, {Row {.from = u"08:35:14", .to = u"10:22:25"}, Row {.from = u"06:43:14", .to = u"13:10:45"}});
+    test::appendRows(wide,
+                     {Row {.from = u"08:35:14", .to = u"10:22:25"}, Row {.from = u"06:43:14", .to = u"13:10:45"}});
     EXPECT_EQ(BuildEvaluation(wide, EvaluationLayout::Employee, u"Meier", day(1, 3), day(31, 3), false,
                               Regional::german(), german)
                   .back(),
@@ -283,16 +296,13 @@ TEST_F(Evaluation, TranslatedTitleWidensItsColumnForTheWholeReport)
     test::appendRows(table, {Row {}, Row {.place = u"Lager"}});
     const auto english = [](int n) {
         switch (n) {
-        case 37:
-            return std::u16string(u"Place/site/customer of the work");  // 31 characters
-        case 41:
-            return std::u16string(u"Away overnight stay");  // 19 characters
-        default:
-            return german(n);
+        case 37: return std::u16string(u"Place/site/customer of the work");  // 31 characters
+        case 41: return std::u16string(u"Away overnight stay");  // 19 characters
+        default: return german(n);
         }
     };
-    const Lines lines = build(EvaluationLayout::Employee, u"Meier", day(1, 3), day(31, 3), true,
-                              Regional::german(), english);
+    const Lines lines = build(EvaluationLayout::Employee, u"Meier", day(1, 3), day(31, 3), true, Regional::german(),
+                              english);
     for (std::size_t i : {3u, 4u, 5u}) {
         EXPECT_EQ(lines[i].find(i == 3 ? u"Tätigkeit" : u"Maurern"), 11u + 31u + 1u) << i;
         EXPECT_EQ(lines[i].find(i == 3 ? u"Pause" : u"00:00"), 79u + 6u + 6u + 19u + 1u) << i;
@@ -317,8 +327,13 @@ class ColumnPositions : public Evaluation, public testing::WithParamInterface<Co
 TEST_P(ColumnPositions, WithGermanTitles)
 {
     const ColumnCase& c = GetParam();
-    test::appendRows(table, {Row {.date = u"05.03.2012", .place = u"Baustelle Nord", .from = u"07:30", .to = u"16:15",
-                                  .remarks = u"Gerüst", .away = u"True", .pause = u"00:45"}});
+    test::appendRows(table, {Row {.date = u"05.03.2012",
+                                  .place = u"Baustelle Nord",
+                                  .from = u"07:30",
+                                  .to = u"16:15",
+                                  .remarks = u"Gerüst",
+                                  .away = u"True",
+                                  .pause = u"00:45"}});
     const Lines lines = build(c.layout, c.subject, day(1, 3), day(31, 3), c.showBreaks);
     ASSERT_EQ(lines.size(), 9u);
     for (const auto& [text, column] : c.titles)
@@ -336,42 +351,105 @@ TEST_P(ColumnPositions, WithGermanTitles)
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ColumnPositions,
     testing::Values(
-        ColumnCase {"EmployeeWithBreaks", EvaluationLayout::Employee, u"Meier", true,
-                    {{u"Datum", 1}, {u"Ort", 12}, {u"Tätigkeit", 38}, {u"Von", 74}, {u"Bis", 80},
-                     {u"Übernachtung", 86}, {u"Pause", 99}, {u"Bemerkungen", 105}},
-                    {{u"05.03.2012", 1}, {u"Baustelle Nord", 12}, {u"Maurern", 38}, {u"07:30", 74}, {u"16:15", 80},
-                     {u"Auswärts", 86}, {u"00:45", 99}, {u"Gerüst", 105}},
+        ColumnCase {"EmployeeWithBreaks",
+                    EvaluationLayout::Employee,
+                    u"Meier",
+                    true,
+                    {{u"Datum", 1},
+                     {u"Ort", 12},
+                     {u"Tätigkeit", 38},
+                     {u"Von", 74},
+                     {u"Bis", 80},
+                     {u"Übernachtung", 86},
+                     {u"Pause", 99},
+                     {u"Bemerkungen", 105}},
+                    {{u"05.03.2012", 1},
+                     {u"Baustelle Nord", 12},
+                     {u"Maurern", 38},
+                     {u"07:30", 74},
+                     {u"16:15", 80},
+                     {u"Auswärts", 86},
+                     {u"00:45", 99},
+                     {u"Gerüst", 105}},
                     {u"Meier"}},
-        ColumnCase {"EmployeeWithoutBreaks", EvaluationLayout::Employee, u"Meier", false,
-                    {{u"Datum", 1}, {u"Ort", 12}, {u"Tätigkeit", 38}, {u"Von", 74}, {u"Bis", 80},
-                     {u"Übernachtung", 86}, {u"Bemerkungen", 99}},
-                    {{u"05.03.2012", 1}, {u"Baustelle Nord", 12}, {u"Maurern", 38}, {u"07:30", 74}, {u"16:15", 80},
-                     {u"Auswärts", 86}, {u"Gerüst", 99}},
+        ColumnCase {"EmployeeWithoutBreaks",
+                    EvaluationLayout::Employee,
+                    u"Meier",
+                    false,
+                    {{u"Datum", 1},
+                     {u"Ort", 12},
+                     {u"Tätigkeit", 38},
+                     {u"Von", 74},
+                     {u"Bis", 80},
+                     {u"Übernachtung", 86},
+                     {u"Bemerkungen", 99}},
+                    {{u"05.03.2012", 1},
+                     {u"Baustelle Nord", 12},
+                     {u"Maurern", 38},
+                     {u"07:30", 74},
+                     {u"16:15", 80},
+                     {u"Auswärts", 86},
+                     {u"Gerüst", 99}},
                     {u"Pause", u"00:45"}},
-        ColumnCase {"PlaceWithBreaks", EvaluationLayout::Place, u"Baustelle Nord", true,
-                    {{u"Datum", 1}, {u"Mitarbeiter", 12}, {u"Tätigkeit", 38}, {u"Von", 74}, {u"Bis", 80},
-                     {u"Pause", 86}, {u"Bemerkungen", 92}},
-                    {{u"05.03.2012", 1}, {u"Meier", 12}, {u"Maurern", 38}, {u"07:30", 74}, {u"16:15", 80},
-                     {u"00:45", 86}, {u"Gerüst", 92}},
-                    {u"Übernachtung", u"Auswärts", u"Baustelle"}},
-        ColumnCase {"PlaceWithoutBreaks", EvaluationLayout::Place, u"Baustelle Nord", false,
-                    {{u"Datum", 1}, {u"Mitarbeiter", 12}, {u"Tätigkeit", 38}, {u"Von", 74}, {u"Bis", 80},
-                     {u"Bemerkungen", 86}},
-                    {{u"05.03.2012", 1}, {u"Meier", 12}, {u"Maurern", 38}, {u"07:30", 74}, {u"16:15", 80},
-                     {u"Gerüst", 86}},
-                    {u"Übernachtung", u"Auswärts", u"Pause", u"00:45"}},
-        ColumnCase {"ActivityWithBreaks", EvaluationLayout::Activity, u"Maurern", true,
-                    {{u"Datum", 1}, {u"Mitarbeiter", 12}, {u"Ort", 43}, {u"Von", 74}, {u"Bis", 80}, {u"Pause", 86},
+        ColumnCase {"PlaceWithBreaks",
+                    EvaluationLayout::Place,
+                    u"Baustelle Nord",
+                    true,
+                    {{u"Datum", 1},
+                     {u"Mitarbeiter", 12},
+                     {u"Tätigkeit", 38},
+                     {u"Von", 74},
+                     {u"Bis", 80},
+                     {u"Pause", 86},
                      {u"Bemerkungen", 92}},
-                    {{u"05.03.2012", 1}, {u"Meier", 12}, {u"Baustelle Nord", 43}, {u"07:30", 74}, {u"16:15", 80},
-                     {u"00:45", 86}, {u"Gerüst", 92}},
+                    {{u"05.03.2012", 1},
+                     {u"Meier", 12},
+                     {u"Maurern", 38},
+                     {u"07:30", 74},
+                     {u"16:15", 80},
+                     {u"00:45", 86},
+                     {u"Gerüst", 92}},
+                    {u"Übernachtung", u"Auswärts", u"Baustelle"}},
+        ColumnCase {
+            "PlaceWithoutBreaks",
+            EvaluationLayout::Place,
+            u"Baustelle Nord",
+            false,
+            {{u"Datum", 1}, {u"Mitarbeiter", 12}, {u"Tätigkeit", 38}, {u"Von", 74}, {u"Bis", 80}, {u"Bemerkungen", 86}},
+            {{u"05.03.2012", 1}, {u"Meier", 12}, {u"Maurern", 38}, {u"07:30", 74}, {u"16:15", 80}, {u"Gerüst", 86}},
+            {u"Übernachtung", u"Auswärts", u"Pause", u"00:45"}},
+        ColumnCase {"ActivityWithBreaks",
+                    EvaluationLayout::Activity,
+                    u"Maurern",
+                    true,
+                    {{u"Datum", 1},
+                     {u"Mitarbeiter", 12},
+                     {u"Ort", 43},
+                     {u"Von", 74},
+                     {u"Bis", 80},
+                     {u"Pause", 86},
+                     {u"Bemerkungen", 92}},
+                    {{u"05.03.2012", 1},
+                     {u"Meier", 12},
+                     {u"Baustelle Nord", 43},
+                     {u"07:30", 74},
+                     {u"16:15", 80},
+                     {u"00:45", 86},
+                     {u"Gerüst", 92}},
                     {u"Übernachtung", u"Auswärts", u"Maurern"}},
-        ColumnCase {"ActivityWithoutBreaks", EvaluationLayout::Activity, u"Maurern", false,
-                    {{u"Datum", 1}, {u"Mitarbeiter", 12}, {u"Ort", 43}, {u"Von", 74}, {u"Bis", 80},
-                     {u"Bemerkungen", 86}},
-                    {{u"05.03.2012", 1}, {u"Meier", 12}, {u"Baustelle Nord", 43}, {u"07:30", 74}, {u"16:15", 80},
-                     {u"Gerüst", 86}},
-                    {u"Übernachtung", u"Auswärts", u"Pause", u"00:45"}}),
+        ColumnCase {
+            "ActivityWithoutBreaks",
+            EvaluationLayout::Activity,
+            u"Maurern",
+            false,
+            {{u"Datum", 1}, {u"Mitarbeiter", 12}, {u"Ort", 43}, {u"Von", 74}, {u"Bis", 80}, {u"Bemerkungen", 86}},
+            {{u"05.03.2012", 1},
+             {u"Meier", 12},
+             {u"Baustelle Nord", 43},
+             {u"07:30", 74},
+             {u"16:15", 80},
+             {u"Gerüst", 86}},
+            {u"Übernachtung", u"Auswärts", u"Pause", u"00:45"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EvaluationHeadings, NameTheSubjectAndThePeriod)
@@ -415,19 +493,17 @@ TEST_P(FormatHoursCases, RoundHalfAwayFromZero)
 
 constexpr std::int64_t kHour = 3'600'000;
 
-INSTANTIATE_TEST_SUITE_P(Cases, FormatHoursCases,
-                         testing::Values(HoursCase {"Zero", 0, u"0,00"},
-                                         HoursCase {"AlmostEight", 8 * kHour - 1, u"8,00"},
-                                         HoursCase {"EightAndAQuarter", 8 * kHour + kHour / 4, u"8,25"},
-                                         HoursCase {"ExactHalfHundredth", 29'682'000, u"8,25"},
-                                         HoursCase {"HalfUp", 18'000, u"0,01"},
-                                         HoursCase {"BelowHalf", 17'999, u"0,00"},
-                                         HoursCase {"NegativeHalf", -18'000, u"-0,01"},
-                                         HoursCase {"NegativeBelowHalfHasNoSign", -17'999, u"0,00"},
-                                         HoursCase {"NegativeHours", -90 * 60'000, u"-1,50"},
-                                         HoursCase {"NoGrouping", 12'345 * kHour, u"12345,00"},
-                                         HoursCase {"ThreeQuarters", 45 * 60'000, u"0,75"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormatHoursCases,
+    testing::Values(HoursCase {"Zero", 0, u"0,00"}, HoursCase {"AlmostEight", 8 * kHour - 1, u"8,00"},
+                    HoursCase {"EightAndAQuarter", 8 * kHour + kHour / 4, u"8,25"},
+                    HoursCase {"ExactHalfHundredth", 29'682'000, u"8,25"}, HoursCase {"HalfUp", 18'000, u"0,01"},
+                    HoursCase {"BelowHalf", 17'999, u"0,00"}, HoursCase {"NegativeHalf", -18'000, u"-0,01"},
+                    HoursCase {"NegativeBelowHalfHasNoSign", -17'999, u"0,00"},
+                    HoursCase {"NegativeHours", -90 * 60'000, u"-1,50"},
+                    HoursCase {"NoGrouping", 12'345 * kHour, u"12345,00"},
+                    HoursCase {"ThreeQuarters", 45 * 60'000, u"0,75"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FormatHoursSeparator, IsTheRegionalOne)
 {

@@ -73,8 +73,7 @@ protected:
     std::vector<std::string> lines(const WorkingTimeCheck& c, std::u16string_view subject, sys_days from = march(1),
                                    sys_days to = march(31), const TranslateFunction& translate = identity)
     {
-        return utf8(
-            reportLines(BuildWorkingTimeReport(c, subject, from, to, Regional::german(), translate)));
+        return utf8(reportLines(BuildWorkingTimeReport(c, subject, from, to, Regional::german(), translate)));
     }
 
     static std::vector<std::pair<unsigned, K>> daysAndKinds(const WorkingTimeCheck& c)
@@ -104,12 +103,11 @@ TEST_F(WorkingTimeLaw, TheWorkedExample)
 {
     addWorkedExample();
     const WorkingTimeCheck all = check();
-    EXPECT_THAT(daysAndKinds(all),
-                ElementsAre(std::pair(2u, K::BreakTooShort), std::pair(2u, K::NoBreakOverSixHours),
-                            std::pair(3u, K::BreakTooShort), std::pair(4u, K::OverTenHours),
-                            std::pair(5u, K::RestUnderEleven), std::pair(8u, K::SundayWork),
-                            std::pair(9u, K::BreakTooShort), std::pair(9u, K::NoBreakOverSixHours),
-                            std::pair(10u, K::DoubleBooking)));
+    EXPECT_THAT(daysAndKinds(all), ElementsAre(std::pair(2u, K::BreakTooShort), std::pair(2u, K::NoBreakOverSixHours),
+                                               std::pair(3u, K::BreakTooShort), std::pair(4u, K::OverTenHours),
+                                               std::pair(5u, K::RestUnderEleven), std::pair(8u, K::SundayWork),
+                                               std::pair(9u, K::BreakTooShort), std::pair(9u, K::NoBreakOverSixHours),
+                                               std::pair(10u, K::DoubleBooking)));
     EXPECT_EQ(all.checkedDays, 9u);
     EXPECT_EQ(all.daysWithFindings, 7u);
 
@@ -167,7 +165,7 @@ struct LimitCase {
     sys_days from = march(1);
 };
 
-class Limits : public WorkingTimeLaw, public testing::WithParamInterface<LimitCase> { };
+class Limits : public WorkingTimeLaw, public testing::WithParamInterface<LimitCase> {};
 
 TEST_P(Limits, AreStrict)
 {
@@ -223,7 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {row(u"02.03.2026", u"08:00", u"10:00"), row(u"02.03.2026", u"09:59", u"12:00")},
                    {K::DoubleBooking}},
         // Times in the written form are read in place, others by the general reader.
-        LimitCase {"OneDigitHourAndTheLastMinuteOfTheDay", {row(u"02.03.2026", u"8:00", u"23:59", u"0:30")},
+        LimitCase {"OneDigitHourAndTheLastMinuteOfTheDay",
+                   {row(u"02.03.2026", u"8:00", u"23:59", u"0:30")},
                    {K::BreakTooShort, K::OverTenHours}},
         LimitCase {"MidnightIsNoTimeOfDay", {row(u"02.03.2026", u"18:00", u"24:00")}, {K::Unreadable}}),
     [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });

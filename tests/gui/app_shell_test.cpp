@@ -356,10 +356,10 @@ TEST_F(AppShellTest, HeadersAreLaidOutWhenTheirViewFirstShows)
         int columnWidth;  // 0 where the columns fill the view
         bool verticalHeader;
     };
-    for (const Case& c : {Case {"TMainForm", "DBGrid1", 110, true}, Case {"TDatenAuflistenForm", "DBGrid1", 110, true},
-                          Case {"TTranslateForm", "StringGrid1", 250, false},
-                          Case {"TBenutzerVerwaltenForm", "ListView1", 0, false},
-                          Case {"TDatensicherungForm", "ListView1", 0, false}}) {
+    for (const Case& c :
+         {Case {"TMainForm", "DBGrid1", 110, true}, Case {"TDatenAuflistenForm", "DBGrid1", 110, true},
+          Case {"TTranslateForm", "StringGrid1", 250, false}, Case {"TBenutzerVerwaltenForm", "ListView1", 0, false},
+          Case {"TDatensicherungForm", "ListView1", 0, false}}) {
         SCOPED_TRACE(c.window);
         QWidget* w = window(c.window);
         auto* view = child<QAbstractItemView>(w, c.view);

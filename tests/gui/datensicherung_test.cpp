@@ -55,7 +55,8 @@ TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUs
     }
     start();
     // The day's backup follows once the login window is on screen.
-    const auto daily = dir / "Sicherung" / backup::candidateNames(backup::BackupKind::Daily, backup::localNow()).front();
+    const auto daily = dir / "Sicherung"
+                       / backup::candidateNames(backup::BackupKind::Daily, backup::localNow()).front();
     for (int i = 0; i < 100 && !std::filesystem::exists(daily); ++i)
         processEvents(10);
     EXPECT_TRUE(windows().einloggen->isVisible());

@@ -136,7 +136,11 @@ TEST_F(EvaluationTest, AnEmptyTableShowsMessageThirtyAndNoSelection)
 
 TEST_F(EvaluationTest, TheWorkedExampleAppearsInTheOutputWindow)
 {
-    writeTable({{.date = u"01.03.2012", .employee = u"Meier", .from = u"07:30", .to = u"16:15", .away = u"True",
+    writeTable({{.date = u"01.03.2012",
+                 .employee = u"Meier",
+                 .from = u"07:30",
+                 .to = u"16:15",
+                 .away = u"True",
                  .pause = u"00:45"},
                 {.date = u"15.03.2012", .employee = u"Meier", .from = u"08:00", .to = u"12:00", .pause = u""},
                 {.date = u"01.04.2012", .employee = u"Meier"},
@@ -146,8 +150,9 @@ TEST_F(EvaluationTest, TheWorkedExampleAppearsInTheOutputWindow)
     mainForm().findChild<QAction*>("PausenzeitinAuswertungauffhren1")->trigger();
     QStringList items;
     ModalScript script;
-    script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31), &items))
-        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31), &items)).then([](QWidget* o) {
+        clickLater(child<QPushButton>(o, "BitBtn1"));
+    });
     mainForm().AuswertungnachMitarbeiter1Click();
     EXPECT_EQ(items, QStringList({"Meier", "meier", "0"}));
     const QStringList lines = reportText().split('\n');
@@ -173,8 +178,9 @@ TEST_F(EvaluationTest, TheBreakColumnFollowsTheSwitchAtEveryReport)
     printToFile(dir / "unused.pdf");
     const auto report = [&] {
         ModalScript script;
-        script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31)))
-            .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+        script.then(choose(0, QDate(2012, 3, 1), QDate(2012, 3, 31))).then([](QWidget* o) {
+            clickLater(child<QPushButton>(o, "BitBtn1"));
+        });
         mainForm().AuswertungnachMitarbeiter1Click();
         return reportText();
     };
@@ -200,8 +206,9 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
     QLocale::setDefault(locale);
     printToFile(dir / "unused.pdf");
     ModalScript first;
-    first.then(choose(1, QDate(2012, 3, 1), QDate(2012, 3, 31)))
-        .then([](QWidget* o) { clickLater(child<QPushButton>(o, "BitBtn1")); });
+    first.then(choose(1, QDate(2012, 3, 1), QDate(2012, 3, 31))).then([](QWidget* o) {
+        clickLater(child<QPushButton>(o, "BitBtn1"));
+    });
     mainForm().AuswertungnachMitarbeiter1Click();
     const QString report = reportText();
     EXPECT_TRUE(report.startsWith("Auswertung Mitarbeiter Schulz"));
@@ -356,7 +363,8 @@ TEST_F(EvaluationTest, APrinterThatAppearsWhileTheProgramRunsIsFoundWithoutARest
     std::filesystem::path pdf;
     for (int i = 0; i < 300 && pdf.empty(); ++i) {
         for (const auto& f : std::filesystem::directory_iterator(outbox, ec))
-            if (f.path().filename().string().find("Erschienen") != std::string::npos && f.last_write_time() >= startedAt)
+            if (f.path().filename().string().find("Erschienen") != std::string::npos
+                && f.last_write_time() >= startedAt)
                 pdf = f.path();
         if (pdf.empty())
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -431,8 +439,9 @@ TEST_F(EvaluationTest, ThePrinterSetUpSpeaksTheProgramsLanguage)
     {
         TranslationStore store(dir / "translate.dat");
         TranslationStore::SaveBatch batch(store);
-        for (const auto& [german, english] : {std::pair{u"Drucker einrichten", u"Printer Setup"},
-                                              {u"Übernehmen", u"Apply"}, {u"PDF-Datei", u"PDF file"}}) {
+        for (const auto& [german, english] : {std::pair {u"Drucker einrichten", u"Printer Setup"},
+                                              {u"Übernehmen", u"Apply"},
+                                              {u"PDF-Datei", u"PDF file"}}) {
             store.Translate(german);
             store.setCell(store.rowCount() - 1, 1, english);
         }

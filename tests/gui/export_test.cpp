@@ -186,15 +186,20 @@ TEST_F(ExportTest, APdfThatCannotBeWrittenIsReportedAndLeavesNoFile)
         .then(closeOutput);
     application().mainForm().AuswertungnachMitarbeiter1Click();
     diskFull.reset();
-    EXPECT_TRUE(error.startsWith("Die Datei konnte nicht gespeichert werden.\nWrite error in file \"")) << error.toStdString();
+    EXPECT_TRUE(error.startsWith("Die Datei konnte nicht gespeichert werden.\nWrite error in file \""))
+        << error.toStdString();
     EXPECT_TRUE(error.contains("bericht.pdf")) << error.toStdString();
     EXPECT_EQ(files().filter("bericht").size(), 0);
 }
 
 TEST_F(ExportTest, TheReportsCsvHasItsRowsAndSummary)
 {
-    startWithoutPrinter({{.date = u"05.03.2012", .from = u"07:30", .to = u"16:15", .remarks = u"Gerüst; Nord",
-                          .away = u"True", .pause = u"00:45"}});
+    startWithoutPrinter({{.date = u"05.03.2012",
+                          .from = u"07:30",
+                          .to = u"16:15",
+                          .remarks = u"Gerüst; Nord",
+                          .away = u"True",
+                          .pause = u"00:45"}});
     ModalScript script;
     evaluate(script, [](QWidget* o) { clickLater(child<QPushButton>(o, "CsvSpeichernBtn")); })
         .then(saveAs(dir / "bericht.csv"))
@@ -203,10 +208,12 @@ TEST_F(ExportTest, TheReportsCsvHasItsRowsAndSummary)
     EXPECT_EQ(offered, documents("Auswertung Meier 01.03.2012-31.03.2012.csv"));
     EXPECT_EQ(readFile(dir / "bericht.csv"),
               "\xEF\xBB\xBF"
-              "Datum;Ort;T\xC3\xA4tigkeit;Von;Bis;\xC3\x9C" "bernachtung;Bemerkungen;Stunden\r\n"
+              "Datum;Ort;T\xC3\xA4tigkeit;Von;Bis;\xC3\x9C"
+              "bernachtung;Bemerkungen;Stunden\r\n"
               "05.03.2012;Bau;Maurern;07:30;16:15;Ausw\xC3\xA4rts;\"Ger\xC3\xBCst; Nord\";8,00\r\n"
               "\r\n"
-              "Ausw\xC3\xA4rts\xC3\xBC" "bernachtungen:;1\r\n"
+              "Ausw\xC3\xA4rts\xC3\xBC"
+              "bernachtungen:;1\r\n"
               "Abgezogene Pausenzeit in Stunden:;0,75\r\n"
               "Gesamtstunden:;8,00\r\n");
 }
@@ -243,8 +250,13 @@ TEST_F(ExportTest, LibreOfficeReadsEveryRecordBackAsWritten)
 {
     if (QStandardPaths::findExecutable("soffice").isEmpty())
         GTEST_SKIP() << "LibreOffice (soffice) is not installed: apt-get install libreoffice-calc-nogui";
-    startWithoutPrinter({{.employee = u"Jürgen Öztürk", .place = u"Café 5 €; Süd", .activity = u"=Fliesen",
-                          .from = u"07:30", .to = u"16:15", .remarks = u"sagte \"ja\"\nzweite Zeile", .away = u"True",
+    startWithoutPrinter({{.employee = u"Jürgen Öztürk",
+                          .place = u"Café 5 €; Süd",
+                          .activity = u"=Fliesen",
+                          .from = u"07:30",
+                          .to = u"16:15",
+                          .remarks = u"sagte \"ja\"\nzweite Zeile",
+                          .away = u"True",
                           .pause = u"00:45"},
                          {.from = u"", .away = u"False"}});
     ModalScript script;
@@ -254,9 +266,9 @@ TEST_F(ExportTest, LibreOfficeReadsEveryRecordBackAsWritten)
 
     // ";" separated, '"' quoted, UTF-8, German number and date forms.
     const QString profile = QUrl::fromLocalFile(QString::fromStdString((dir / "lo-profile").string())).toString();
-    run("soffice", {"-env:UserInstallation=" + profile, "--headless", "--infilter=CSV:59,34,76,1,,1031",
-                    "--convert-to", "fods", "--outdir", QString::fromStdString(dir.path().string()),
-                    QString::fromStdString((dir / "alle.csv").string())});
+    run("soffice",
+        {"-env:UserInstallation=" + profile, "--headless", "--infilter=CSV:59,34,76,1,,1031", "--convert-to", "fods",
+         "--outdir", QString::fromStdString(dir.path().string()), QString::fromStdString((dir / "alle.csv").string())});
     QFile converted(QString::fromStdString((dir / "alle.fods").string()));
     ASSERT_TRUE(converted.open(QIODevice::ReadOnly)) << "LibreOffice wrote no file";
     struct Cell {
@@ -286,8 +298,8 @@ TEST_F(ExportTest, LibreOfficeReadsEveryRecordBackAsWritten)
     }
     ASSERT_GE(rows.size(), 3u);
     ASSERT_GE(rows[1].size(), 11u);
-    const QStringList titles = {"Datum", "Arbeiter", "Ort", "Tätigkeit", "Zeit von", "Zeit bis", "Bemerkungen",
-                                "Auswaerts", "Pause", "Doppelt", "Stunden"};
+    const QStringList titles = {"Datum",       "Arbeiter",  "Ort",   "Tätigkeit", "Zeit von", "Zeit bis",
+                                "Bemerkungen", "Auswaerts", "Pause", "Doppelt",   "Stunden"};
     for (int i = 0; i < titles.size(); ++i)
         EXPECT_EQ(rows[0][static_cast<std::size_t>(i)].text, titles[i]);
     const auto& r = rows[1];

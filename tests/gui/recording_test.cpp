@@ -36,8 +36,10 @@ protected:
     void saveUsers()
     {
         UserData data;
-        data.users = {{u"Anna Meier", u"anna", u"geheim"}, {u"Bert Schulz", u"bert", u""},
-                      {u"Anna Zweit", u"anna", u"zweit"}, {u"Anna Dritt", u"anna", u"geheim"}};
+        data.users = {{u"Anna Meier", u"anna", u"geheim"},
+                      {u"Bert Schulz", u"bert", u""},
+                      {u"Anna Zweit", u"anna", u"zweit"},
+                      {u"Anna Dritt", u"anna", u"geheim"}};
         data.settings = settings;
         SaveBenutzer(dir / "benutzer.dat", data);
     }
@@ -100,8 +102,8 @@ TEST_F(RecordingTest, WrongLoginsKeepTheFieldsAndShowMessageThree)
     struct Attempt {
         QString user, password;
     };
-    for (const Attempt& a : {Attempt{"", ""}, Attempt{"Anna", "geheim"}, Attempt{"anna ", "geheim"},
-                             Attempt{"anna", "Geheim"}}) {
+    for (const Attempt& a :
+         {Attempt {"", ""}, Attempt {"Anna", "geheim"}, Attempt {"anna ", "geheim"}, Attempt {"anna", "Geheim"}}) {
         QString text, title;
         QMessageBox::Icon icon {};
         ModalScript script;
@@ -230,8 +232,8 @@ TEST_F(RecordingTest, ABreakAsLongAsThePeriodIsAcceptedAndTheRowIsStoredAsText)
     loginAs("bert", "", script);
     const auto rows = storedRows();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_THAT(rows[0], ElementsAre(u"01.03.2012", u"Bert Schulz", u"Baustelle Nord", u"Maurern", u"07:05",
-                                     u"11:05", u"Gerüst", u"True", u"00:45", u"False"));
+    EXPECT_THAT(rows[0], ElementsAre(u"01.03.2012", u"Bert Schulz", u"Baustelle Nord", u"Maurern", u"07:05", u"11:05",
+                                     u"Gerüst", u"True", u"00:45", u"False"));
     EXPECT_EQ(rows[1][8], u"04:00");
 }
 
@@ -312,7 +314,8 @@ TEST_F(RecordingTest, SuggestionsComeFromTheTableOrTheFixedListsAtLogin)
     settings.ActivityTextMode = 1;
     settings.ActivityTexts = u"Maurern\r\nStreichen";
     saveUsers();
-    writeTable({{.employee = u"X", .place = u"Bau"}, {.employee = u"Y", .place = u"bau"},
+    writeTable({{.employee = u"X", .place = u"Bau"},
+                {.employee = u"Y", .place = u"bau"},
                 {.employee = u"Z", .place = u"Bau"}});
     start();
     QStringList places, activities;
@@ -385,7 +388,8 @@ TEST_F(RecordingTest, BreakWindowSumsIntervalsAndListsThemInTheRemarks)
 
 TEST_F(RecordingTest, DataListShowsOnlyTheEmployeesRowsReadOnlyWithoutPermission)
 {
-    writeTable({{.employee = u"Bert Schulz", .place = u"Eigen"}, {.employee = u"bert schulz", .place = u"Fremd"},
+    writeTable({{.employee = u"Bert Schulz", .place = u"Eigen"},
+                {.employee = u"bert schulz", .place = u"Fremd"},
                 {.employee = u"Anna Meier", .place = u"Anna"}});
     start();
     ModalScript script;

@@ -20,10 +20,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace horavant::test
-{
-namespace
-{
+namespace horavant::test {
+namespace {
 
 class ShippedLanguageTest : public AppTest, public testing::WithParamInterface<int> {
 protected:
@@ -38,7 +36,7 @@ protected:
     // menus, list headers and combo items.
     static QStringList shownTexts(QWidget* window)
     {
-        QStringList texts { window->windowTitle() };
+        QStringList texts {window->windowTitle()};
         for (const QLabel* w : window->findChildren<QLabel*>())
             texts << w->text();
         for (const QAbstractButton* w : window->findChildren<QAbstractButton*>())
@@ -72,10 +70,7 @@ protected:
         };
     }
 
-    QString toolkitYes() const
-    {
-        return language() == 1 ? QStringLiteral("&Yes") : QStringLiteral("&S\u00ED");
-    }
+    QString toolkitYes() const { return language() == 1 ? QStringLiteral("&Yes") : QStringLiteral("&S\u00ED"); }
 };
 
 TEST_P(ShippedLanguageTest, EveryTextOfTheWindowsIsShippedAndShownTranslated)
@@ -105,8 +100,7 @@ TEST_P(ShippedLanguageTest, EveryTextOfTheWindowsIsShippedAndShownTranslated)
         }
     }
     EXPECT_TRUE(german.isEmpty()) << "still German:\n" << german.join(u'\n').toStdString();
-    EXPECT_EQ(
-        child<QPushButton>(windows().einloggen, "BitBtnXP1")->text(), shipped(u"Als Benutzer einloggen"));
+    EXPECT_EQ(child<QPushButton>(windows().einloggen, "BitBtnXP1")->text(), shipped(u"Als Benutzer einloggen"));
 }
 
 TEST_P(ShippedLanguageTest, QuestionsAndTheToolkitsButtonsSpeakTheLanguage)
@@ -115,7 +109,7 @@ TEST_P(ShippedLanguageTest, QuestionsAndTheToolkitsButtonsSpeakTheLanguage)
     {
         DbfTable table;
         createWorkTimeTable(table, dir.path());
-        appendRows(table, { {} });
+        appendRows(table, {{}});
     }
     start();
     QString deleteQuestion, deleteYes, searchQuestion, searchYes, restart;
@@ -153,7 +147,7 @@ TEST_P(ShippedLanguageTest, QuestionsAndTheToolkitsButtonsSpeakTheLanguage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageTest, testing::Values(1, 2),
-    [](const auto& info) { return info.param == 1 ? "English" : "Spanish"; });
+                         [](const auto& info) { return info.param == 1 ? "English" : "Spanish"; });
 
-} // namespace
-} // namespace horavant::test
+}  // namespace
+}  // namespace horavant::test

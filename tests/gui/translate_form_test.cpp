@@ -281,7 +281,9 @@ TEST_F(TranslateFormTest, ExportAndImportPairUpThroughTheWorkingDirectory)
     EXPECT_EQ(readFile(work / "outtrans_Espannol.txt"), "Halle\r\nZwei Zeilen\r\n");
 
     // Lines pair in row order; a line that meets no German text holds back every later one.
-    writeFile(work / "espannol.txt", "\xEF\xBB\xBF" "Lugar\xC3\xA9\r\nDos l\xC3\xADneas\r\nDescanso\r\n");
+    writeFile(work / "espannol.txt",
+              "\xEF\xBB\xBF"
+              "Lugar\xC3\xA9\r\nDos l\xC3\xADneas\r\nDescanso\r\n");
     child<QPushButton>(&editor(), "Button2")->click();
     EXPECT_EQ(store.cell(0, 2), u"Lugaré");
     EXPECT_EQ(grid().cellText(1, 2), "Lugaré");

@@ -54,7 +54,6 @@ protected:
         store.SaveTranslations();
     }
 
-
     static std::vector<std::u16string> messages()
     {
         std::vector<std::u16string> texts;
@@ -72,7 +71,10 @@ protected:
         return it - texts.begin();
     }
 
-    std::vector<bool> ticks() { return {item("Deutsch1")->isChecked(), item("English1")->isChecked(), item("Espanol1")->isChecked()}; }
+    std::vector<bool> ticks()
+    {
+        return {item("Deutsch1")->isChecked(), item("English1")->isChecked(), item("Espanol1")->isChecked()};
+    }
 };
 
 TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTranslated)
@@ -121,7 +123,8 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
         // A hint on a check box, and a combo box holding items.
         child<QCheckBox>(windows().erfassen, "AuswertsCheck")->setToolTip(QStringLiteral("Auswärts übernachtet"));
         auto* combo = child<QComboBox>(windows().mitarbeiterAussuchen, "ArbeiterEd");
-        combo->addItems({QStringLiteral("Anna"), QStringLiteral("Bernd"), QStringLiteral("Carla"), QStringLiteral("Dora")});
+        combo->addItems(
+            {QStringLiteral("Anna"), QStringLiteral("Bernd"), QStringLiteral("Carla"), QStringLiteral("Dora")});
     });
 
     const std::vector<std::u16string> texts = storedGermanTexts();
@@ -135,20 +138,44 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
     const std::vector<std::u16string> walked(texts.begin() + static_cast<std::ptrdiff_t>(registered.size()),
                                              texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 24);
     EXPECT_THAT(walked, ElementsAreArray<std::u16string>({
-                            u"Datensicherung", u"Pausenzeiten eingeben", u"Mitarbeiter/Ort/Tätigkeit auswählen", u"Daten auflisten",
-                            u"Arbeitszeit erfassen", u"Ombrix Horavant 1.0", u"Vorgabetexte für das Ausfüllen",
-                            u"Admin Menü", u"Admin Passwort eingeben", u"Benutzer bearbeiten", u"Benutzer verwalten",
-                            u"Als Benutzer einloggen", u"Schließen", u"Wiederherstellen", u"Jetzt sichern",
-                            u"Datensätze", u"Größe", u"Zustand", u"Erste Spalte soll immer sichtbar sein", u"Zeile löschen",
-                            u"Suchen", u"Spanische Übersetzungen importieren", u"Fehlende spanische Texte exportieren",
+                            u"Datensicherung",
+                            u"Pausenzeiten eingeben",
+                            u"Mitarbeiter/Ort/Tätigkeit auswählen",
+                            u"Daten auflisten",
+                            u"Arbeitszeit erfassen",
+                            u"Ombrix Horavant 1.0",
+                            u"Vorgabetexte für das Ausfüllen",
+                            u"Admin Menü",
+                            u"Admin Passwort eingeben",
+                            u"Benutzer bearbeiten",
+                            u"Benutzer verwalten",
+                            u"Als Benutzer einloggen",
+                            u"Schließen",
+                            u"Wiederherstellen",
+                            u"Jetzt sichern",
+                            u"Datensätze",
+                            u"Größe",
+                            u"Zustand",
+                            u"Erste Spalte soll immer sichtbar sein",
+                            u"Zeile löschen",
+                            u"Suchen",
+                            u"Spanische Übersetzungen importieren",
+                            u"Fehlende spanische Texte exportieren",
                             u"Zurück...",
                         }));
     // Components owned by components come last: the data list's navigator, its buttons reversed.
     const std::vector<std::u16string> last(texts.end() - 10, texts.end());
     EXPECT_THAT(last, ElementsAreArray<std::u16string>({
-                          u"Daten neu einlesen", u"Änderungen verwerfen", u"Änderungen speichern",
-                          u"Datensatz bearbeiten", u"Datensatz löschen", u"Datensatz einfügen", u"Letzter Datensatz",
-                          u"Nächster Datensatz", u"Vorheriger Datensatz", u"Erster Datensatz",
+                          u"Daten neu einlesen",
+                          u"Änderungen verwerfen",
+                          u"Änderungen speichern",
+                          u"Datensatz bearbeiten",
+                          u"Datensatz löschen",
+                          u"Datensatz einfügen",
+                          u"Letzter Datensatz",
+                          u"Nächster Datensatz",
+                          u"Vorheriger Datensatz",
+                          u"Erster Datensatz",
                       }));
     // A check box's hint before its caption; a button's caption before its hint.
     EXPECT_LT(position(texts, u"Auswärts übernachtet"), position(texts, u"Auswertsübernachtung"));
@@ -156,12 +183,12 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
     EXPECT_LT(position(texts, u"Auswertung nach Ort/Baustelle"), position(texts, u"Auswertung nach Mitarbeiter"));
     // Menus and their items, the named separator included; list-view headers; combo items.
     for (const std::u16string_view text : {u"Sprache", u"Español", u"-", u"Pausenzeit in Auswertung aufführen",
-                                            u"Name des Mitarbeiters", u"Passwort", u"Anna", u"Dora", u"Mitarbeiter:"})
+                                           u"Name des Mitarbeiters", u"Passwort", u"Anna", u"Dora", u"Mitarbeiter:"})
         EXPECT_GE(position(texts, text), 0);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), u"Auswertung..."), 1);
     // Menu items have no hints: the tooltip Qt makes from a caption ending in "..." is not one.
     for (const std::u16string_view text : {u"Auswertung nach Tätigkeit", u"Administrator Passwort festlegen",
-                                            u"Vorgabetexte für das Ausfüllen festlegen"})
+                                           u"Vorgabetexte für das Ausfüllen festlegen"})
         EXPECT_EQ(std::find(texts.begin(), texts.end(), text), texts.end()) << qs(std::u16string(text)).toStdString();
 
     // A text new to the store is shown in its shipped translation at once.
@@ -204,8 +231,8 @@ TEST_F(TranslationTest, PasswordsAndDefaultTextsNeverReachTheStore)
         child<QPlainTextEdit>(windows().vorgabeTexte, "Memo2")->setPlainText(QStringLiteral("Streichen"));
     });
     const std::vector<std::u16string> texts = storedGermanTexts();
-    for (const std::u16string_view text : {u"geheim-login", u"geheim-prompt", u"geheim-admin1", u"geheim-admin2",
-                                            u"Mauern", u"Streichen"})
+    for (const std::u16string_view text :
+         {u"geheim-login", u"geheim-prompt", u"geheim-admin1", u"geheim-admin2", u"Mauern", u"Streichen"})
         EXPECT_EQ(std::find(texts.begin(), texts.end(), text), texts.end());
     // The administrator's list keeps its own words, though the store knows a translation.
     EXPECT_EQ(child<QPlainTextEdit>(windows().vorgabeTexte, "Memo1")->toPlainText(), "Dach decken\nMauern");

@@ -13,10 +13,8 @@
 
 #include <set>
 
-namespace horavant
-{
-namespace
-{
+namespace horavant {
+namespace {
 
 using test::readFile;
 using test::TempDir;
@@ -25,12 +23,13 @@ using testing::HasSubstr;
 
 TEST(ShippedTableFormat, ReadsCellsWithTheirEscapesAndSkipsCommentsAndBlankLines)
 {
-    const std::string text = "\xEF\xBB\xBF# Abschnitt\n"
-                             "Datum\tDate\tFecha\r\n"
-                             "\n"
-                             "   \n"
-                             "Zwei\\nZeilen\tTwo\\nlines\tDos\\r\\nl\xC3\xADneas\n"
-                             "A\\\\B\tA\\tB\t\xF0\x9F\x98\x80";
+    const std::string text
+        = "\xEF\xBB\xBF# Abschnitt\n"
+          "Datum\tDate\tFecha\r\n"
+          "\n"
+          "   \n"
+          "Zwei\\nZeilen\tTwo\\nlines\tDos\\r\\nl\xC3\xADneas\n"
+          "A\\\\B\tA\\tB\t\xF0\x9F\x98\x80";
     const std::vector<ShippedTableRow> rows = parseShippedTable(text, "t.tsv");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].line, 2);
@@ -61,28 +60,27 @@ TEST_P(ShippedTableFault, StopsWithTheLineAndWhatIsWrong)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ShippedTableFault,
-    testing::Values(Fault { "TwoColumns", "Datum\tDate\n",
-                        "3 tab-separated columns expected (German, English, Spanish), found 2" },
-        Fault { "FourColumns", "Datum\tDate\tFecha\tDatum\n",
-            "3 tab-separated columns expected (German, English, Spanish), found 4" },
-        Fault { "BlanksInsteadOfATab", "Datum    Date\tFecha\n",
-            "3 tab-separated columns expected (German, English, Spanish), found 2" },
-        Fault { "Duplicate", "Gut\tFine\tBien\n", "the German text of line 2 comes again" },
-        Fault { "EmptyGerman", "\tDate\tFecha\n", "the German text is empty" },
-        Fault { "EmptySpanish", "Datum\tDate\t\n", "the Spanish text is empty" },
-        Fault {
-            "GermanWithBlanks", " Datum\tDate\tFecha\n", "the German text has blanks at its start or end" },
-        Fault { "TranslationEndsInALineBreak", "Datum\tDate\\n\tFecha\n",
-            "the English text starts or ends with a blank" },
-        Fault { "UnknownEscape", "Datum\tDate\tFe\\xcha\n",
-            "the Spanish text holds a backslash that is not one of" },
-        Fault { "BackslashAtTheEnd", "Datum\tDate\tFecha\\\n", "the Spanish text holds a backslash" },
-        Fault { "ControlCharacter", "Datum\x01\tDate\tFecha\n", "the German text holds a control character" },
-        Fault { "Latin1", "D\xE4tum\tDate\tFecha\n", "the German text is not valid UTF-8" },
-        Fault { "Overlong", "D\xC0\xAFtum\tDate\tFecha\n", "the German text is not valid UTF-8" },
-        Fault { "Surrogate", "D\xED\xA0\x80tum\tDate\tFecha\n", "the German text is not valid UTF-8" },
-        Fault { "CutSequence", "Datum\tDate\tFech\xC3", "the Spanish text is not valid UTF-8" }),
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShippedTableFault,
+    testing::Values(
+        Fault {"TwoColumns", "Datum\tDate\n", "3 tab-separated columns expected (German, English, Spanish), found 2"},
+        Fault {"FourColumns", "Datum\tDate\tFecha\tDatum\n",
+               "3 tab-separated columns expected (German, English, Spanish), found 4"},
+        Fault {"BlanksInsteadOfATab", "Datum    Date\tFecha\n",
+               "3 tab-separated columns expected (German, English, Spanish), found 2"},
+        Fault {"Duplicate", "Gut\tFine\tBien\n", "the German text of line 2 comes again"},
+        Fault {"EmptyGerman", "\tDate\tFecha\n", "the German text is empty"},
+        Fault {"EmptySpanish", "Datum\tDate\t\n", "the Spanish text is empty"},
+        Fault {"GermanWithBlanks", " Datum\tDate\tFecha\n", "the German text has blanks at its start or end"},
+        Fault {"TranslationEndsInALineBreak", "Datum\tDate\\n\tFecha\n",
+               "the English text starts or ends with a blank"},
+        Fault {"UnknownEscape", "Datum\tDate\tFe\\xcha\n", "the Spanish text holds a backslash that is not one of"},
+        Fault {"BackslashAtTheEnd", "Datum\tDate\tFecha\\\n", "the Spanish text holds a backslash"},
+        Fault {"ControlCharacter", "Datum\x01\tDate\tFecha\n", "the German text holds a control character"},
+        Fault {"Latin1", "D\xE4tum\tDate\tFecha\n", "the German text is not valid UTF-8"},
+        Fault {"Overlong", "D\xC0\xAFtum\tDate\tFecha\n", "the German text is not valid UTF-8"},
+        Fault {"Surrogate", "D\xED\xA0\x80tum\tDate\tFecha\n", "the German text is not valid UTF-8"},
+        Fault {"CutSequence", "Datum\tDate\tFech\xC3", "the Spanish text is not valid UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShippedTableFormat, NamesEveryFaultOfTheTableAtOnce)
@@ -92,23 +90,22 @@ TEST(ShippedTableFormat, NamesEveryFaultOfTheTableAtOnce)
         FAIL() << "no error";
     } catch (const ShippedTableError& e) {
         EXPECT_EQ(std::string(e.what()),
-            "t.tsv:1: 3 tab-separated columns expected (German, English, Spanish), found 2\n"
-            "t.tsv:3: the German text of line 2 comes again\n");
+                  "t.tsv:1: 3 tab-separated columns expected (German, English, Spanish), found 2\n"
+                  "t.tsv:3: the German text of line 2 comes again\n");
     }
 }
 
 constexpr ShippedTranslation kTestRows[] = {
-    { u"Datum", u"Date", u"Fecha" },
-    { u"Ort", u"Place", u"Lugar" },
-    { u"Pause", u"Break", u"Pausa" },
+    {u"Datum", u"Date", u"Fecha"},
+    {u"Ort", u"Place", u"Lugar"},
+    {u"Pause", u"Break", u"Pausa"},
 };
 static_assert(sortedByGerman(kTestRows));
 
 std::string le(std::int32_t v)
 {
     const auto u = static_cast<std::uint32_t>(v);
-    return { static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
-        static_cast<char>(u >> 24) };
+    return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24)};
 }
 
 // translate.dat of 30 columns; each row is padded with empty strings.
@@ -120,7 +117,7 @@ std::string storeBytes(const std::vector<std::vector<std::u16string>>& rows)
             const std::u16string text = c < row.size() ? row[c] : u"";
             out += le(static_cast<std::int32_t>(text.size()));
             for (const char16_t u : text)
-                out += { static_cast<char>(u & 0xFF), static_cast<char>(u >> 8) };
+                out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         }
     }
     return out;
@@ -129,7 +126,7 @@ std::string storeBytes(const std::vector<std::vector<std::u16string>>& rows)
 class ShippedStoreTest : public testing::Test {
 protected:
     TempDir dir;
-    TranslationStore store { dir / "translate.dat", ShippedTranslations(kTestRows) };
+    TranslationStore store {dir / "translate.dat", ShippedTranslations(kTestRows)};
 };
 
 TEST_F(ShippedStoreTest, ANewRowTakesTheShippedCellsAndIsShownTranslatedAtOnce)
@@ -141,7 +138,7 @@ TEST_F(ShippedStoreTest, ANewRowTakesTheShippedCellsAndIsShownTranslatedAtOnce)
     store.setCurrentLanguage(1);
     EXPECT_EQ(store.GetMessageText(37), u"Place");
     // Saved at once, in the file's own format; columns 3 to 29 stay empty.
-    EXPECT_EQ(readFile(dir / "translate.dat"), storeBytes({ { u"Ort", u"Place", u"Lugar" }, { u"Neu" } }));
+    EXPECT_EQ(readFile(dir / "translate.dat"), storeBytes({{u"Ort", u"Place", u"Lugar"}, {u"Neu"}}));
 }
 
 TEST_F(ShippedStoreTest, LoadingFillsOnlyEmptyCellsOfKnownTextsAndLeavesTheFileAlone)
@@ -151,22 +148,18 @@ TEST_F(ShippedStoreTest, LoadingFillsOnlyEmptyCellsOfKnownTextsAndLeavesTheFileA
     other[3] = u"Pausa3";
     other[29] = u"Pausa29";
     const std::string bytes = storeBytes({
-        { u"Datum", u"My date" }, // the user's English stays, Spanish is filled
-        { u"Ort", u"", u"Sitio" }, // the user's Spanish stays
-        { u"Ort ", u"", u"" }, // not the shipped text: a blank more
-        { u"Unbekannt", u"", u"" }, // not shipped
-        { u"Pause", u" ", u"", u"Pausa3" }, // a blank is a cell the user filled
+        {u"Datum", u"My date"},  // the user's English stays, Spanish is filled
+        {u"Ort", u"", u"Sitio"},  // the user's Spanish stays
+        {u"Ort ", u"", u""},  // not the shipped text: a blank more
+        {u"Unbekannt", u"", u""},  // not shipped
+        {u"Pause", u" ", u"", u"Pausa3"},  // a blank is a cell the user filled
         other,
     });
     writeFile(dir / "translate.dat", bytes);
     store.InitTranslations();
     const std::vector<std::vector<std::u16string>> expected = {
-        { u"Datum", u"My date", u"Fecha" },
-        { u"Ort", u"Place", u"Sitio" },
-        { u"Ort ", u"", u"" },
-        { u"Unbekannt", u"", u"" },
-        { u"Pause", u" ", u"Pausa" },
-        { u"Pause", u"Break", u"Pausa" },
+        {u"Datum", u"My date", u"Fecha"}, {u"Ort", u"Place", u"Sitio"}, {u"Ort ", u"", u""},
+        {u"Unbekannt", u"", u""},         {u"Pause", u" ", u"Pausa"},   {u"Pause", u"Break", u"Pausa"},
     };
     ASSERT_EQ(store.rowCount(), 6);
     for (int r = 0; r < 6; ++r) {
@@ -207,7 +200,7 @@ TEST(ProgramShippedTranslations, CoverEveryMessage)
 
 TEST(ProgramShippedTranslations, GiveANewTableTenDistinctFieldNamesInEveryLanguage)
 {
-    for (const int language : { 1, 2 }) {
+    for (const int language : {1, 2}) {
         TempDir dir;
         TranslationStore store(dir / "translate.dat");
         store.InitTranslations();
@@ -230,5 +223,5 @@ TEST(ProgramShippedTranslations, GiveANewTableTenDistinctFieldNamesInEveryLangua
     }
 }
 
-} // namespace
-} // namespace horavant
+}  // namespace
+}  // namespace horavant

@@ -69,10 +69,10 @@ TEST_F(TranslationEditorTest, SearchMeetsTheHeaderRowFirstAndFoldsOnlyAsciiLette
 
 TEST_F(TranslationEditorTest, ExportWritesMissingSpanishRowsInAnsiWithCrLfAndBlanksForLineBreaks)
 {
-    addRow(u"Ort", u"Place");                    // exported
-    addRow(u"Datum", u"Date", u"Fecha");        // has Spanish
-    addRow(u"Pause");                            // neither
-    addRow(u"Zwei\r\nZeilen\nda", u"Two lines"); // line breaks become blanks
+    addRow(u"Ort", u"Place");  // exported
+    addRow(u"Datum", u"Date", u"Fecha");  // has Spanish
+    addRow(u"Pause");  // neither
+    addRow(u"Zwei\r\nZeilen\nda", u"Two lines");  // line breaks become blanks
     addRow(u"Tätigkeit", u"Activity");
     const auto file = dir / kExportFileName;
     writeFile(file, "old contents that are longer than the new ones");
@@ -84,8 +84,8 @@ TEST_F(TranslationEditorTest, ExportWritesMissingSpanishRowsInAnsiWithCrLfAndBla
 TEST_F(TranslationEditorTest, AFailedExportRaisesAnErrorAndLeavesTheOldFile)
 {
     for (int i = 0; i < 200; ++i)
-        addRow(u"Ein langer deutscher Text Nummer " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
-                   std::u16string(static_cast<std::size_t>(i), u'x'),
+        addRow(u"Ein langer deutscher Text Nummer " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26))
+                   + std::u16string(static_cast<std::size_t>(i), u'x'),
                u"Text");
     EXPECT_THROW(exportMissingSpanish(store, dir / "missing-folder" / kExportFileName), IoError);
 
@@ -112,10 +112,15 @@ TEST_P(DecodeTest, ByteOrderMarkDecidesTheEncodingAndEveryLineEndEndsALine)
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, DecodeTest,
-    testing::Values(EncodedFile {"Ansi", "Gr\xF6\xDF" "e\r\n\nA\xF1o\rx"},
-                    EncodedFile {"Utf8", "\xEF\xBB\xBFGr\xC3\xB6\xC3\x9F" "e\r\n\nA\xC3\xB1o\rx\r\n"},
-                    EncodedFile {"Utf16Le", std::string("\xFF\xFEG\0r\0\xF6\0\xDF\0e\0\r\0\n\0\n\0A\0\xF1\0o\0\r\0x\0", 28)},
-                    EncodedFile {"Utf16Be", std::string("\xFE\xFF\0G\0r\0\xF6\0\xDF\0e\0\r\0\n\0\n\0A\0\xF1\0o\0\r\0x", 28)}),
+    testing::Values(
+        EncodedFile {"Ansi",
+                     "Gr\xF6\xDF"
+                     "e\r\n\nA\xF1o\rx"},
+        EncodedFile {"Utf8",
+                     "\xEF\xBB\xBFGr\xC3\xB6\xC3\x9F"
+                     "e\r\n\nA\xC3\xB1o\rx\r\n"},
+        EncodedFile {"Utf16Le", std::string("\xFF\xFEG\0r\0\xF6\0\xDF\0e\0\r\0\n\0\n\0A\0\xF1\0o\0\r\0x\0", 28)},
+        EncodedFile {"Utf16Be", std::string("\xFE\xFF\0G\0r\0\xF6\0\xDF\0e\0\r\0\n\0\n\0A\0\xF1\0o\0\r\0x", 28)}),
     [](const testing::TestParamInfo<EncodedFile>& info) { return std::string(info.param.name); });
 
 TEST_F(TranslationEditorTest, ImportPairsLinesInRowOrderAndStopsAtAnUnmatchedLine)

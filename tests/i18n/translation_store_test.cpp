@@ -71,7 +71,7 @@ protected:
 
     TempDir dir;
     // The store's own rules, without shipped translations (they have their own tests).
-    TranslationStore store{dir / "translate.dat", ShippedTranslations {}};
+    TranslationStore store {dir / "translate.dat", ShippedTranslations {}};
 };
 
 struct Lookup {
@@ -93,22 +93,23 @@ TEST_P(TranslationLookup, FramesTheTrimmedCellWithTheTextsOwnBlanks)
     EXPECT_EQ(readFile(file()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TranslationLookup,
-    testing::Values(Lookup{"TwoBlanksInFrontOneBehind", u"Date", 1, u"  " + std::u16string(MessageTable[36]) + u" ", u"  Date "},
-                    Lookup{"TabAndBlanksAroundTheTranslation", u"\tDate  ", 1, u" Datum", u" Date"},
-                    Lookup{"LineBreaksAroundTheTranslation", u"\r\nDate\n", 1, u"Datum", u"Date"},
-                    Lookup{"InnerBlanksStay", u" Da te ", 1, u"Datum", u"Da te"},
-                    Lookup{"EmptyCellGivesTheTextAsPassed", u"", 1, u"  Datum ", u"  Datum "},
-                    Lookup{"OtherLanguageEmpty", u"Date", 2, u" Datum", u" Datum"},
-                    Lookup{"BlankOnlyCellGivesOnlyTheBlanks", u"   ", 1, u"  Datum ", u"   "},
-                    Lookup{"BlankOnlyCellWithoutBlanks", u"   ", 1, u"Datum", u""},
-                    Lookup{"GermanComesFromColumnZero", u"Date", 0, u" Datum  ", u" Datum  "},
-                    Lookup{"LanguageBeyondTheRow", u"Date", 30, u"Datum", u"Datum"},
-                    Lookup{"NegativeLanguage", u"Date", -1, u"Datum", u"Datum"},
-                    Lookup{"MostNegativeLanguage", u"Date", INT_MIN, u"Datum", u"Datum"},
-                    Lookup{"LargestLanguage", u"Date", INT_MAX, u" Datum", u" Datum"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TranslationLookup,
+                         testing::Values(Lookup {"TwoBlanksInFrontOneBehind", u"Date", 1,
+                                                 u"  " + std::u16string(MessageTable[36]) + u" ", u"  Date "},
+                                         Lookup {"TabAndBlanksAroundTheTranslation", u"\tDate  ", 1, u" Datum",
+                                                 u" Date"},
+                                         Lookup {"LineBreaksAroundTheTranslation", u"\r\nDate\n", 1, u"Datum", u"Date"},
+                                         Lookup {"InnerBlanksStay", u" Da te ", 1, u"Datum", u"Da te"},
+                                         Lookup {"EmptyCellGivesTheTextAsPassed", u"", 1, u"  Datum ", u"  Datum "},
+                                         Lookup {"OtherLanguageEmpty", u"Date", 2, u" Datum", u" Datum"},
+                                         Lookup {"BlankOnlyCellGivesOnlyTheBlanks", u"   ", 1, u"  Datum ", u"   "},
+                                         Lookup {"BlankOnlyCellWithoutBlanks", u"   ", 1, u"Datum", u""},
+                                         Lookup {"GermanComesFromColumnZero", u"Date", 0, u" Datum  ", u" Datum  "},
+                                         Lookup {"LanguageBeyondTheRow", u"Date", 30, u"Datum", u"Datum"},
+                                         Lookup {"NegativeLanguage", u"Date", -1, u"Datum", u"Datum"},
+                                         Lookup {"MostNegativeLanguage", u"Date", INT_MIN, u"Datum", u"Datum"},
+                                         Lookup {"LargestLanguage", u"Date", INT_MAX, u" Datum", u" Datum"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TranslationStoreTest, LooksUpTheLastColumn)
 {
@@ -262,7 +263,8 @@ TEST_P(TranslationStoreDamaged, KeepsWhatWasReadIndexedAndReportsTheCorruption)
     for (int r = 0; r < store.rowCount(); ++r) {
         for (int c = 0; c < 30; ++c) {
             const Row& row = GetParam().kept[static_cast<std::size_t>(r)];
-            EXPECT_EQ(store.cell(r, c), static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : u"");
+            EXPECT_EQ(store.cell(r, c),
+                      static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : u"");
         }
     }
     // The index was built from what was kept.
@@ -282,17 +284,21 @@ const std::size_t kFirstRowEnd = 8 + wide(u"Eins").size() + wide(u"One").size() 
 
 INSTANTIATE_TEST_SUITE_P(
     Files, TranslationStoreDamaged,
-    testing::Values(
-        Damage{"CutInsideTheSecondRow", kTwoRows.substr(0, kFirstRowEnd + wide(u"Zwei").size() + wide(u"Two").size() + 3),
-               {{u"Eins", u"One"}, {u"Zwei", u"Two"}}},
-        Damage{"CutInsideAString", kTwoRows.substr(0, kFirstRowEnd + 6), {{u"Eins", u"One"}, {}}},
-        Damage{"RowCountPromisingMore", le(30) + le(1000) + kTwoRows.substr(8), {{u"Eins", u"One"}, {u"Zwei", u"Two", u"Dos"}, {}}},
-        Damage{"NegativeStringCount", le(2) + le(2) + wide(u"Eins") + wide(u"One") + le(-1) + "abcdefgh", {{u"Eins", u"One"}, {}}},
-        Damage{"StringCountBeyondTheFile", le(1) + le(1) + le(0x40000000) + "ab", {{}}},
-        Damage{"NegativeColumnCount", le(-30) + le(1) + wide(u"Eins"), {}},
-        Damage{"RowsWithoutColumns", le(0) + le(0x7FFFFFFF), {}},
-        Damage{"ShorterThanTheHeader", std::string("\x1E\0\0\0\x01", 5), {}},
-        Damage{"EmptyFile", "", {}}),
+    testing::Values(Damage {"CutInsideTheSecondRow",
+                            kTwoRows.substr(0, kFirstRowEnd + wide(u"Zwei").size() + wide(u"Two").size() + 3),
+                            {{u"Eins", u"One"}, {u"Zwei", u"Two"}}},
+                    Damage {"CutInsideAString", kTwoRows.substr(0, kFirstRowEnd + 6), {{u"Eins", u"One"}, {}}},
+                    Damage {"RowCountPromisingMore",
+                            le(30) + le(1000) + kTwoRows.substr(8),
+                            {{u"Eins", u"One"}, {u"Zwei", u"Two", u"Dos"}, {}}},
+                    Damage {"NegativeStringCount",
+                            le(2) + le(2) + wide(u"Eins") + wide(u"One") + le(-1) + "abcdefgh",
+                            {{u"Eins", u"One"}, {}}},
+                    Damage {"StringCountBeyondTheFile", le(1) + le(1) + le(0x40000000) + "ab", {{}}},
+                    Damage {"NegativeColumnCount", le(-30) + le(1) + wide(u"Eins"), {}},
+                    Damage {"RowsWithoutColumns", le(0) + le(0x7FFFFFFF), {}},
+                    Damage {"ShorterThanTheHeader", std::string("\x1E\0\0\0\x01", 5), {}},
+                    Damage {"EmptyFile", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TranslationStoreTest, TextsWhoseFirstUnitsShareLowBitsShareABucketButNotTheirRows)
@@ -371,7 +377,7 @@ TEST_F(TranslationStoreTest, EditsOutsideTheTableChangeNothing)
 
 TEST_F(TranslationStoreTest, ASaveThatFailsKeepsTheOldFileByteForByte)
 {
-    Row big{u"Eins", std::u16string(3000, u'x')};
+    Row big {u"Eins", std::u16string(3000, u'x')};
     load({big}, 1);
     const std::string before = readFile(file());
     {
@@ -459,13 +465,14 @@ std::vector<std::u16string> counting(std::size_t n, bool down)
 
 INSTANTIATE_TEST_SUITE_P(
     Buckets, BucketSort,
-    testing::Values(SortCase{"One", {u"A"}}, SortCase{"Two", {u"B", u"A"}},
-                    SortCase{"PrefixFirst", {u"Abc", u"Ab", u"A", u"Abc", u"Ab"}},
-                    SortCase{"UnitsUnsigned", {u"A\uFFFF", u"A\u0100", u"A\u007F", std::u16string{u'A', char16_t{0xD800}}, u"A"}},
-                    SortCase{"AllEqual", std::vector<std::u16string>(200, u"Gleich")},
-                    SortCase{"Ascending", counting(1000, false)}, SortCase{"Descending", counting(1000, true)},
-                    SortCase{"RandomFewLetters", randomTexts(1, 2000, 2)},
-                    SortCase{"RandomManyLetters", randomTexts(2, 5000, 26)}),
+    testing::Values(SortCase {"One", {u"A"}}, SortCase {"Two", {u"B", u"A"}},
+                    SortCase {"PrefixFirst", {u"Abc", u"Ab", u"A", u"Abc", u"Ab"}},
+                    SortCase {"UnitsUnsigned",
+                              {u"A\uFFFF", u"A\u0100", u"A\u007F", std::u16string {u'A', char16_t {0xD800}}, u"A"}},
+                    SortCase {"AllEqual", std::vector<std::u16string>(200, u"Gleich")},
+                    SortCase {"Ascending", counting(1000, false)}, SortCase {"Descending", counting(1000, true)},
+                    SortCase {"RandomFewLetters", randomTexts(1, 2000, 2)},
+                    SortCase {"RandomManyLetters", randomTexts(2, 5000, 26)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The fuzzing harness loads its inputs into stores that grow by a small step. Every seed of its

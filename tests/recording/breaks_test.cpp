@@ -10,9 +10,15 @@
 namespace horavant {
 namespace {
 
-constexpr std::int64_t hm(int h, int m, int s = 0) { return h * kMsPerHour + m * kMsPerMinute + s * kMsPerSecond; }
+constexpr std::int64_t hm(int h, int m, int s = 0)
+{
+    return h * kMsPerHour + m * kMsPerMinute + s * kMsPerSecond;
+}
 
-std::u16string germanMessage(int number) { return number == 16 ? u"Pausen:" : u"?"; }
+std::u16string germanMessage(int number)
+{
+    return number == 16 ? u"Pausen:" : u"?";
+}
 
 using Pairs = std::array<BreakInterval, 5>;
 
@@ -50,10 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase {"EmptyPairsLeaveNoGap", Pairs {kNone, kMorning, kNone, kNone, kNoon}, hm(0, 45),
                    u"Pausen: 09:00-09:15; 12:00-12:30"},
         BreakCase {"PairOrderNotTimeOrder", Pairs {kNoon, kMorning}, hm(0, 45), u"Pausen: 12:00-12:30; 09:00-09:15"},
-        BreakCase {"WholeDaysDropped", Pairs {{{0, hm(23, 0)}, {0, hm(23, 0)}, {0, hm(23, 0)}, {0, hm(23, 0)}, {0, hm(23, 0)}}},
-                   hm(19, 0), u"Pausen: 00:00-23:00; 00:00-23:00; 00:00-23:00; 00:00-23:00; 00:00-23:00"},
-        BreakCase {"NegativeOverADay", Pairs {{{hm(23, 0), 0}, {hm(2, 0), 0}}}, hm(1, 0), u"Pausen: 23:00-00:00; 02:00-00:00"},
-        BreakCase {"SecondsDroppedInText", Pairs {{{hm(9, 0, 30), hm(9, 15, 10)}}}, hm(0, 14, 40), u"Pausen: 09:00-09:15"},
+        BreakCase {"WholeDaysDropped",
+                   Pairs {{{0, hm(23, 0)}, {0, hm(23, 0)}, {0, hm(23, 0)}, {0, hm(23, 0)}, {0, hm(23, 0)}}}, hm(19, 0),
+                   u"Pausen: 00:00-23:00; 00:00-23:00; 00:00-23:00; 00:00-23:00; 00:00-23:00"},
+        BreakCase {"NegativeOverADay", Pairs {{{hm(23, 0), 0}, {hm(2, 0), 0}}}, hm(1, 0),
+                   u"Pausen: 23:00-00:00; 02:00-00:00"},
+        BreakCase {"SecondsDroppedInText", Pairs {{{hm(9, 0, 30), hm(9, 15, 10)}}}, hm(0, 14, 40),
+                   u"Pausen: 09:00-09:15"},
         BreakCase {"SecondsOnlyStillListed", Pairs {{{hm(9, 0), hm(9, 0, 30)}}}, hm(0, 0, 30), u"Pausen: 09:00-09:00"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -7,11 +7,8 @@ namespace horavant {
 namespace {
 
 const UserList kUsers = {
-    {u"Anna Groß", u"anna", u"geheim"},
-    {u"Bert Klein", u"bert", u""},
-    {u"Zweite Anna", u"anna", u"anders"},
-    {u"Dritte Anna", u"anna", u"geheim"},
-    {u"Niemand", u"", u""},
+    {u"Anna Groß", u"anna", u"geheim"},   {u"Bert Klein", u"bert", u""}, {u"Zweite Anna", u"anna", u"anders"},
+    {u"Dritte Anna", u"anna", u"geheim"}, {u"Niemand", u"", u""},
 };
 
 struct LoginCase {

@@ -14,7 +14,10 @@ namespace {
 using namespace std::chrono;
 using test::Row;
 
-constexpr std::int64_t hm(int h, int m, int s = 0) { return h * kMsPerHour + m * kMsPerMinute + s * kMsPerSecond; }
+constexpr std::int64_t hm(int h, int m, int s = 0)
+{
+    return h * kMsPerHour + m * kMsPerMinute + s * kMsPerSecond;
+}
 
 struct CheckCase {
     const char* name;
@@ -120,8 +123,12 @@ TEST_F(OverlapScan, NamesTheTableCannotHoldFindNoRows)
 {
     const std::u16string longName(50, u'X');
     for (const std::u16string& name : {std::u16string(u"Meier "), longName}) {
-        appendWorkPeriod(table, {.date = 2012y / March / 1, .employee = name, .place = u"Bau",
-                                 .activity = u"Maurern", .from = hm(8, 0), .to = hm(12, 0)});
+        appendWorkPeriod(table, {.date = 2012y / March / 1,
+                                 .employee = name,
+                                 .place = u"Bau",
+                                 .activity = u"Maurern",
+                                 .from = hm(8, 0),
+                                 .to = hm(12, 0)});
         EXPECT_EQ(scan(name, hm(8, 0), hm(12, 0)), std::nullopt);
     }
     EXPECT_EQ(scan(u"Meier", hm(8, 0), hm(12, 0)), 0u);
@@ -147,8 +154,13 @@ TEST_F(OverlapScan, RowIsStoredAsTenTextsInOneAppend)
                              .away = true,
                              .breakTime = hm(0, 45),
                              .doubleBooking = false});
-    appendWorkPeriod(table, {.date = 2012y / December / 24, .employee = u"Meier", .place = std::u16string(50, u'P'),
-                             .activity = u"A", .from = hm(0, 0), .to = hm(23, 59, 59), .doubleBooking = true});
+    appendWorkPeriod(table, {.date = 2012y / December / 24,
+                             .employee = u"Meier",
+                             .place = std::u16string(50, u'P'),
+                             .activity = u"A",
+                             .from = hm(0, 0),
+                             .to = hm(23, 59, 59),
+                             .doubleBooking = true});
     ASSERT_EQ(table.physicalCount(), 2u);
     std::vector<std::vector<std::u16string>> stored;
     for (table.First(); !table.Eof(); table.Next()) {

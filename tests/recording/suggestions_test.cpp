@@ -34,8 +34,7 @@ TEST_P(TextLines, SplitAtEveryKindOfLineBreak)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextLines,
-                         testing::Values(LinesCase {"Empty", u"", {}},
-                                         LinesCase {"OneLine", u"Bau", {u"Bau"}},
+                         testing::Values(LinesCase {"Empty", u"", {}}, LinesCase {"OneLine", u"Bau", {u"Bau"}},
                                          LinesCase {"CrLf", u"Bau\r\nLager", {u"Bau", u"Lager"}},
                                          LinesCase {"LfAndCr", u"A\nB\rC", {u"A", u"B", u"C"}},
                                          LinesCase {"FinalBreakAddsNothing", u"A\r\nB\r\n", {u"A", u"B"}},
@@ -70,13 +69,12 @@ TEST_F(Suggestions, EmptyTableAndEmptyTextsGiveEmptyLists)
 
 TEST_F(Suggestions, DistinctTextsOfAllEmployeesInOrderOfFirstAppearance)
 {
-    test::appendRows(table, {Row {.place = u"Bau", .activity = u"Maurern"},
-                             Row {.employee = u"Müller", .place = u"bau", .activity = u"Maurern"},
-                             Row {.place = u"Bau", .activity = u"Putzen"},
-                             Row {.place = u"Lager", .activity = u"maurern"},
-                             Row {.place = u"Bau ", .activity = u"Putzen"},
-                             Row {.place = u"bau", .activity = u"Maurern"},
-                             Row {.place = u"", .activity = u" Putzen"}});
+    test::appendRows(table,
+                     {Row {.place = u"Bau", .activity = u"Maurern"},
+                      Row {.employee = u"Müller", .place = u"bau", .activity = u"Maurern"},
+                      Row {.place = u"Bau", .activity = u"Putzen"}, Row {.place = u"Lager", .activity = u"maurern"},
+                      Row {.place = u"Bau ", .activity = u"Putzen"}, Row {.place = u"bau", .activity = u"Maurern"},
+                      Row {.place = u"", .activity = u" Putzen"}});
     const SuggestionLists lists = FillSuggestionLists(table, {});
     EXPECT_THAT(lists.places, ElementsAre(u"Bau", u"bau", u"Lager", u""));
     EXPECT_THAT(lists.activities, ElementsAre(u"Maurern", u"Putzen", u"maurern", u" Putzen"));

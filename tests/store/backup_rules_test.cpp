@@ -72,31 +72,31 @@ std::vector<std::string> twiceMonthly(int fromYear, int fromMonth, int months)
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, Retention,
-    testing::Values(
-        RetentionCase {"Nothing", {}, {}},
-        RetentionCase {"FourteenDaysKeepAll", days("2024-03-01", 14), {}},
-        // Twenty days of March: the last fourteen and the month's first.
-        RetentionCase {"WithinAMonth", days("2024-03-01", 20), days("2024-03-02", 5)},
-        // Over the end of January: the last fourteen days are in February; January keeps its first.
-        RetentionCase {"OverAMonthEnd", days("2024-01-25", 22), days("2024-01-26", 6)},
-        // Over a leap day and into March.
-        RetentionCase {"OverALeapDay", days("2024-02-20", 24), days("2024-02-21", 9)},
-        // Days without a backup do not count: the fourteen latest days with one span six weeks.
-        RetentionCase {"GapsBetweenDays", days("2024-01-02", 17, 3), {"2024-01-05", "2024-01-08"}},
-        // Several backups on one old day: only the first of them is the month's first.
-        RetentionCase {"SeveralOnTheMonthsFirstDay",
-                       std::vector<std::string> {"2024-04-02", "2024-04-02", "2024-04-02"} + days("2024-05-01", 14),
-                       {"2024-04-02", "2024-04-02"}},
-        // Fifteen months over the end of 2023: the twelve latest months keep their first,
-        // the fourteen latest days are kept whole, the first three months go.
-        RetentionCase {"OverAYearEnd", twiceMonthly(2023, 1, 15),
-                       std::vector<std::string> {"2023-01-01", "2023-01-15", "2023-02-01", "2023-02-15", "2023-03-01",
-                                                 "2023-03-15", "2023-04-15", "2023-05-15", "2023-06-15",
-                                                 "2023-07-15", "2023-08-15"}},
-        // A program unused for years: of twenty monthly backups before the pause, the thirteen
-        // latest are among the fourteen latest days; the rest go.
-        RetentionCase {"LongPause", days("2019-06-01", 20, 31) + std::vector<std::string> {"2024-06-01"},
-                       days("2019-06-01", 7, 31)}),
+    testing::Values(RetentionCase {"Nothing", {}, {}},
+                    RetentionCase {"FourteenDaysKeepAll", days("2024-03-01", 14), {}},
+                    // Twenty days of March: the last fourteen and the month's first.
+                    RetentionCase {"WithinAMonth", days("2024-03-01", 20), days("2024-03-02", 5)},
+                    // Over the end of January: the last fourteen days are in February; January keeps its first.
+                    RetentionCase {"OverAMonthEnd", days("2024-01-25", 22), days("2024-01-26", 6)},
+                    // Over a leap day and into March.
+                    RetentionCase {"OverALeapDay", days("2024-02-20", 24), days("2024-02-21", 9)},
+                    // Days without a backup do not count: the fourteen latest days with one span six weeks.
+                    RetentionCase {"GapsBetweenDays", days("2024-01-02", 17, 3), {"2024-01-05", "2024-01-08"}},
+                    // Several backups on one old day: only the first of them is the month's first.
+                    RetentionCase {
+                        "SeveralOnTheMonthsFirstDay",
+                        std::vector<std::string> {"2024-04-02", "2024-04-02", "2024-04-02"} + days("2024-05-01", 14),
+                        {"2024-04-02", "2024-04-02"}},
+                    // Fifteen months over the end of 2023: the twelve latest months keep their first,
+                    // the fourteen latest days are kept whole, the first three months go.
+                    RetentionCase {"OverAYearEnd", twiceMonthly(2023, 1, 15),
+                                   std::vector<std::string> {"2023-01-01", "2023-01-15", "2023-02-01", "2023-02-15",
+                                                             "2023-03-01", "2023-03-15", "2023-04-15", "2023-05-15",
+                                                             "2023-06-15", "2023-07-15", "2023-08-15"}},
+                    // A program unused for years: of twenty monthly backups before the pause, the thirteen
+                    // latest are among the fourteen latest days; the rest go.
+                    RetentionCase {"LongPause", days("2019-06-01", 20, 31) + std::vector<std::string> {"2024-06-01"},
+                                   days("2019-06-01", 7, 31)}),
     [](const testing::TestParamInfo<RetentionCase>& info) { return std::string(info.param.name); });
 
 TEST(BackupNames, FirstTheDateThenTheTimeThenANumber)

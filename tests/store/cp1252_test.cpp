@@ -24,7 +24,7 @@ TEST(Cp1252, MapsTheWindowsCharactersAndKeepsTheUndefinedBytes)
     EXPECT_EQ(cp1252::decodeByte(0x9F), u'\u0178');
     EXPECT_EQ(cp1252::decodeByte(0xE4), u'\u00E4');
     for (std::uint8_t b : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
-        EXPECT_EQ(cp1252::decodeByte(b), char16_t{b});
+        EXPECT_EQ(cp1252::decodeByte(b), char16_t {b});
     EXPECT_EQ(cp1252::encode(u"\u20AC\u00C4\u00DF"), "\x80\xC4\xDF");
 }
 
@@ -42,7 +42,7 @@ TEST(Cp1252, FindsTheWindowsCharactersAtEveryPosition)
         }
         ASSERT_EQ(cp1252::decode(plain), widened) << "size " << size;
         for (std::size_t at = 0; at < size; ++at) {
-            for (std::uint8_t special : {std::uint8_t{0x80}, std::uint8_t{0x9F}}) {
+            for (std::uint8_t special : {std::uint8_t {0x80}, std::uint8_t {0x9F}}) {
                 std::string bytes = plain;
                 bytes[at] = static_cast<char>(special);
                 std::u16string expected = widened;
@@ -51,7 +51,8 @@ TEST(Cp1252, FindsTheWindowsCharactersAtEveryPosition)
             }
         }
     }
-    EXPECT_EQ(cp1252::decode("\x7F\xA0\x7F\xA0\x7F\xA0\x7F\xA0\xFF"), u"\u007F\u00A0\u007F\u00A0\u007F\u00A0\u007F\u00A0\u00FF");
+    EXPECT_EQ(cp1252::decode("\x7F\xA0\x7F\xA0\x7F\xA0\x7F\xA0\xFF"),
+              u"\u007F\u00A0\u007F\u00A0\u007F\u00A0\u007F\u00A0\u00FF");
 }
 
 TEST(Cp1252, UnitsWithoutAByteBecomeQuestionMarks)
@@ -87,18 +88,21 @@ TEST_P(Cp1252Upper, FollowsTheCodePagesLetters)
 }
 
 INSTANTIATE_TEST_SUITE_P(Letters, Cp1252Upper,
-                         testing::Values(UpperCase{u'a', u'A'}, UpperCase{u'z', u'Z'}, UpperCase{u'ä', u'Ä'},
-                                         UpperCase{u'ö', u'Ö'}, UpperCase{u'ü', u'Ü'}, UpperCase{u'é', u'É'},
-                                         UpperCase{u'š', u'Š'}, UpperCase{u'œ', u'Œ'}, UpperCase{u'ž', u'Ž'},
-                                         UpperCase{u'ÿ', u'Ÿ'}, UpperCase{u'ß', u'ß'}, UpperCase{u'÷', u'÷'},
-                                         UpperCase{u'µ', u'µ'}, UpperCase{u'1', u'1'}, UpperCase{u'Ä', u'Ä'}));
+                         testing::Values(UpperCase {u'a', u'A'}, UpperCase {u'z', u'Z'}, UpperCase {u'ä', u'Ä'},
+                                         UpperCase {u'ö', u'Ö'}, UpperCase {u'ü', u'Ü'}, UpperCase {u'é', u'É'},
+                                         UpperCase {u'š', u'Š'}, UpperCase {u'œ', u'Œ'}, UpperCase {u'ž', u'Ž'},
+                                         UpperCase {u'ÿ', u'Ÿ'}, UpperCase {u'ß', u'ß'}, UpperCase {u'÷', u'÷'},
+                                         UpperCase {u'µ', u'µ'}, UpperCase {u'1', u'1'}, UpperCase {u'Ä', u'Ä'}));
 
 TEST(Utf8, RoundTripsAndReplacesBrokenSequences)
 {
     const std::u16string text = u"Tätigkeit € \xD83D\xDE00";
     EXPECT_EQ(fromUtf8(toUtf8(text)), text);
     EXPECT_EQ(fromUtf8("a\xC3"), u"a\uFFFD");
-    EXPECT_EQ(fromUtf8("\xFF" "b"), u"\uFFFD" "b");
+    EXPECT_EQ(fromUtf8("\xFF"
+                       "b"),
+              u"\uFFFD"
+              "b");
 }
 
 }  // namespace

@@ -17,10 +17,10 @@
 namespace horavant {
 namespace {
 
+using test::defineWorkTimeFields;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-using test::defineWorkTimeFields;
 
 std::vector<std::u16string> row(std::u16string date, std::u16string who, std::u16string place = u"Bau")
 {
@@ -136,7 +136,9 @@ TEST_F(DbfTableTest, CharacterFieldsArePaddedCutAndKeepLeadingBlanks)
     const std::string bytes = readFile(dir / "small.dbf");
     const std::size_t first = 32 + 2 * 32 + 1;
     EXPECT_EQ(bytes.substr(first, 1 + 5 + 45), " abc  " + std::string(45, 'x'));
-    EXPECT_EQ(bytes.substr(first + 51 + 6, 5), "Gr\xF6\xDF" "e");
+    EXPECT_EQ(bytes.substr(first + 51 + 6, 5),
+              "Gr\xF6\xDF"
+              "e");
     EXPECT_EQ(bytes.back(), '\x1A');
 
     t.Open();
@@ -165,13 +167,17 @@ TEST(DbfFieldText, DropsExactlyThePaddingForEveryWidthAndLength)
                         if (length > 0)
                             bytes[static_cast<std::size_t>(length - 1)] = 'y';
                         if (length + 1 < width)
-                            bytes[static_cast<std::size_t>(length)] = static_cast<char>(' ' - padding);  // mixed padding
+                            bytes[static_cast<std::size_t>(length)] = static_cast<char>(' '
+                                                                                        - padding);  // mixed padding
                         std::u16string expected(static_cast<std::size_t>(length), u'x');
                         for (int i = 0; i < length; ++i)
-                            expected[static_cast<std::size_t>(i)] = (i == length - 1) ? u'y' : (i % 3 == 1) ? u' ' : u'x';
+                            expected[static_cast<std::size_t>(i)] = (i == length - 1) ? u'y'
+                                                                    : (i % 3 == 1)    ? u' '
+                                                                                      : u'x';
                         const std::string record = std::string(before, 'z') + bytes + std::string(after, 'z');
                         std::u16string out = u"previous";
-                        DbfTable::decodeField(field, std::span(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()), out);
+                        DbfTable::decodeField(
+                            field, std::span(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()), out);
                         ASSERT_EQ(out, expected) << "width " << width << " length " << length << " at " << before
                                                  << " with " << after << " after";
                     }
@@ -237,8 +243,7 @@ TEST_F(DbfTableTest, LogicalFieldsReadAndWriteAsText)
         std::uint32_t record;
         int field;
         std::u16string_view text;
-    } reads[] = {{0, 7, u"True"},   {1, 7, u"False"}, {1, 9, u""},
-                 {0, 9, u"False"},  {0, 7, u"True"},  {1, 7, u"False"}};
+    } reads[] = {{0, 7, u"True"}, {1, 7, u"False"}, {1, 9, u""}, {0, 9, u"False"}, {0, 7, u"True"}, {1, 7, u"False"}};
     for (const auto& r : reads) {
         ASSERT_TRUE(t.gotoRecord(r.record));
         t.readFieldText(r.field, reused);
@@ -506,8 +511,8 @@ TEST_F(DbfTableTest, OpeningCorrectsTheCountFromTheFileSize)
     }
     std::string bytes = readFile(file());
     putU32le(reinterpret_cast<std::uint8_t*>(bytes.data()) + 4, 5);
-    bytes.pop_back();                  // no end-of-file byte
-    bytes += std::string(100, ' ');    // and a partial record
+    bytes.pop_back();  // no end-of-file byte
+    bytes += std::string(100, ' ');  // and a partial record
     writeFile(file(), bytes);
 
     DbfTable t;
@@ -617,20 +622,18 @@ auto u16At(std::size_t offset, std::uint16_t v)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, DamagedTableTest,
-    testing::Values(
-        Damage{"Truncated", [](std::string& b) { b.resize(20); }, "Invalid DBF file."},
-        Damage{"FoxPro", [](std::string& b) { b[0] = 0x30; }, "Invalid DBF file."},
-        Damage{"DbaseTwo", [](std::string& b) { b[0] = 0x02; }, "Invalid DBF file."},
-        Damage{"DbaseSeven", [](std::string& b) { b[0] = 0x04; }, "Invalid DBF file."},
-        Damage{"EmptyFieldName", [](std::string& b) { b[32 + 2 * 32] = 0; }, "Invalid DBF file."},
-        Damage{"NumericField", [](std::string& b) { b[32 + 11] = 'N'; }, "Invalid DBF file."},
-        Damage{"HeaderBeyondFile", u16At(8, 60000), "Invalid DBF file."},
-        Damage{"HeaderShorterThan32", u16At(8, 20), "Invalid DBF file."},
-        Damage{"FieldsBeyondRecord", u16At(10, 100), "Invalid DBF file."},
-        Damage{"NoFields", [](std::string& b) { b[32] = 0x0D; },
-               "Invalid field count: 0 (must be between 1 and 4095)."},
-        Damage{"ZeroHeaderLength", u16At(8, 0), ""},
-        Damage{"ZeroRecordLength", u16At(10, 0), ""}),
+    testing::Values(Damage {"Truncated", [](std::string& b) { b.resize(20); }, "Invalid DBF file."},
+                    Damage {"FoxPro", [](std::string& b) { b[0] = 0x30; }, "Invalid DBF file."},
+                    Damage {"DbaseTwo", [](std::string& b) { b[0] = 0x02; }, "Invalid DBF file."},
+                    Damage {"DbaseSeven", [](std::string& b) { b[0] = 0x04; }, "Invalid DBF file."},
+                    Damage {"EmptyFieldName", [](std::string& b) { b[32 + 2 * 32] = 0; }, "Invalid DBF file."},
+                    Damage {"NumericField", [](std::string& b) { b[32 + 11] = 'N'; }, "Invalid DBF file."},
+                    Damage {"HeaderBeyondFile", u16At(8, 60000), "Invalid DBF file."},
+                    Damage {"HeaderShorterThan32", u16At(8, 20), "Invalid DBF file."},
+                    Damage {"FieldsBeyondRecord", u16At(10, 100), "Invalid DBF file."},
+                    Damage {"NoFields", [](std::string& b) { b[32] = 0x0D; },
+                            "Invalid field count: 0 (must be between 1 and 4095)."},
+                    Damage {"ZeroHeaderLength", u16At(8, 0), ""}, Damage {"ZeroRecordLength", u16At(10, 0), ""}),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST_F(DbfTableTest, AWiderRecordThanTheFieldsNeedIsAccepted)

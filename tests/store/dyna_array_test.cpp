@@ -171,9 +171,9 @@ TEST_P(DynaArrayChange, SwapsOnlyRecordsInRange)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DynaArrayChange,
-                         testing::Values(ChangeCase{2, 5, {1, 2, 3, 4}}, ChangeCase{-1, 0, {1, 2, 3, 4}},
-                                         ChangeCase{4, 0, {1, 2, 3, 4}}, ChangeCase{0, 3, {4, 2, 3, 1}},
-                                         ChangeCase{2, 2, {1, 2, 3, 4}}));
+                         testing::Values(ChangeCase {2, 5, {1, 2, 3, 4}}, ChangeCase {-1, 0, {1, 2, 3, 4}},
+                                         ChangeCase {4, 0, {1, 2, 3, 4}}, ChangeCase {0, 3, {4, 2, 3, 1}},
+                                         ChangeCase {2, 2, {1, 2, 3, 4}}));
 
 TEST(DynaArray, ChangeMakesTheSecondRecordCurrent)
 {
@@ -192,11 +192,11 @@ TEST(DynaArray, InsertShiftsUpZeroFillsAndIgnoresPositionsOutOfRange)
     fill(a, 3);
     EXPECT_EQ(a.Insert(-1), nullptr);
     EXPECT_EQ(a.Insert(4), nullptr);
-    EXPECT_EQ(values(a), (std::vector<std::uint32_t>{1, 2, 3}));
+    EXPECT_EQ(values(a), (std::vector<std::uint32_t> {1, 2, 3}));
     a.Insert(1)->value = 10;
     a.Insert(4)->value = 20;
     a.Insert(0)->value = 30;
-    EXPECT_EQ(values(a), (std::vector<std::uint32_t>{30, 1, 10, 2, 3, 20}));
+    EXPECT_EQ(values(a), (std::vector<std::uint32_t> {30, 1, 10, 2, 3, 20}));
     EXPECT_EQ(cur, &a.at(0));
 }
 
@@ -221,9 +221,9 @@ TEST(DynaArray, AGrowthStepOfTheOwnerSetsTheCapacity)
 
 struct FailureCase {
     const char* name;
-    std::uint32_t before;   // records added first, with no failure
-    int failingCall;        // the allocation that fails, counted from the start
-    bool deleteInstead;     // the failing operation deletes the last record instead of adding one
+    std::uint32_t before;  // records added first, with no failure
+    int failingCall;  // the allocation that fails, counted from the start
+    bool deleteInstead;  // the failing operation deletes the last record instead of adding one
     std::string message;
     std::uint32_t countAfter;
 };
@@ -264,12 +264,12 @@ TEST_P(DynaArrayFailure, ReportsTheErrorAndKeepsTheRecords)
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, DynaArrayFailure,
-    testing::Values(
-        FailureCase{"FreshBlock", 0, 1, false, "Error 1 while trying to allocate 800 bytes of RAM. Not enough memory.", 0},
-        FailureCase{"GrownBlock", 100, 2, false, "Error 2 while trying to allocate 1600 bytes of RAM. Not enough memory.",
-                    100},
-        FailureCase{"ShrunkBlock", 101, 3, true, "Error 3 while trying to allocate 800 bytes of RAM. Not enough memory.",
-                    100}),
+    testing::Values(FailureCase {"FreshBlock", 0, 1, false,
+                                 "Error 1 while trying to allocate 800 bytes of RAM. Not enough memory.", 0},
+                    FailureCase {"GrownBlock", 100, 2, false,
+                                 "Error 2 while trying to allocate 1600 bytes of RAM. Not enough memory.", 100},
+                    FailureCase {"ShrunkBlock", 101, 3, true,
+                                 "Error 3 while trying to allocate 800 bytes of RAM. Not enough memory.", 100}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DynaArray, AnInsertThatCannotGrowChangesNothing)

@@ -92,7 +92,7 @@ TEST(FileSave, AReadOnlyFolderWithWritableFilesIsWrittenInPlace)
     EXPECT_EQ(loaded, data);
     EXPECT_EQ(LoadOptionsFile(folder / "options.dat"), 1);
     EXPECT_EQ(statOf(folder / "benutzer.dat").st_ino, inode);
-    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"benutzer.dat", "options.dat"}));
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string> {"benutzer.dat", "options.dat"}));
 }
 
 TEST(FileSave, AReplacedFileKeepsItsPermissionsWhereTheFolderIsWritable)
@@ -136,14 +136,14 @@ TEST_P(FileSaveThroughLinks, WritesTheTargetAndKeepsEveryLink)
         EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
         EXPECT_EQ(fs::read_symlink(dir / link), to);
     }
-    EXPECT_EQ(namesIn(dir / "data"), std::vector<std::string>{fs::path(GetParam().target).filename().string()});
+    EXPECT_EQ(namesIn(dir / "data"), std::vector<std::string> {fs::path(GetParam().target).filename().string()});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Links, FileSaveThroughLinks,
-    testing::Values(Links{"relative", {{"translate.dat", "data/real.dat"}}, "data/real.dat"},
-                    Links{"chain", {{"translate.dat", "hop.dat"}, {"hop.dat", "data/real.dat"}}, "data/real.dat"},
-                    Links{"dangling", {{"translate.dat", "data/new.dat"}}, "data/new.dat"}),
+    testing::Values(Links {"relative", {{"translate.dat", "data/real.dat"}}, "data/real.dat"},
+                    Links {"chain", {{"translate.dat", "hop.dat"}, {"hop.dat", "data/real.dat"}}, "data/real.dat"},
+                    Links {"dangling", {{"translate.dat", "data/new.dat"}}, "data/new.dat"}),
     [](const testing::TestParamInfo<Links>& info) { return std::string(info.param.name); });
 
 }  // namespace

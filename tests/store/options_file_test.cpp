@@ -27,15 +27,15 @@ TEST_P(OptionsFileLoad, TakesOnlyAValidLanguageFromTheFirstFourBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, OptionsFileLoad,
-                         testing::Values(Stored{"German", std::string("\0\0\0\0", 4), 0},
-                                         Stored{"English", std::string("\x01\0\0\0", 4), 1},
-                                         Stored{"LastColumn", std::string("\x1D\0\0\0", 4), 29},
-                                         Stored{"BeyondTheColumns", std::string("\x1E\0\0\0", 4), std::nullopt},
-                                         Stored{"Negative", std::string("\xFF\xFF\xFF\xFF", 4), std::nullopt},
-                                         Stored{"HighByteSet", std::string("\x01\0\0\x01", 4), std::nullopt},
-                                         Stored{"Empty", "", std::nullopt},
-                                         Stored{"ThreeBytes", std::string("\x01\0\0", 3), std::nullopt},
-                                         Stored{"Longer", std::string("\x01\0\0\0\x02\0\0\0", 8), 1}),
+                         testing::Values(Stored {"German", std::string("\0\0\0\0", 4), 0},
+                                         Stored {"English", std::string("\x01\0\0\0", 4), 1},
+                                         Stored {"LastColumn", std::string("\x1D\0\0\0", 4), 29},
+                                         Stored {"BeyondTheColumns", std::string("\x1E\0\0\0", 4), std::nullopt},
+                                         Stored {"Negative", std::string("\xFF\xFF\xFF\xFF", 4), std::nullopt},
+                                         Stored {"HighByteSet", std::string("\x01\0\0\x01", 4), std::nullopt},
+                                         Stored {"Empty", "", std::nullopt},
+                                         Stored {"ThreeBytes", std::string("\x01\0\0", 3), std::nullopt},
+                                         Stored {"Longer", std::string("\x01\0\0\0\x02\0\0\0", 8), 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OptionsFile, AMissingFileHasNoLanguage)

@@ -47,8 +47,17 @@ Golden golden()
     b += '\x01';
     g.afterItem5 = b.size();
     b += le(1);
-    b += le(13) + std::string("B\0a\0u\0 \0" "1\0\r\0\n\0B\0a\0u\0 \0" "2\0\0\x01", 26);  // Bau 1 CR LF Bau 2, U+0100
-    b += le(7) + std::string("M\0a\0u\0r\0" "e\0r\0n\0", 14);
+    b += le(13)
+         + std::string(
+             "B\0a\0u\0 \0"
+             "1\0\r\0\n\0B\0a\0u\0 \0"
+             "2\0\0\x01",
+             26);  // Bau 1 CR LF Bau 2, U+0100
+    b += le(7)
+         + std::string(
+             "M\0a\0u\0r\0"
+             "e\0r\0n\0",
+             14);
     g.afterItem8 = b.size();
     b += le(1);
     g.afterItem9 = b.size();
@@ -79,12 +88,12 @@ protected:
 
 TEST_F(UserFileTest, EmptyDataIsThirtyBytes)
 {
-    SaveBenutzer(file(), UserData{});
+    SaveBenutzer(file(), UserData {});
     EXPECT_EQ(readFile(file()), std::string(30, '\0'));
     UserData loaded;
     loaded.users.push_back({u"old", u"old", u"old"});
     LoadBenutzer(file(), loaded);
-    EXPECT_EQ(loaded, UserData{});
+    EXPECT_EQ(loaded, UserData {});
 }
 
 TEST_F(UserFileTest, WritesTheLayoutByteForByteAndReadsItBackInOrder)
@@ -166,8 +175,8 @@ TEST_P(UserFileKeeps, NamesExactlyTheCharactersASaveAndALoadLose)
 {
     const Kept& k = GetParam();
     const auto check = k.place == Place::Name       ? unstorableInName
-                     : k.place == Place::Password ? unstorableInPassword
-                                                  : unstorableInAdminPassword;
+                       : k.place == Place::Password ? unstorableInPassword
+                                                    : unstorableInAdminPassword;
     EXPECT_EQ(check(k.text), k.refused);
     EXPECT_EQ(survives(k.text), k.refused.empty());
     std::u16string rest = k.text;
@@ -182,16 +191,19 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, UserFileKeeps,
     testing::Values(
         // Shifted by four, these land on codes Windows-1252 lacks; each is named once, in order.
-        Kept{"PasswordShiftedOutOfTheCodePage", Place::Password, u"aü|ýb~þÿ€|ü", {u"ü", u"|", u"ý", u"~", u"þ", u"ÿ", u"€"}},
+        Kept {"PasswordShiftedOutOfTheCodePage",
+              Place::Password,
+              u"aü|ýb~þÿ€|ü",
+              {u"ü", u"|", u"ý", u"~", u"þ", u"ÿ", u"€"}},
         // } shifts to 0x81, one of the five bytes the code page leaves free and the codec keeps.
-        Kept{"PasswordOfLettersDigitsAndUmlauts", Place::Password, u"Geheim2024äöß}", {}},
-        Kept{"NameOutsideTheCodePage", Place::Name, u"Łukasz Bałka", {u"Ł", u"ł"}},
-        Kept{"NameWithUmlautsAndTheEuro", Place::Name, u"Jürgen Weiß ÿ €", {}},
-        Kept{"NameWithACharacterBeyondSixteenBits", Place::Name, u"Anna 😀", {u"😀"}},
-        Kept{"AdminPasswordOutsideTheCodePage", Place::AdminPassword, u"Chefł", {u"ł"}},
+        Kept {"PasswordOfLettersDigitsAndUmlauts", Place::Password, u"Geheim2024äöß}", {}},
+        Kept {"NameOutsideTheCodePage", Place::Name, u"Łukasz Bałka", {u"Ł", u"ł"}},
+        Kept {"NameWithUmlautsAndTheEuro", Place::Name, u"Jürgen Weiß ÿ €", {}},
+        Kept {"NameWithACharacterBeyondSixteenBits", Place::Name, u"Anna 😀", {u"😀"}},
+        Kept {"AdminPasswordOutsideTheCodePage", Place::AdminPassword, u"Chefł", {u"ł"}},
         // The repetition is stored shifted, so what a user's password cannot hold it cannot either.
-        Kept{"AdminPasswordShiftedOutOfTheCodePage", Place::AdminPassword, u"Müller", {u"ü"}},
-        Kept{"PlainAdminPassword", Place::AdminPassword, u"Chef2024", {}}),
+        Kept {"AdminPasswordShiftedOutOfTheCodePage", Place::AdminPassword, u"Müller", {u"ü"}},
+        Kept {"PlainAdminPassword", Place::AdminPassword, u"Chef2024", {}}),
     [](const testing::TestParamInfo<Kept>& info) { return std::string(info.param.name); });
 
 struct Tail {
@@ -222,9 +234,9 @@ TEST_P(UserFileTail, MissingTailSectionsKeepTheirDefaults)
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, UserFileTail,
-                         testing::Values(Tail{"AfterItem5", &Golden::afterItem5, false, false},
-                                         Tail{"AfterItem8", &Golden::afterItem8, true, false},
-                                         Tail{"AfterItem9", &Golden::afterItem9, true, true}),
+                         testing::Values(Tail {"AfterItem5", &Golden::afterItem5, false, false},
+                                         Tail {"AfterItem8", &Golden::afterItem8, true, false},
+                                         Tail {"AfterItem9", &Golden::afterItem9, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct DamagedFile {
@@ -250,15 +262,15 @@ const Golden kGolden = golden();
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UserFileDamaged,
-    testing::Values(
-        DamagedFile{"InsideTheUserCount", kGolden.bytes.substr(0, 3), 0},
-        DamagedFile{"InsideTheSecondUser", kGolden.bytes.substr(0, kGolden.afterFirstUser + 6), 1},
-        DamagedFile{"CountPromisingTooMany", le(0x7FFFFFFF) + kGolden.bytes.substr(4, kGolden.afterFirstUser - 4), 1},
-        DamagedFile{"NegativeStringLength", le(1) + counted("x") + le(-2) + "abcdefgh", 0},
-        DamagedFile{"InsideTheAdminRepeat", kGolden.bytes.substr(0, kGolden.afterItem3 + 5), 2},
-        DamagedFile{"BeforeTheEditFlag", kGolden.bytes.substr(0, kGolden.afterItem5 - 1), 2},
-        DamagedFile{"InsideThePlaceMode", kGolden.bytes.substr(0, kGolden.afterItem5 + 2), 2},
-        DamagedFile{"InsideThePlaceTexts", kGolden.bytes.substr(0, kGolden.afterItem5 + 10), 2}),
+    testing::Values(DamagedFile {"InsideTheUserCount", kGolden.bytes.substr(0, 3), 0},
+                    DamagedFile {"InsideTheSecondUser", kGolden.bytes.substr(0, kGolden.afterFirstUser + 6), 1},
+                    DamagedFile {"CountPromisingTooMany",
+                                 le(0x7FFFFFFF) + kGolden.bytes.substr(4, kGolden.afterFirstUser - 4), 1},
+                    DamagedFile {"NegativeStringLength", le(1) + counted("x") + le(-2) + "abcdefgh", 0},
+                    DamagedFile {"InsideTheAdminRepeat", kGolden.bytes.substr(0, kGolden.afterItem3 + 5), 2},
+                    DamagedFile {"BeforeTheEditFlag", kGolden.bytes.substr(0, kGolden.afterItem5 - 1), 2},
+                    DamagedFile {"InsideThePlaceMode", kGolden.bytes.substr(0, kGolden.afterItem5 + 2), 2},
+                    DamagedFile {"InsideThePlaceTexts", kGolden.bytes.substr(0, kGolden.afterItem5 + 10), 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UserFileTest, ANegativeUserCountMeansNoUsers)
@@ -313,7 +325,6 @@ TEST_F(UserFileTest, ASaveThatFailsHalfWayLeavesTheOldFileByteForByte)
         names.push_back(entry.path().filename().string());
     EXPECT_THAT(names, testing::ElementsAre("benutzer.dat"));
 }
-
 
 // What a second copy of the program saved is read again, once; a damaged or vanished file and a
 // file that did not change leave what this copy holds.

@@ -65,7 +65,8 @@ protected:
         old.CreateTable();
         old.Open();
         for (auto who : {u"Meier", u"Gelöscht", u"Schulz", u"Wolf"}) {
-            test::Row row {.employee = who, .remarks = u"alt", .away = who == std::u16string(u"Wolf") ? u"True" : u"False"};
+            test::Row row {
+                .employee = who, .remarks = u"alt", .away = who == std::u16string(u"Wolf") ? u"True" : u"False"};
             auto texts = row.texts();
             texts.resize(8);
             old.AppendRecord(texts);
@@ -105,7 +106,7 @@ TEST_F(WorkTimeTableTest, FieldNamesFollowTheCurrentLanguage)
     EXPECT_EQ(dbf1.field(0).name, u"DATE");
     EXPECT_EQ(dbf1.field(4).name, u"TIME FROM");
     test::appendRows(dbf1, {{.employee = u"Meier"}});
-    EXPECT_EQ(column(1), std::vector<std::u16string>{u"Meier"});
+    EXPECT_EQ(column(1), std::vector<std::u16string> {u"Meier"});
 }
 
 TEST_F(WorkTimeTableTest, ATranslationWithoutCharactersFallsBackToTheGermanName)
@@ -195,8 +196,8 @@ TEST_F(WorkTimeTableTest, ADamagedTableIsNeverReplaced)
 TEST_F(WorkTimeTableTest, FilterMatchesTheEmployeeExactlyWithoutTrailingBlanks)
 {
     open();
-    test::appendRows(dbf1, {{.employee = u"Meier"}, {.employee = u"meier"}, {.employee = u"Meier   "},
-                            {.employee = u" Meier"}});
+    test::appendRows(
+        dbf1, {{.employee = u"Meier"}, {.employee = u"meier"}, {.employee = u"Meier   "}, {.employee = u" Meier"}});
     const std::u16string arbeiter = u"Meier";
     dbf1.setFilter([&](const DbfTable& t) { return Dbf1FilterRecord(t, arbeiter); });
     dbf1.setFiltered(true);
