@@ -9,7 +9,7 @@
 #include "app/main_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
-#include "i18n/translate_form.h"
+#include "translation_editor/translate_form.h"
 #include "recording/daten_auflisten_form.h"
 #include "recording/einloggen_form.h"
 #include "recording/erfassen_form.h"

@@ -1,7 +1,7 @@
 // The login window.
 #include "recording/einloggen_form.h"
 
-#include "i18n/translate_form.h"
+#include "translation_editor/translate_form.h"
 #include "recording/erfassen_form.h"
 #include "recording/login.h"
 #include "recording/suggestions.h"

@@ -2,7 +2,7 @@
 // the search, row deletion by button, Delete and Escape, and the Spanish export and import.
 #include "gui_support.h"
 
-#include "i18n/translate_form.h"
+#include "translation_editor/translate_form.h"
 #include "ui/string_grid.h"
 
 #include <QCheckBox>

@@ -11,7 +11,7 @@
 #include "recording/vorgabe_texte_form.h"
 #include "i18n/message_table.h"
 #include "i18n/shipped_translations.h"
-#include "i18n/translate_form.h"
+#include "translation_editor/translate_form.h"
 #include "recording/einloggen_form.h"
 #include "ui/db_navigator.h"
 #include "ui/string_grid.h"

@@ -1,6 +1,6 @@
 // The translation editor's rules: the search order and its ASCII-only case folding, the export's
 // rows and bytes, the import's encodings and line pairing, and the saves gathered by a batch.
-#include "i18n/translation_editor.h"
+#include "translation_editor/translation_editor.h"
 #include "i18n/translation_store.h"
 #include "store/error.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,5 @@
 // The translation editor's rules: header texts, search, export and import.
-#include "i18n/translation_editor.h"
+#include "translation_editor/translation_editor.h"
 
 #include "i18n/translation_store.h"
 #include "store/cp1252.h"

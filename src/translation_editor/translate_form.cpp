@@ -1,7 +1,7 @@
 // The translation editor.
-#include "i18n/translate_form.h"
+#include "translation_editor/translate_form.h"
 
-#include "i18n/translation_editor.h"
+#include "translation_editor/translation_editor.h"
 #include "ui/error_report.h"
 #include "ui/message_boxes.h"
 
