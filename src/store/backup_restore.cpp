@@ -32,7 +32,7 @@ struct Staged {
 std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& source, const detail::Steps& steps)
 {
     // The table goes last: should a later rename fail, the open table is still the file in place.
-    constexpr std::array<const char*, 4> order = {kFiles[1], kFiles[2], kFiles[3], kFiles[0]};
+    constexpr std::array<const char*, 5> order = {kFiles[1], kFiles[2], kFiles[3], kFiles[4], kFiles[0]};
     std::vector<Staged> staged;
     try {
         for (const char* name : order) {
@@ -68,10 +68,27 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& so
     return staged;
 }
 
-void replaceFiles(const fs::path& programFolder, const fs::path& source, const std::string& saved, const FailStep& fail)
+void replaceFiles(const fs::path& programFolder, const fs::path& source, StagedRestore& what, const FailStep& fail,
+                  const BeforeReplace& beforeReplace)
 {
+    const std::string& saved = what.saved;
     const detail::Steps before(fail, kRestoreFailed);
     const std::vector<Staged> staged = stageFiles(programFolder, source, before);
+    for (const Staged& s : staged) {
+        if (s.target.filename() == kFiles.front())
+            what.table = s.temp;
+        else if (s.target.filename() == kJournalFile)
+            what.journal = fs::path(s.temp);
+    }
+    if (beforeReplace) {
+        try {
+            beforeReplace(what);
+        } catch (...) {
+            for (const Staged& s : staged)
+                ::unlink(s.temp.c_str());
+            throw;
+        }
+    }
     // Once a file is replaced, a failure leaves the data half restored: the message names the
     // backup that holds the state before.
     const detail::Steps after(fail, kRestoreHalfDone, {saved});
@@ -93,7 +110,8 @@ void replaceFiles(const fs::path& programFolder, const fs::path& source, const s
 
 }  // namespace
 
-std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail)
+std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail,
+                          const BeforeReplace& beforeReplace)
 {
     const fs::path programFolder = table.folder();
     const fs::path source = programFolder / kFolder / name;
@@ -112,7 +130,8 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
         if (!made)
             throw BackupError(kCannotWrite, {(programFolder / kFolder).string(), std::strerror(EEXIST)});
         saved = *made;
-        replaceFiles(programFolder, source, saved, fail);
+        StagedRestore what {name, saved, std::nullopt, {}};
+        replaceFiles(programFolder, source, what, fail, beforeReplace);
     });
     if (!locked)
         throw BackupError(kTableBusy, {});

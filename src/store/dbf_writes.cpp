@@ -92,6 +92,15 @@ void DbfTable::AppendRecord(const std::vector<std::u16string>& values)
     }
 }
 
+std::vector<std::uint8_t> DbfTable::storedRecord(std::uint32_t record) const
+{
+    std::vector<std::uint8_t> bytes(m_recordLength);
+    if (readFullyAt(m_fd.get(), bytes.data(), bytes.size(), recordOffset(record))
+        != static_cast<long long>(bytes.size()))
+        throw Error(dbf::readErrorText(path()));
+    return bytes;
+}
+
 void DbfTable::Post()
 {
     requireActive();
@@ -100,9 +109,18 @@ void DbfTable::Post()
         appendPending();
         return;
     }
-    requireSameFile();
-    writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
-    sync();
+    {
+        // Every write takes the append lock, so the journal's entries follow the order in which
+        // the copies of the program write.
+        dbf::AppendLock lock(m_fd.get());
+        requireSameFile();
+        if (m_changeHook) {
+            const std::vector<std::uint8_t> before = storedRecord(m_pos);
+            m_changeHook(*this, {TableChange::Kind::Edit, m_pos, before, {m_current.data(), m_recordLength}});
+        }
+        writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
+        sync();
+    }
     storeInCache(m_pos, m_current.data());
     releaseRecordLock();
     m_state = TableState::Browse;
@@ -130,6 +148,8 @@ void DbfTable::appendPending()
 
     m_current[0] = dbf::kLiveFlag;
     std::vector<std::uint8_t> bytes(m_current.begin(), m_current.begin() + m_recordLength);
+    if (m_changeHook)
+        m_changeHook(*this, {TableChange::Kind::Append, n, {}, bytes});
     bytes.push_back(dbf::kEndOfFile);
     std::vector<std::uint8_t> header = m_header;
     dbf::putToday(header.data() + dbf::kDateOffset);
@@ -196,8 +216,20 @@ void DbfTable::Delete()
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
         throw Error(dbf::kRecordLocked);
     const std::uint8_t flag = dbf::kDeletedFlag;
-    const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record))
-                    && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+    bool ok = false;
+    try {
+        dbf::AppendLock lock(m_fd.get());
+        if (m_changeHook) {
+            const std::vector<std::uint8_t> before = storedRecord(record);
+            std::vector<std::uint8_t> after = before;
+            after[0] = flag;
+            m_changeHook(*this, {TableChange::Kind::Delete, record, before, after});
+        }
+        ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record)) && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+    } catch (...) {
+        oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
+        throw;
+    }
     oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
     if (!ok)
         writeFailed();
