@@ -55,7 +55,7 @@ void TDatensicherungForm::dailyBackup(QWidget* shownOver)
         return;
     guarded(shownOver, [&] {
         try {
-            backup::makeBackup(table, backup::BackupKind::Daily, now);
+            m_services.journal.makeBackup(table, backup::BackupKind::Daily, now);
         } catch (const backup::BackupError& e) {
             showError(shownOver, m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
                                      + "\n\n" + describe(e));
@@ -145,7 +145,8 @@ void TDatensicherungForm::JetztSichernBtnClick()
     std::optional<std::string> made;
     guarded(this, [&] {
         try {
-            made = backup::makeBackup(m_windows.main->workTimeTable(), backup::BackupKind::Manual, backup::localNow());
+            made = m_services.journal.makeBackup(m_windows.main->workTimeTable(), backup::BackupKind::Manual,
+                                                 backup::localNow());
         } catch (const backup::BackupError& e) {
             showError(this, describe(e));
         }
@@ -169,7 +170,7 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     std::optional<backup::BackupError> failure;
     guarded(this, [&] {
         try {
-            backup::restoreBackup(main.workTimeTable(), name, backup::localNow());
+            m_services.journal.restoreBackup(main.workTimeTable(), name, backup::localNow());
         } catch (const backup::BackupError& e) {
             failure = e;
         }

@@ -5,6 +5,7 @@
 #include "admin/admin_pass_form.h"
 #include "admin/benutzer_verwalten_form.h"
 #include "admin/datensicherung_form.h"
+#include "admin/protokoll_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/csv.h"
 #include "evaluation/export_form.h"
@@ -22,6 +23,7 @@
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace horavant {
@@ -59,6 +61,7 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.VorgabetextefrdasAusfllenfestlegen1, &QAction::triggered, this,
             &TMainForm::VorgabetextefrdasAusfllenfestlegen1Click);
     connect(m_ui.Datensicherung1, &QAction::triggered, this, &TMainForm::Datensicherung1Click);
+    connect(m_ui.nderungsprotokoll1, &QAction::triggered, this, &TMainForm::nderungsprotokoll1Click);
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
@@ -92,6 +95,7 @@ void TMainForm::FormCreate()
     };
     Dbf1.setFilter(filter);
     Dbf2.setFilter(filter);
+    m_services.journal.attach(Dbf1);
 }
 
 QString TMainForm::GetProgramDir(bool /*create*/) const
@@ -108,25 +112,47 @@ void TMainForm::LoadBenutzer()
 {
     const auto file = programFile("benutzer.dat");
     m_usersStamp = fileStamp(file);
-    horavant::LoadBenutzer(file, m_services.userData);
+    try {
+        horavant::LoadBenutzer(file, m_services.userData);
+    } catch (...) {
+        m_savedUsers = m_services.userData;
+        throw;
+    }
+    m_savedUsers = m_services.userData;
 }
 
 void TMainForm::SaveBenutzer()
 {
     m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
+    try {
+        m_services.journal.userDataSaved(Dbf1, m_savedUsers, m_services.userData);
+    } catch (...) {
+        // No change without its entry: the program goes on with the users and settings saved last.
+        m_services.userData = m_savedUsers;
+        m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_savedUsers.settings.ShowBreakTimeInEvaluation);
+        throw;
+    }
     const auto file = programFile("benutzer.dat");
     horavant::SaveBenutzer(file, m_services.userData);
     m_usersStamp = fileStamp(file);
+    m_savedUsers = m_services.userData;
 }
 
 void TMainForm::reloadUsersIfChanged()
 {
+    const auto before = m_usersStamp;
     ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
+    if (m_usersStamp != before)
+        m_savedUsers = m_services.userData;
 }
 
 void TMainForm::CreateandopenTables()
 {
-    horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    ChangeJournal& journal = m_services.journal;
+    horavant::CreateandopenTables(
+        Dbf1, Dbf2, m_services.messageLookup(), germanMessageText,
+        [&](const std::filesystem::path& upgraded) { journal.tableUpgraded(Dbf1, upgraded); });
+    journal.start(Dbf1);
     // The grid's rows are counted when the window shows them, not while the login waits.
     if (isVisible())
         m_model->reload();
@@ -151,6 +177,29 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     guarded(this, [this] { m_model->reloadIfStale(); });
     MainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &TMainForm::showJournalNotice);
+}
+
+void TMainForm::showJournalNotice()
+{
+    std::optional<journal::Notice> notice;
+    guarded(this, [&] { notice = m_services.journal.takeNotice(); });
+    if (!notice || !isVisible())
+        return;
+    guarded(this, [&] {
+        QString text = QString::fromStdString(
+            formatMessage(m_services
+                              .translate(QStringLiteral("Die Prüfung des Änderungsprotokolls mit der Datensicherung "
+                                                        "%s hat Abweichungen gefunden:"))
+                              .toStdString(),
+                          {notice->backup}));
+        const auto translate = [this](std::u16string_view t) {
+            return u16(m_services.translate(QString::fromStdU16String(std::u16string(t))));
+        };
+        for (const std::u16string& line : journal::checkMessage(notice->result, translate))
+            text += u'\n' + qs(line);
+        showError(this, text);
+    });
 }
 
 void TMainForm::done(int result)
@@ -192,6 +241,14 @@ void TMainForm::Datensicherung1Click()
     if (!guarded(this, [this] { m_grid->postPending(); }))
         return;
     m_windows.datensicherung->exec();
+}
+
+void TMainForm::nderungsprotokoll1Click()
+{
+    // A row being edited in the grid is stored first, so the journal shows it.
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    m_windows.protokoll->showJournal();
 }
 
 void TMainForm::AuswertungnachMitarbeiter1Click()

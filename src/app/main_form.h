@@ -51,6 +51,7 @@ public:
     void AdministratorPasswortfestlegen1Click();
     void VorgabetextefrdasAusfllenfestlegen1Click();
     void Datensicherung1Click();
+    void nderungsprotokoll1Click();
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
@@ -65,6 +66,8 @@ protected:
 
 private:
     void FormCreate();
+    // Tells once what the check of the day's backup found.
+    void showJournalNotice();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
 
     Services& m_services;
@@ -77,6 +80,7 @@ private:
     DataGrid* m_grid = nullptr;
     QProgressDialog* m_exportProgress = nullptr;
     std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
+    UserData m_savedUsers;  // its contents then, which the journal compares a save with
 };
 
 }  // namespace horavant

@@ -44,6 +44,8 @@ private:
     void useReportFont();
     // Throws with the program's own text when there is none.
     void findPrinter();
+    // The journal's last entry, for the foot of every page printed or saved.
+    QString journalFooter() const;
     // The name a saved file gets unless the user types another.
     std::u16string documentName() const;
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,

@@ -206,8 +206,8 @@ std::string ChangeJournal::restoreBackup(DbfTable& table, const std::string& nam
     const Tail before = m_writer.tail();
     return backup::restoreBackup(table, name, now, {}, [&](const backup::StagedRestore& staged) {
         Entry e = entry(kRestored);
-        e.changes = "Sicherung: " + quotedText(name) + "; vorher gesichert in: " + quotedText(staged.saved)
-                    + "; Protokoll vorher: Eintrag " + std::to_string(before.number) + ", Kette " + before.chain;
+        e.changes = "Sicherung: " + quotedText(name) + "; Stand vorher gesichert in: " + quotedText(staged.saved)
+                    + "; Eintrag vorher: " + std::to_string(before.number) + "; Kette vorher: " + before.chain;
         if (staged.journal) {
             JournalWriter restored(*staged.journal);
             if (restored.tail().number > 0) {

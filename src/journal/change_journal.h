@@ -22,26 +22,6 @@ struct TableChange;
 
 namespace journal {
 
-// Who did it, where it was not an employee.
-inline constexpr const char* kAdministrator = "Administrator";
-inline constexpr const char* kProgram = "Programm";
-
-// The actions, as the file names them.
-inline constexpr const char* kStarted = "Anfangsstand";
-inline constexpr const char* kRecorded = "Arbeitszeit erfasst";
-inline constexpr const char* kInserted = "Datensatz eingefügt";
-inline constexpr const char* kChanged = "Datensatz geändert";
-inline constexpr const char* kDeleted = "Datensatz gelöscht";
-inline constexpr const char* kRestored = "Datensicherung wiederhergestellt";
-inline constexpr const char* kUpgraded = "Tabelle erweitert";
-inline constexpr const char* kBackedUp = "Datensicherung erstellt";
-inline constexpr const char* kUserAdded = "Benutzer hinzugefügt";
-inline constexpr const char* kUserRemoved = "Benutzer entfernt";
-inline constexpr const char* kUserRenamed = "Benutzer umbenannt";
-inline constexpr const char* kPasswordChanged = "Passwort geändert";
-inline constexpr const char* kAdminPasswordChanged = "Administratorpasswort geändert";
-inline constexpr const char* kSettingsChanged = "Einstellungen geändert";
-
 // The entries (without number, time, computer and who) that tell how the users and settings went
 // from `before` to `after`. Passwords are never written, only that they changed.
 std::vector<Entry> userDataChanges(const UserData& before, const UserData& after);

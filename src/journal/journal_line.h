@@ -30,6 +30,26 @@ enum Column : std::size_t {
     kColumnCount,
 };
 
+// Who did it, where it was not an employee.
+inline constexpr const char* kAdministrator = "Administrator";
+inline constexpr const char* kProgram = "Programm";
+
+// The actions, as the file names them.
+inline constexpr const char* kStarted = "Anfangsstand";
+inline constexpr const char* kRecorded = "Arbeitszeit erfasst";
+inline constexpr const char* kInserted = "Datensatz eingefügt";
+inline constexpr const char* kChanged = "Datensatz geändert";
+inline constexpr const char* kDeleted = "Datensatz gelöscht";
+inline constexpr const char* kRestored = "Datensicherung wiederhergestellt";
+inline constexpr const char* kUpgraded = "Tabelle erweitert";
+inline constexpr const char* kBackedUp = "Datensicherung erstellt";
+inline constexpr const char* kUserAdded = "Benutzer hinzugefügt";
+inline constexpr const char* kUserRemoved = "Benutzer entfernt";
+inline constexpr const char* kUserRenamed = "Benutzer umbenannt";
+inline constexpr const char* kPasswordChanged = "Passwort geändert";
+inline constexpr const char* kAdminPasswordChanged = "Administratorpasswort geändert";
+inline constexpr const char* kSettingsChanged = "Einstellungen geändert";
+
 // The chain value before the first line.
 inline const std::string kChainStart(kHexDigestLength, '0');
 

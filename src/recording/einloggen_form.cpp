@@ -6,6 +6,7 @@
 #include "recording/login.h"
 #include "recording/suggestions.h"
 #include "store/options_file.h"
+#include "store/text.h"
 #include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -113,7 +114,9 @@ void TEinloggenForm::BitBtnXP1Click()
     guarded(this, [&] {
         erfassen.setSuggestions(FillSuggestionLists(m_windows.main->workTimeTable(), m_services.userData.settings));
     });
+    m_services.journal.setActor(arbeiter);
     erfassen.exec();
+    m_services.journal.setActor(fromUtf8(journal::kProgram));
     show();
     m_ui.Edit1->clear();
     m_ui.Edit2->clear();
@@ -125,7 +128,9 @@ void TEinloggenForm::BitBtnXP2Click()
     if (!m_windows.main->IsAdmin())
         return;
     hide();
+    m_services.journal.setActor(fromUtf8(journal::kAdministrator));
     m_windows.main->exec();
+    m_services.journal.setActor(fromUtf8(journal::kProgram));
     show();
 }
 

@@ -112,6 +112,7 @@ void TErfassenForm::ErfassenBtnClick()
         period.away = m_ui.AuswertsCheck->isChecked();
         period.breakTime = pause;
         period.doubleBooking = overlaps;
+        const ChangeJournal::RecordingScope recording(m_services.journal);
         appendWorkPeriod(table, period);
         stored = workPeriodRow(period);
     });

@@ -22,6 +22,7 @@ class TAuswertenForm;
 class TPausenForm;
 class TTranslateForm;
 class TDatensicherungForm;
+class TProtokollForm;
 
 struct Windows {
     TEinloggenForm* einloggen = nullptr;
@@ -39,6 +40,7 @@ struct Windows {
     TTranslateForm* translate = nullptr;
     // Created after the thirteen, so their order stays.
     TDatensicherungForm* datensicherung = nullptr;
+    TProtokollForm* protokoll = nullptr;
 
     // All of them, in creation order.
     std::vector<QWidget*> list;

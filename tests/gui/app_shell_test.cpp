@@ -107,6 +107,7 @@ TEST_F(AppShellTest, CreatesTheWindowsInOrderWithTheirCaptions)
         {"TPausenForm", "Pausenzeiten eingeben"},
         {"TTranslateForm", "Übersetzen"},
         {"TDatensicherungForm", "Datensicherung"},
+        {"TProtokollForm", "Änderungsprotokoll"},
     };
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(login().isVisible());

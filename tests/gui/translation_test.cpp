@@ -133,11 +133,12 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
     EXPECT_TRUE(std::equal(registered.begin(), registered.end(), texts.begin()));
 
     // The windows' titles, the last created first ("Übersetzen" and "Auswertung" are messages),
-    // then the controls of the backup window and of the editor, each from its last to its first
-    // ("Datum" is a message).
+    // then the controls of the journal's window, the backup window and the editor, each from its
+    // last to its first ("Datum" is a message).
     const std::vector<std::u16string> walked(texts.begin() + static_cast<std::ptrdiff_t>(registered.size()),
-                                             texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 24);
+                                             texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 31);
     EXPECT_THAT(walked, ElementsAreArray<std::u16string>({
+                            u"Änderungsprotokoll",
                             u"Datensicherung",
                             u"Pausenzeiten eingeben",
                             u"Mitarbeiter/Ort/Tätigkeit auswählen",
@@ -151,6 +152,12 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
                             u"Benutzer verwalten",
                             u"Als Benutzer einloggen",
                             u"Schließen",
+                            u"Als PDF speichern...",
+                            u"Als CSV speichern...",
+                            u"Prüfen",
+                            u"Datum bis:",
+                            u"Datum von:",
+                            u"Mitarbeiter:",
                             u"Wiederherstellen",
                             u"Jetzt sichern",
                             u"Datensätze",

@@ -127,7 +127,7 @@ TEST_F(JournalTest, EachActionWritesItsEntryBeforeTheChangeAndTheCheckFindsNothi
              journal.restoreBackup(table, backupName, backup::localNow());
              table.Open();
          },
-         std::nullopt, "Sicherung: \"<backup>\"; vorher gesichert in: ", 12},
+         std::nullopt, "Sicherung: \"<backup>\"; Stand vorher gesichert in: ", 12},
     };
     std::uint64_t number = entries().size();
     for (const Step& step : steps) {
