@@ -131,31 +131,29 @@ std::string encodeDigests(std::span<const Digest> digests)
 
 std::optional<std::vector<Digest>> decodeDigests(std::string_view text)
 {
-    // Every piece but the last is a whole number of quanta without padding.
+    if (text.size() % 4 != 0 || text.size() > std::numeric_limits<std::size_t>::max() / 3)
+        return std::nullopt;
+    const std::size_t padding = text.ends_with("==") ? 2 : text.ends_with("=") ? 1 : 0;
+    const std::size_t bytes = text.size() / 4 * 3 - padding;
+    if (bytes % sizeof(Digest) != 0)
+        return std::nullopt;
+    // Decoded straight into place; the decoder writes the padding as zero bytes, which the spare
+    // digest at the end takes.
+    std::vector<Digest> out(bytes / sizeof(Digest) + 1);
+    auto* to = reinterpret_cast<unsigned char*>(out.data());
     constexpr std::size_t kPieceChars = kDigestsPerPiece * sizeof(Digest) / 3 * 4;
-    std::vector<Digest> out;
-    std::vector<unsigned char> buffer;
     for (std::size_t at = 0; at < text.size(); at += kPieceChars) {
         const std::string_view piece = text.substr(at, kPieceChars);
-        if (piece.size() % 4 != 0)
+        // Padding belongs to the end only.
+        if (at + piece.size() < text.size() && piece.back() == '=')
             return std::nullopt;
-        buffer.resize(piece.size() / 4 * 3);
-        const int decoded = EVP_DecodeBlock(buffer.data(), reinterpret_cast<const unsigned char*>(piece.data()),
+        const int decoded = EVP_DecodeBlock(to, reinterpret_cast<const unsigned char*>(piece.data()),
                                             static_cast<int>(piece.size()));
-        if (decoded < 0)
+        if (decoded != static_cast<int>(piece.size() / 4 * 3))
             return std::nullopt;
-        // The decoder counts padding as zero bytes; whole digests leave exactly this much over.
-        std::size_t bytes = static_cast<std::size_t>(decoded);
-        if (piece.ends_with("=="))
-            bytes -= 2;
-        else if (piece.ends_with("="))
-            bytes -= 1;
-        if (bytes % sizeof(Digest) != 0 || (at + piece.size() < text.size() && piece.ends_with("=")))
-            return std::nullopt;
-        const std::size_t first = out.size();
-        out.resize(first + bytes / sizeof(Digest));
-        std::memcpy(out[first].data(), buffer.data(), bytes);
+        to += decoded;
     }
+    out.pop_back();
     return out;
 }
 

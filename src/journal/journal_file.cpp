@@ -209,11 +209,11 @@ void JournalWriter::append(std::vector<Entry>& entries)
     Sha256 sha;
     for (Entry& e : entries) {
         e.number = tail.number + 1;
-        const std::string unchained = formatUnchained(e);
-        e.chain = chainValue(sha, tail.chain, unchained);
+        const std::size_t start = bytes.size();
+        appendUnchained(bytes, e);
+        e.chain = chainValue(sha, tail.chain, std::string_view(bytes).substr(start));
         tail.number = e.number;
         tail.chain = e.chain;
-        bytes += unchained;
         bytes += '\t';
         bytes += e.chain;
         bytes += '\n';

@@ -21,10 +21,13 @@ std::optional<Number> parseNumber(std::string_view text)
 
 }  // namespace
 
-std::string escapeField(std::string_view text)
+void appendEscaped(std::string& out, std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
+    // A table state is tens of megabytes without anything to escape.
+    if (text.find_first_of("\\\t\n\r") == std::string_view::npos) {
+        out += text;
+        return;
+    }
     for (const char c : text) {
         switch (c) {
         case '\\': out += "\\\\"; break;
@@ -34,7 +37,6 @@ std::string escapeField(std::string_view text)
         default: out += c; break;
         }
     }
-    return out;
 }
 
 std::string unescapeField(std::string_view text)
@@ -56,21 +58,20 @@ std::string unescapeField(std::string_view text)
     return out;
 }
 
-std::string formatUnchained(const Entry& e)
+void appendUnchained(std::string& line, const Entry& e)
 {
-    std::string line = std::to_string(e.number);
+    line += std::to_string(e.number);
     for (const std::string* field : {&e.time, &e.computer, &e.who, &e.action}) {
         line += '\t';
-        line += escapeField(*field);
+        appendEscaped(line, *field);
     }
     line += '\t';
     if (e.record)
         line += std::to_string(*e.record);
     for (const std::string* field : {&e.subject, &e.changes, &e.before, &e.after}) {
         line += '\t';
-        line += escapeField(*field);
+        appendEscaped(line, *field);
     }
-    return line;
 }
 
 std::string chainValue(Sha256& sha, std::string_view previousChain, std::string_view unchained)

@@ -68,11 +68,11 @@ struct Entry {
 };
 
 // Tabs, line ends and backslashes inside a field are written as \t, \n, \r and \\.
-std::string escapeField(std::string_view text);
+void appendEscaped(std::string& out, std::string_view text);
 std::string unescapeField(std::string_view text);
 
-// The line without its end and without its chain value (nor the tab before it).
-std::string formatUnchained(const Entry& entry);
+// Appends the line without its end and without its chain value (nor the tab before it).
+void appendUnchained(std::string& out, const Entry& entry);
 // The chain value of a line whose other columns are `unchained`.
 std::string chainValue(Sha256& sha, std::string_view previousChain, std::string_view unchained);
 
