@@ -53,6 +53,7 @@ ChangeJournal::ChangeJournal(std::filesystem::path folder)
 
 void ChangeJournal::setActor(std::u16string who)
 {
+    const std::lock_guard lock(m_actorMutex);
     m_actor = toUtf8(who);
 }
 
@@ -82,7 +83,10 @@ Entry ChangeJournal::entry(const char* action) const
     Entry e;
     e.time = m_clock();
     e.computer = m_computer;
-    e.who = m_actor;
+    {
+        const std::lock_guard lock(m_actorMutex);
+        e.who = m_actor;
+    }
     e.action = action;
     return e;
 }

@@ -111,6 +111,7 @@ private:
     std::filesystem::path m_folder;
     journal::JournalWriter m_writer;
     std::mutex m_writing;
+    mutable std::mutex m_actorMutex;  // a backup on another thread may journal while a login changes it
     Translate m_translate;
     Clock m_clock;
     std::string m_computer;

@@ -204,8 +204,10 @@ void JournalWriter::append(std::vector<Entry>& entries)
     Tail tail = m_stamp && stamp && *m_stamp == *stamp ? m_tail : readTail(fd.get());
 
     std::string bytes;
+    // A line a crash cut short is closed with a tab before its end: with an empty chain value
+    // after it, it can never pass for an entry, even when only its line end was lost.
     if (tail.cut)
-        bytes += '\n';
+        bytes += "\t\n";
     Sha256 sha;
     for (Entry& e : entries) {
         e.number = tail.number + 1;

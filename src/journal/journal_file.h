@@ -97,7 +97,8 @@ public:
     explicit JournalWriter(std::filesystem::path file) : m_file(std::move(file)) {}
 
     // Numbers and chains the entries after the last whole entry, writes them (closing first a
-    // line that a crash cut short, so they start on a line of their own) and syncs them. On a
+    // line that a crash cut short with a tab and a line end, so they start on a line of their
+    // own) and syncs them. On a
     // failure the file is cut back to where it ended and WriteError is thrown.
     void append(std::vector<Entry>& entries);
     // The last whole entry as the file holds it now.
