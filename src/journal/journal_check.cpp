@@ -23,6 +23,7 @@ struct Touch {
 
 class Replay {
 public:
+    explicit Replay(std::uint32_t tableRecords) : m_tableRecords(tableRecords) {}
     void line(std::string_view text, std::uint64_t lineNumber, bool cut);
     // Compares the table's records with what the replay expects; `counted` is what the table's
     // header counts.
@@ -37,6 +38,7 @@ private:
     void forget(std::uint32_t from, bool removed);
     void apply(const LineView& view);
 
+    std::uint32_t m_tableRecords;
     Sha256 m_sha;
     CheckResult m_result;
     std::string m_chain = kChainStart;
@@ -103,6 +105,10 @@ void Replay::apply(const LineView& view)
     if (!digest || *view.record == 0)
         return;
     const std::uint32_t k = *view.record - 1;
+    // A record beyond the end of both the journal's table and the file is none the program
+    // wrote; the records between would only be guessed at.
+    if (k > std::max<std::size_t>(m_expected.size(), m_tableRecords))
+        return;
     const std::string_view beforeText = view.columns[kBefore];
     if (beforeText.empty()) {
         // The program appends after the last record the file holds: records the journal knows
@@ -185,7 +191,7 @@ CheckResult checkJournal(const std::filesystem::path& journalFile, const std::fi
     // The records are hashed on the other processors while this one reads the journal.
     const TableLayout layout = readLayout(table.get());
     RecordHasher hasher(table.get(), layout);
-    Replay replay;
+    Replay replay(layout.records);
     ForwardLines lines(journal.get());
     std::string_view text;
     for (std::uint64_t number = 1; lines.next(text); ++number)

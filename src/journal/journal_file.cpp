@@ -2,6 +2,7 @@
 #include "journal/journal_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -23,10 +24,10 @@ std::optional<Tail> tailOf(std::string_view line)
         return std::nullopt;
     const std::string_view number = line.substr(0, firstTab);
     const std::string_view chain = line.substr(lastTab + 1);
-    if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }) || !fromHex(chain))
-        return std::nullopt;
     Tail tail;
-    tail.number = std::stoull(std::string(number));
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), tail.number);
+    if (error != std::errc() || end != number.data() + number.size() || !fromHex(chain))
+        return std::nullopt;
     tail.chain = std::string(chain);
     return tail;
 }
