@@ -37,7 +37,7 @@ std::filesystem::path millionJournal()
         openTable(table, workTimeTable(kMillion));
         ChangeJournal start(folder);
         start.start(table);
-        const std::vector<journal::Digest> digests = journal::tableDigests(table.path());
+        const journal::Digests digests = journal::tableDigests(table.path());
         journal::JournalWriter writer(path);
         std::vector<journal::Entry> entries;
         for (int i = 0; i < kJournalEntries; ++i) {

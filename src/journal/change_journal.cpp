@@ -94,7 +94,7 @@ Entry ChangeJournal::entry(const char* action) const
 Entry ChangeJournal::stateEntry(const char* action, const std::filesystem::path& tableFile) const
 {
     Entry e = entry(action);
-    const std::vector<Digest> digests = tableDigests(tableFile);
+    const Digests digests = tableDigests(tableFile);
     e.changes = "Datensätze: " + std::to_string(digests.size());
     e.after = formatState(digests);
     return e;

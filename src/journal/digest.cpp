@@ -129,7 +129,7 @@ std::string encodeDigests(std::span<const Digest> digests)
     return out;
 }
 
-std::optional<std::vector<Digest>> decodeDigests(std::string_view text)
+std::optional<Digests> decodeDigests(std::string_view text)
 {
     if (text.size() % 4 != 0 || text.size() > std::numeric_limits<std::size_t>::max() / 3)
         return std::nullopt;
@@ -139,7 +139,7 @@ std::optional<std::vector<Digest>> decodeDigests(std::string_view text)
         return std::nullopt;
     // Decoded straight into place; the decoder writes the padding as zero bytes, which the spare
     // digest at the end takes.
-    std::vector<Digest> out(bytes / sizeof(Digest) + 1);
+    Digests out(bytes / sizeof(Digest) + 1);
     auto* to = reinterpret_cast<unsigned char*>(out.data());
     constexpr std::size_t kPieceChars = kDigestsPerPiece * sizeof(Digest) / 3 * 4;
     for (std::size_t at = 0; at < text.size(); at += kPieceChars) {

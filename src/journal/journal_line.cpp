@@ -137,7 +137,7 @@ std::string formatState(std::span<const Digest> digests)
     return std::to_string(digests.size()) + ':' + encodeDigests(digests);
 }
 
-std::optional<std::vector<Digest>> parseState(std::string_view text)
+std::optional<Digests> parseState(std::string_view text)
 {
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos)

@@ -92,7 +92,7 @@ std::optional<Entry> parseLine(std::string_view line, bool withDigests = true);
 
 // A table state in the After column: the record count and the records' digests.
 std::string formatState(std::span<const Digest> digests);
-std::optional<std::vector<Digest>> parseState(std::string_view text);
+std::optional<Digests> parseState(std::string_view text);
 bool isState(std::string_view afterColumn);
 
 }  // namespace horavant::journal

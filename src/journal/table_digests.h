@@ -34,14 +34,14 @@ public:
     RecordHasher& operator=(const RecordHasher&) = delete;
 
     // Every record's digest, in record order; rethrows a failed read.
-    std::vector<Digest>& digests();
+    Digests& digests();
 
 private:
     void work();
 
     int m_fd;
     TableLayout m_layout;
-    std::vector<Digest> m_digests;
+    Digests m_digests;
     std::uint32_t m_chunks = 0;
     std::atomic<std::uint32_t> m_next {0};
     std::mutex m_failureMutex;
@@ -51,6 +51,6 @@ private:
 };
 
 // The digests of every record of the table file at `file`.
-std::vector<Digest> tableDigests(const std::filesystem::path& file);
+Digests tableDigests(const std::filesystem::path& file);
 
 }  // namespace horavant::journal
