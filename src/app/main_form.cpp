@@ -14,6 +14,7 @@
 #include "i18n/message_table.h"
 #include "recording/einloggen_form.h"
 #include "recording/vorgabe_texte_form.h"
+#include "store/error.h"
 #include "store/user_file.h"
 #include "store/work_time_fields.h"
 #include "store/work_time_table.h"
@@ -108,19 +109,42 @@ void TMainForm::LoadBenutzer()
 {
     const auto file = programFile("benutzer.dat");
     m_usersStamp = fileStamp(file);
-    horavant::LoadBenutzer(file, m_services.userData);
+    try {
+        horavant::LoadBenutzer(file, m_services.userData);
+        m_usersUnreadable.clear();
+    } catch (const PatternError& e) {
+        // While the file cannot be read, nobody is let in as administrator (its password is
+        // unknown) and nothing is saved over it.
+        m_usersUnreadable = m_services.describe(e);
+        throw Error(m_usersUnreadable.toStdString());
+    }
 }
 
 void TMainForm::SaveBenutzer()
 {
     m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
+    if (!m_usersUnreadable.isEmpty())
+        throw Error(m_usersUnreadable.toStdString());
     const auto file = programFile("benutzer.dat");
-    horavant::SaveBenutzer(file, m_services.userData);
+    try {
+        horavant::SaveBenutzer(file, m_services.userData);
+    } catch (const PatternError& e) {
+        throw Error(m_services.describe(e).toStdString());
+    }
     m_usersStamp = fileStamp(file);
 }
 
 void TMainForm::reloadUsersIfChanged()
 {
+    // A file made readable again changes no stamp that is looked at (its permissions): it is
+    // tried each time.
+    if (!m_usersUnreadable.isEmpty()) {
+        try {
+            LoadBenutzer();
+        } catch (const Error&) {
+        }
+        return;
+    }
     ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
 }
 
@@ -144,6 +168,10 @@ void TMainForm::reloadDataFiles()
 
 bool TMainForm::IsAdmin()
 {
+    if (!m_usersUnreadable.isEmpty()) {
+        showError(isVisible() ? static_cast<QWidget*>(this) : m_windows.einloggen, m_usersUnreadable);
+        return false;
+    }
     return m_windows.adminPass->IsAdmin();
 }
 

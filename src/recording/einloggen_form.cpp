@@ -1,6 +1,7 @@
 // The login window.
 #include "recording/einloggen_form.h"
 
+#include "admin/datensicherung_form.h"
 #include "translation_editor/translate_form.h"
 #include "recording/erfassen_form.h"
 #include "recording/login.h"
@@ -107,6 +108,8 @@ void TEinloggenForm::BitBtnXP1Click()
         return;
     }
     arbeiter = users[*entry].EmployeeName;
+    // A program kept open over days backs each day up at its first login.
+    m_windows.datensicherung->dailyBackup(this);
     TErfassenForm& erfassen = *m_windows.erfassen;
     erfassen.setRecordingDate(QDate::currentDate());
     hide();
@@ -124,6 +127,7 @@ void TEinloggenForm::BitBtnXP2Click()
     m_windows.main->reloadUsersIfChanged();
     if (!m_windows.main->IsAdmin())
         return;
+    m_windows.datensicherung->dailyBackup(this);
     hide();
     m_windows.main->exec();
     show();
