@@ -2,8 +2,10 @@
 #include "gui_support.h"
 
 #include "admin/admin_pass_form.h"
+#include "admin/datensicherung_form.h"
 #include "app/main_form.h"
 #include "recording/einloggen_form.h"
+#include "store/error.h"
 #include "store/user_file.h"
 
 #include <QCheckBox>
@@ -185,6 +187,51 @@ TEST_F(AdminTest, ChangesSavedByAnotherCopyAreNotUndone)
     ModalScript prompt;
     prompt.then(typePassword("neu"));
     EXPECT_TRUE(mainForm().IsAdmin());
+}
+
+// A user file that is there but cannot be read (here a link to itself) is an error at start;
+// while it lasts the administration stays shut, whatever its password, and nothing is saved over
+// the file. Once it can be read, it is.
+TEST_F(AdminTest, AnUnreadableUserFileKeepsTheAdministrationShutUntilItCanBeRead)
+{
+    savePassword(u"Chef");
+    const auto file = dir / "benutzer.dat";
+    std::filesystem::rename(file, dir / "gut.dat");
+    std::filesystem::create_symlink("benutzer.dat", file);
+    const QString unreadable = startAnsweringOk(2).value(0);  // the day's backup cannot copy it either
+    EXPECT_TRUE(unreadable.startsWith("Die Benutzerdatei " + QString::fromStdString(file.string())
+                                      + " kann nicht gelesen werden"))
+        << unreadable.toStdString();
+    QString refused;
+    {
+        ModalScript script;
+        script.answer(QMessageBox::Ok, &refused);
+        EXPECT_FALSE(mainForm().IsAdmin());
+    }
+    EXPECT_EQ(refused, unreadable);
+    EXPECT_THROW(mainForm().SaveBenutzer(), Error);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+
+    std::filesystem::remove(file);
+    std::filesystem::rename(dir / "gut.dat", file);
+    mainForm().reloadUsersIfChanged();
+    ModalScript prompt;
+    prompt.then(typePassword("Chef"));
+    EXPECT_TRUE(mainForm().IsAdmin());
+}
+
+TEST_F(AdminTest, AFailedSaveOfTheUsersIsToldNamingTheFile)
+{
+    start();
+    windows().datensicherung->dailyBackup(windows().einloggen);  // made before the file goes
+    std::filesystem::create_directory(dir / "benutzer.dat");  // nothing can be renamed over it
+    QString text;
+    ModalScript script;
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn4")); }).answer(QMessageBox::Ok, &text);
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_TRUE(text.startsWith("Die Benutzerdatei " + QString::fromStdString((dir / "benutzer.dat").string())
+                                + " konnte nicht gespeichert werden"))
+        << text.toStdString();
 }
 
 TEST_F(AdminTest, WithoutAPasswordTheAdministrationIsOpen)

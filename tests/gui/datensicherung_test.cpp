@@ -11,6 +11,7 @@
 #include "ui/work_time_model.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -111,6 +112,55 @@ TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUs
     EXPECT_TRUE(question.contains(chosen)) << question.toStdString();
     EXPECT_TRUE(done.contains(chosen)) << done.toStdString();
     EXPECT_TRUE(mainForm().workTimeTable().active());
+}
+
+TEST_F(DatensicherungTest, AStartTellsOfARestoreThatDidNotFinish)
+{
+    writeFile(dir / backup::kRestoreMarker, "2024-05-03\n2024-05-03-vor-Wiederherstellung\n");
+    const QString text = startAnsweringOk();
+    EXPECT_TRUE(text.startsWith("Die Wiederherstellung der Sicherung 2024-05-03 ist nicht zu Ende geführt worden"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("2024-05-03-vor-Wiederherstellung"));
+    EXPECT_FALSE(std::filesystem::exists(dir / backup::kRestoreMarker));
+}
+
+// A program kept open over days backs each day up at the day's first login; a backup dated after
+// today is told once, and blocks nothing. The list writes dates in the program's own form.
+TEST_F(DatensicherungTest, EachDayIsBackedUpAtItsFirstLoginAndALaterDatedBackupIsToldOnce)
+{
+    UserData users;
+    users.users = {{u"Anna Meier", u"anna", u""}};
+    SaveBenutzer(dir / "benutzer.dat", users);
+    std::filesystem::create_directories(dir / "Sicherung" / "2099-01-01");
+    EXPECT_THAT(startAnsweringOk().toStdString(), testing::HasSubstr("Die Sicherung 2099-01-01 ist auf einen Tag"));
+    backup::Moment tomorrow = backup::localNow();
+    tomorrow.day += std::chrono::days {1};
+    windows().datensicherung->setClock([=] { return tomorrow; });
+
+    ModalScript script;
+    script.then([](QWidget* w) {
+        EXPECT_EQ(w->objectName(), "TErfassenForm");
+        clickLater(child<QPushButton>(w, "AusloggenBtn"));
+    });
+    child<QLineEdit>(windows().einloggen, "Edit1")->setText("anna");
+    clickLater(child<QPushButton>(windows().einloggen, "BitBtnXP1"));
+    while (!script.finished() || QApplication::activeModalWidget())
+        processEvents(10);
+    const auto name = backup::candidateNames(backup::BackupKind::Daily, tomorrow).front();
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Sicherung" / name));
+
+    application().services().regional = {DateOrder::MonthDayYear, u'/', u':', u'.'};
+    const std::chrono::year_month_day day {tomorrow.day};
+    const QString shown = QStringLiteral("%1.%2.%3")
+                              .arg(static_cast<unsigned>(day.day()), 2, 10, QLatin1Char('0'))
+                              .arg(static_cast<unsigned>(day.month()), 2, 10, QLatin1Char('0'))
+                              .arg(static_cast<int>(day.year()));
+    ModalScript list;
+    list.then([&](QWidget* d) {
+        EXPECT_TRUE(listed(d, 0).contains(shown)) << listed(d, 0).join('|').toStdString();
+        clickLater(child<QPushButton>(d, "SchliessenBtn"));
+    });
+    windows().datensicherung->exec();
 }
 
 TEST_F(DatensicherungTest, ADailyBackupThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)

@@ -150,13 +150,19 @@ void AppTest::start(const std::function<void()>& beforeShowing)
 
 QString AppTest::startAnsweringOk()
 {
-    QString text;
+    return startAnsweringOk(1).value(0);
+}
+
+QStringList AppTest::startAnsweringOk(int count)
+{
+    std::vector<QString> texts(static_cast<std::size_t>(count));
     ModalScript script;
-    script.answer(QMessageBox::Ok, &text);
+    for (QString& text : texts)
+        script.answer(QMessageBox::Ok, &text);
     start();
     while (!script.finished())
         processEvents(10);
-    return text;
+    return QStringList(texts.begin(), texts.end());
 }
 
 }  // namespace horavant::test

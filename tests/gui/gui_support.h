@@ -85,6 +85,8 @@ protected:
     // Starts as start() does, where the start shows one message box: answers it with OK once it
     // appears and returns its text.
     QString startAnsweringOk();
+    // The same where the start shows `count` message boxes, one after the other: their texts.
+    QStringList startAnsweringOk(int count);
     Application& application() { return *m_app; }
     const Windows& windows() const { return m_app->windows(); }
     void writeLanguage(int language);
