@@ -13,6 +13,7 @@
 #include "evaluation/working_time_report.h"
 #include "i18n/message_table.h"
 #include "recording/einloggen_form.h"
+#include "recording/recording.h"
 #include "recording/vorgabe_texte_form.h"
 #include "store/error.h"
 #include "store/user_file.h"
@@ -23,6 +24,7 @@
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 
+#include <QApplication>
 #include <QVBoxLayout>
 
 namespace horavant {
@@ -49,6 +51,8 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     m_grid = new DataGrid(
         m_ui.DBGrid1, m_ui.DBNavigator1, m_model,
         [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); }, this);
+
+    installRowChecks();
 
     connect(m_ui.AusloggenBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::Benutzerverwalten1Click);
@@ -93,6 +97,49 @@ void TMainForm::FormCreate()
     };
     Dbf1.setFilter(filter);
     Dbf2.setFilter(filter);
+}
+
+// A row typed into the grid or the data list passes the recording window's checks before it is
+// stored, and a text goes into a cell only when the table's code page can hold it.
+void TMainForm::installRowChecks()
+{
+    const auto shownOver = [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        return modal ? modal : static_cast<QWidget*>(this);
+    };
+    m_model->setRowCheck([this, shownOver](const std::vector<std::u16string>& row) -> std::optional<int> {
+        const auto refusal = checkWorkTimeRow(row, m_services.regional);
+        if (!refusal)
+            return std::nullopt;
+        QString text;
+        const QString typed = qs(row.at(static_cast<std::size_t>(refusal->field)));
+        switch (refusal->kind) {
+        case RowRefusal::Message: text = m_services.message(refusal->message); break;
+        case RowRefusal::UnreadableDate:
+            text = m_services
+                       .translate(QStringLiteral("Das Datum „%1“ kann nicht gelesen werden. Bitte geben Sie "
+                                                 "es als TT.MM.JJJJ ein."))
+                       .arg(typed);
+            break;
+        case RowRefusal::UnreadableTime:
+            text = m_services
+                       .translate(QStringLiteral("Die Zeit „%1“ kann nicht gelesen werden. Bitte geben Sie "
+                                                 "sie als HH:MM ein."))
+                       .arg(typed);
+            break;
+        }
+        showError(shownOver(), text);
+        return refusal->field;
+    });
+    m_model->setTextCheck([this, shownOver](int field, const std::u16string& text) {
+        const std::vector<std::u16string> lost = unstorableInName(text);
+        if (lost.empty())
+            return true;
+        const QString title = m_model->headerData(field, Qt::Horizontal).toString();
+        showError(shownOver(), m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:"))
+                                   + u'\n' + characterLines({{title, lost}}));
+        return false;
+    });
 }
 
 QString TMainForm::GetProgramDir(bool /*create*/) const
@@ -151,6 +198,11 @@ void TMainForm::reloadUsersIfChanged()
 void TMainForm::CreateandopenTables()
 {
     horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    // The grid's titles in the current language, whatever language named the stored fields.
+    std::vector<QString> titles;
+    for (const auto& field : worktime::kSchema)
+        titles.push_back(m_services.message(field.message));
+    m_model->setColumnTitles(std::move(titles));
     // The grid's rows are counted when the window shows them, not while the login waits.
     if (isVisible())
         m_model->reload();
@@ -183,9 +235,12 @@ void TMainForm::showEvent(QShowEvent* event)
 
 void TMainForm::done(int result)
 {
-    // FormClose: store a pending insert or edit made in the grid; its errors are not shown.
+    // FormClose: store a pending insert or edit made in the grid; its errors are not shown. A
+    // row the checks refuse keeps the window open, to be corrected or cancelled.
     try {
         m_grid->postPending();
+    } catch (const AbortError&) {
+        return;
     } catch (...) {
     }
     QDialog::done(result);

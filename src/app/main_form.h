@@ -65,6 +65,7 @@ protected:
 
 private:
     void FormCreate();
+    void installRowChecks();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
 
     Services& m_services;

@@ -160,6 +160,32 @@ TEST_F(AdminTest, AUserTheFileCannotKeepIsRefusedWithTheCharactersNamed)
     EXPECT_EQ(saved().users, UserList({{u"Lukasz", u"lukasz", u"gut"}}));
 }
 
+// The login would find only the first of two users of one name, in whatever letter case.
+TEST_F(AdminTest, ALoginNameAnotherUserHasIsRefused)
+{
+    UserData data;
+    data.users = {{u"Anna Meier", u"anna", u"1"}, {u"Bert Schulz", u"bert", u"2"}};
+    SaveBenutzer(dir / "benutzer.dat", data);
+    start();
+    QString refusal;
+    ModalScript script;
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "NeuerBenutzerBtn")); })
+        .then(editUser("Anna Neu", "ANNA", "3", "BitBtn4"))
+        .answer(QMessageBox::Ok, &refusal)
+        .then(editUser("Anna Neu", "anna2", "3", "BitBtn4"))
+        .then([](QWidget* w) {
+            select(w, 1);
+            clickLater(child<QPushButton>(w, "BenutzerBearbeitenBtn"));
+        })
+        .then(editUser("Bert Schulz", "Bert", "2", "BitBtn4"))  // his own name stays his
+        .then([](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn4")); });
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_EQ(refusal, "Den Benutzernamen „anna“ hat schon Anna Meier. Bitte wählen Sie einen anderen.");
+    EXPECT_EQ(
+        saved().users,
+        UserList({{u"Anna Meier", u"anna", u"1"}, {u"Bert Schulz", u"Bert", u"2"}, {u"Anna Neu", u"anna2", u"3"}}));
+}
+
 // Another copy of the program on the same folder saved the user file meanwhile: this copy works on
 // that file's contents, so its own save keeps the other copy's changes, and a password set there
 // is the one asked for here.

@@ -71,7 +71,7 @@ TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUs
             // New data: a row through the grid, another user saved.
             auto* navigator = child<DbNavigator>(w, "DBNavigator1");
             navigator->button(DbNavigator::Insert)->click();
-            mainForm().model().setData(mainForm().model().index(2, 1), "Neu");
+            typeWorkTimeRow(mainForm().model(), 2, "Neu");
             navigator->button(DbNavigator::Post)->click();
             application().userData().users = {{u"Neuer Nutzer", u"neu", u"2"}};
             mainForm().SaveBenutzer();

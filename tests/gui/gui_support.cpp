@@ -4,6 +4,8 @@
 #include "i18n/translation_store.h"
 #include "recording/einloggen_form.h"
 #include "store/byte_io.h"
+#include "support/work_time_table.h"
+#include "ui/work_time_model.h"
 
 #include <QElapsedTimer>
 
@@ -82,6 +84,14 @@ void ModalScript::poll()
                 closeLater(window);
         },
         Qt::QueuedConnection);
+}
+
+void typeWorkTimeRow(WorkTimeModel& model, int row, const QString& employee)
+{
+    const Row r;
+    const QStringList texts {qs(r.date), employee, qs(r.place), qs(r.activity), qs(r.from), qs(r.to)};
+    for (int field = 0; field < texts.size(); ++field)
+        model.setData(model.index(row, field), texts[field]);
 }
 
 void clickLater(QAbstractButton* button)

@@ -26,6 +26,10 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
+namespace horavant {
+class WorkTimeModel;
+}
+
 namespace horavant::test {
 
 // Runs the steps in order, each on the next modal window that appears. A step should end the
@@ -57,6 +61,10 @@ private:
     QPointer<QWidget> m_current;
     int m_handled = 0;
 };
+
+// Types a whole work period into row `row` of the grid's model, as the row checks want it: the
+// test rows' date, place, activity and times, with `employee`.
+void typeWorkTimeRow(WorkTimeModel& model, int row, const QString& employee);
 
 void clickLater(QAbstractButton* button);
 // Closes the window as its close box would, after the current event.
