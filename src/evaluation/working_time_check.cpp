@@ -260,9 +260,6 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
                 unreadable(who, day);
             return;
         }
-        // A period whose end is not after its start (written by another program) counts no time.
-        if (times->to <= times->from)
-            return;
         record.work.add(TimeSpan {times->from, times->to}, times->recordedBreak, rows.markedDouble());
     };
     const auto records = gathered ? recordsToCheck(table, *gathered, employee, dayBefore, toDate) : std::nullopt;
