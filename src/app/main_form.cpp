@@ -374,7 +374,7 @@ void TMainForm::AlleBuchungenalsCSVexportieren1Click()
                      m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
         }))
         return;
-    const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
+    const auto file = askExportFile(this, m_services, caption, filter, QStringLiteral("csv"), name);
     if (!file)
         return;
     QProgressDialog& dialog = exportProgressDialog();

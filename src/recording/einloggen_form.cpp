@@ -162,15 +162,14 @@ QAction* TEinloggenForm::languageItem(std::int32_t language) const
 
 void TEinloggenForm::LoadOptions()
 {
-    languagesetto = 2;
-    m_services.store.setCurrentLanguage(2);
-    dontchlang = true;
-    m_ui.Espanol1->setChecked(true);
-    dontchlang = false;
-    const auto stored = LoadOptionsFile(m_windows.main->programFile("options.dat"));
+    const auto file = m_windows.main->programFile("options.dat");
+    const auto stored = LoadOptionsFile(file);
+    // A start without a usable options.dat (the program copied by hand, or run where it was
+    // built) speaks the desktop's language, as an installation does, and keeps it.
+    languagesetto = stored.value_or(desktopLanguage());
     if (!stored)
-        return;
-    languagesetto = *stored;
+        SaveOptionsFile(file, languagesetto);
+    m_services.store.setCurrentLanguage(languagesetto);
     dontchlang = true;
     if (QAction* item = languageItem(languagesetto))
         item->setChecked(true);
