@@ -3,7 +3,7 @@
 #include "evaluation/csv.h"
 
 #include "evaluation/report.h"
-#include "evaluation/working_time_report.h"
+#include "law/working_time_report.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/error.h"

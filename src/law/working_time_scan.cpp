@@ -1,5 +1,5 @@
 // Reading the rows for the working-time check.
-#include "evaluation/working_time_scan.h"
+#include "law/working_time_scan.h"
 
 #include "store/byte_io.h"
 #include "store/cp1252.h"

@@ -1,5 +1,5 @@
 // The report of the working-time law check.
-#include "evaluation/working_time_report.h"
+#include "law/working_time_report.h"
 
 #include "evaluation/report.h"
 #include "store/work_time_text.h"

@@ -1,8 +1,8 @@
 // The working-time law check: the scan that gathers each employee's days, then the rules per day.
-#include "evaluation/working_time_check.h"
+#include "law/working_time_check.h"
 
-#include "evaluation/working_time_day.h"
-#include "evaluation/working_time_scan.h"
+#include "law/working_time_day.h"
+#include "law/working_time_scan.h"
 #include "store/byte_io.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"

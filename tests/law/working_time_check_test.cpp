@@ -1,7 +1,7 @@
 // The working-time law check on real tables: the worked example, the limits, unreadable rows,
 // the long-period average, double bookings, and one employee against all.
-#include "evaluation/working_time_check.h"
-#include "evaluation/working_time_report.h"
+#include "law/working_time_check.h"
+#include "law/working_time_report.h"
 
 #include "store/dbf_table.h"
 #include "store/text.h"

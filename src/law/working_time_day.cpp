@@ -1,5 +1,5 @@
 // The covered time of one employee's day and the figures the working-time rules read from it.
-#include "evaluation/working_time_day.h"
+#include "law/working_time_day.h"
 
 #include "store/work_time_text.h"
 

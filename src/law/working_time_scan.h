@@ -2,7 +2,7 @@
 // and its times, from the stored bytes, with each distinct text read only once.
 #pragma once
 
-#include "evaluation/working_time_check.h"
+#include "law/working_time_check.h"
 #include "store/byte_io.h"
 #include "store/dbf_table.h"
 #include "store/field_padding.h"
