@@ -1,17 +1,11 @@
-// The covered time of one employee's day and the figures the working-time rules read from it.
+// The covered time of one employee's day, its working time and its double bookings.
 #include "law/working_time_day.h"
-
-#include "store/work_time_text.h"
 
 #include <algorithm>
 #include <tuple>
 
 namespace horavant {
 namespace {
-
-// A gap between two periods is a break taken only from this length on.
-constexpr std::int64_t kShortestBreak = 15 * kMsPerMinute;
-constexpr std::int64_t kLongestStretch = 6 * kMsPerHour;
 
 bool earlier(TimeSpan a, TimeSpan b)
 {
@@ -33,12 +27,54 @@ void WorkDay::noteDoubleBooking(TimeSpan row, const TimeSpan* other)
     m_hasPair = true;
 }
 
-void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
+void WorkDay::addWorked(TimeSpan part)
 {
-    m_recordedBreaks += recordedBreak;
-    const bool breakRecorded = recordedBreak > 0;
-    if (m_pieces.empty())
-        m_pieces.reserve(4);  // most days have a few pieces; this spares the first steps of growing
+    if (part.from >= part.to)
+        return;
+    // The parts are apart and in time order; those the new one touches or overlaps become one.
+    const auto first = std::partition_point(m_worked.begin(), m_worked.end(),
+                                            [&](const TimeSpan& w) { return w.to < part.from; });
+    if (first != m_worked.end() && first->from <= part.from && first->to >= part.to)
+        return;  // already working time, as with a row booked twice
+    auto last = first;
+    while (last != m_worked.end() && last->from <= part.to)
+        ++last;
+    if (first == last) {
+        m_worked.insert(first, part);
+        return;
+    }
+    first->from = std::min(first->from, part.from);
+    first->to = std::max((last - 1)->to, part.to);
+    m_worked.erase(first + 1, last);
+}
+
+void WorkDay::add(TimeSpan span, const RowBreaks& breaks, bool marked)
+{
+    if (m_pieces.empty()) {
+        // Most days have a few pieces; this spares the first steps of growing.
+        m_pieces.reserve(4);
+        m_worked.reserve(4);
+    }
+    const bool again = breaks.count == m_lastBreaks && span == m_lastRow
+                       && (breaks.count == 0 || breaks.spans[0] == m_lastBreak);
+    if (breaks.count <= 1) {
+        m_lastRow = span;
+        m_lastBreak = breaks.spans[0];
+        m_lastBreaks = breaks.count;
+    }
+    // A row that lies within the working time of the day's other rows adds none, break or not.
+    const auto within = again ? m_worked.begin()
+                              : std::partition_point(m_worked.begin(), m_worked.end(),
+                                                     [&](const TimeSpan& w) { return w.to < span.to; });
+    if (!again && (within == m_worked.end() || within->from > span.from)) {
+        std::int32_t workFrom = span.from;
+        for (std::size_t i = 0; i < breaks.count; ++i) {
+            addWorked({workFrom, breaks.spans[i].from});
+            workFrom = breaks.spans[i].to;
+        }
+        addWorked({workFrom, span.to});
+    }
+
     // Pieces are disjoint and in time order, so their ends are ordered too. Touching is no overlap.
     const auto begin = std::partition_point(m_pieces.begin(), m_pieces.end(),
                                             [&](const Piece& p) { return p.end <= span.from; });
@@ -48,7 +84,7 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
         ++last;
 
     if (first == last) {
-        m_pieces.insert(begin, Piece {span.from, span.to, span, breakRecorded, false});
+        m_pieces.insert(begin, Piece {span.from, span.to, span, false});
         if (marked)
             m_markedAlone.push_back(span);
         return;
@@ -56,13 +92,12 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
 
     ++m_overlaps;
     noteDoubleBooking(span, &m_pieces[first].owner);
-    m_pieces[first].breakRecorded = m_pieces[first].breakRecorded || breakRecorded;
     // The parts of the row that no piece covers yet become pieces of their own.
     std::int32_t covered = span.from;
     for (std::size_t i = first; i < last; ++i) {
         if (m_pieces[i].start > covered) {
             const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(i);
-            m_pieces.insert(at, Piece {covered, m_pieces[i].start, span, breakRecorded, false});
+            m_pieces.insert(at, Piece {covered, m_pieces[i].start, span, false});
             ++i;
             ++last;
         }
@@ -71,47 +106,34 @@ void WorkDay::add(TimeSpan span, std::int32_t recordedBreak, bool marked)
     }
     if (covered < span.to) {
         const auto at = m_pieces.begin() + static_cast<std::ptrdiff_t>(last);
-        m_pieces.insert(at, Piece {covered, span.to, span, breakRecorded, false});
+        m_pieces.insert(at, Piece {covered, span.to, span, false});
     }
 }
 
-DayFigures WorkDay::figures() const
+std::int32_t WorkDay::endOfFirstRun(std::int32_t gap) const
 {
-    DayFigures f;
-    if (!m_pieces.empty()) {
-        std::int64_t gapBreaks = 0;
-        std::int32_t stretchStart = m_pieces.front().start;
-        std::int32_t stretchEnd = m_pieces.front().end;
-        bool stretchBreak = false;
-        const auto closeStretch = [&] {
-            if (stretchEnd - stretchStart > kLongestStretch && !stretchBreak && f.longStretchCount < 3)
-                f.longStretches[static_cast<std::size_t>(f.longStretchCount++)] = {stretchStart, stretchEnd};
-        };
-        for (const Piece& p : m_pieces) {
-            f.presence += p.end - p.start;
-            const std::int64_t gap = p.start - stretchEnd;
-            if (gap >= kShortestBreak) {
-                closeStretch();
-                gapBreaks += gap;
-                stretchStart = p.start;
-                stretchBreak = false;
-            }
-            stretchEnd = p.end;
-            stretchBreak = stretchBreak || p.breakRecorded;
-        }
-        closeStretch();
-        f.firstStart = m_pieces.front().start;
-        f.lastEnd = m_pieces.back().end;
-        f.net = std::max<std::int64_t>(0, f.presence - m_recordedBreaks);
-        f.breaksTaken = m_recordedBreaks + gapBreaks;
-    } else {
-        f.breaksTaken = m_recordedBreaks;
+    std::int32_t end = m_pieces.front().end;
+    for (const Piece& p : m_pieces) {
+        if (p.start - end >= gap)
+            break;
+        end = std::max(end, p.end);
     }
+    return end;
+}
 
-    f.doubleBookings = m_overlaps;
+std::int32_t WorkDay::startFrom(std::int32_t time) const
+{
+    const auto p = std::partition_point(m_pieces.begin(), m_pieces.end(),
+                                        [&](const Piece& piece) { return piece.start < time; });
+    return p == m_pieces.end() ? -1 : p->start;
+}
+
+DoubleBookings WorkDay::doubleBookings() const
+{
+    DoubleBookings d;
+    d.count = m_overlaps;
     bool found = m_hasPair;
     TimeSpan shown = m_pairFirst;
-    TimeSpan other = m_pairSecond;
     bool hasOther = m_hasPair;
     for (const TimeSpan& span : m_markedAlone) {
         // The row's pieces are all the pieces it owns; a later row that overlapped any of them
@@ -123,7 +145,7 @@ DayFigures WorkDay::figures() const
             overlapped = overlapped || (p->owner == span && p->overlapped);
         if (overlapped)
             continue;
-        ++f.doubleBookings;
+        ++d.count;
         if (!found || earlier(span, shown)) {
             found = true;
             shown = span;
@@ -131,13 +153,12 @@ DayFigures WorkDay::figures() const
         }
     }
     if (found) {
-        f.shown = shown;
-        f.other = other;
-        f.hasOther = hasOther;
-        if (!hasOther)
-            f.other = {};
+        d.shown = shown;
+        d.hasOther = hasOther;
+        if (hasOther)
+            d.other = m_pairSecond;
     }
-    return f;
+    return d;
 }
 
 }  // namespace horavant

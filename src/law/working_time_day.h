@@ -1,34 +1,19 @@
-// One employee's recorded periods of one calendar day, reduced to what the working-time rules ask.
+// One employee's recorded periods of one calendar day: the covered time, the working time within
+// it, and the double bookings.
 #pragma once
 
-#include <array>
+#include "law/working_time_breaks.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace horavant {
 
-// A period of one row: milliseconds since 00:00, from inclusive, to exclusive.
-struct TimeSpan {
-    std::int32_t from = 0;
-    std::int32_t to = 0;
-    friend bool operator==(const TimeSpan&, const TimeSpan&) = default;
-};
-
-// What the rules read from a day once all its rows are in.
-struct DayFigures {
-    std::int64_t presence = 0;  // length of the union of the periods
-    std::int64_t net = 0;  // presence less the recorded breaks, never below 0
-    std::int64_t breaksTaken = 0;  // recorded breaks plus the gaps of at least 15 minutes
-    std::int32_t firstStart = 0;  // start of the first stretch, when there is presence
-    std::int32_t lastEnd = 0;  // end of the last stretch, when there is presence
-    // Stretches (periods joined across gaps under 15 minutes) longer than 6 hours whose rows
-    // record no break; at most three fit into a day.
-    std::array<TimeSpan, 3> longStretches {};
-    int longStretchCount = 0;
-    // Double bookings: rows that overlap an earlier row of the day, and marked rows that overlap
-    // none. `shown` is the earliest of them; `other` is the row it overlaps, absent for a row
-    // that is only marked.
-    std::uint32_t doubleBookings = 0;
+// The double bookings of a day: rows that overlap an earlier row of the day, and marked rows that
+// overlap none. `shown` is the earliest of them; `other` is the row it overlaps, absent for a row
+// that is only marked.
+struct DoubleBookings {
+    std::uint32_t count = 0;
     TimeSpan shown {};
     TimeSpan other {};
     bool hasOther = false;
@@ -40,24 +25,37 @@ struct DayFigures {
 // piece, and its row is a row that really overlaps.
 class WorkDay {
 public:
-    // One row's period (from < to), its recorded break and its double-booking mark.
-    void add(TimeSpan span, std::int32_t recordedBreak, bool marked);
+    // One row's period (from < to), its break parts (within the period) and its double-booking mark.
+    void add(TimeSpan span, const RowBreaks& breaks, bool marked);
     bool empty() const { return m_pieces.empty(); }
-    DayFigures figures() const;
+    std::int32_t firstStart() const { return m_pieces.front().start; }
+    std::int32_t lastEnd() const { return m_pieces.back().end; }
+    // The end of the covered time that runs on from its start across gaps shorter than `gap`.
+    std::int32_t endOfFirstRun(std::int32_t gap) const;
+    // The start of the first piece that starts at or after `time`, or -1.
+    std::int32_t startFrom(std::int32_t time) const;
+    // The working time: each row's period less its own break, joined over the rows, in time order,
+    // touching parts joined. A break that another row covers with work is no break.
+    const std::vector<TimeSpan>& worked() const { return m_worked; }
+    DoubleBookings doubleBookings() const;
 
 private:
     struct Piece {
         std::int32_t start;
         std::int32_t end;
         TimeSpan owner;
-        bool breakRecorded;  // a row lying in this piece's stretch records a break
         bool overlapped;  // a later row overlapped this piece
     };
 
     void noteDoubleBooking(TimeSpan row, const TimeSpan* other);
+    void addWorked(TimeSpan part);
 
     std::vector<Piece> m_pieces;
-    std::int64_t m_recordedBreaks = 0;
+    std::vector<TimeSpan> m_worked;
+    // The last row with at most one break part: the same row again adds no working time.
+    TimeSpan m_lastRow {};
+    TimeSpan m_lastBreak {};
+    std::size_t m_lastBreaks = RowBreaks::kMost;
     std::uint32_t m_overlaps = 0;
     bool m_hasPair = false;
     TimeSpan m_pairFirst {};
