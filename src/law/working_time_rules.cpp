@@ -117,10 +117,10 @@ private:
             net += to - from;
             if (to - from > kSixHours)
                 m_longStretches.emplace_back(from, to);
-            // The working time of each day the stretch touches.
+            // The working time of each day the stretch touches; the shift's time lies after base.
             while (from < to) {
-                const std::int64_t dayEnd = (from / kMsPerDay + 1) * kMsPerDay;
-                const auto index = static_cast<std::size_t>(from / kMsPerDay - base / kMsPerDay);
+                const auto index = static_cast<std::size_t>((from - base) / kMsPerDay);
+                const std::int64_t dayEnd = base + static_cast<std::int64_t>(index + 1) * kMsPerDay;
                 if (index < m_shift.days.size())
                     m_shift.days[index]->net += std::min(to, dayEnd) - from;
                 from = std::min(to, dayEnd);

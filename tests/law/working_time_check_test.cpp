@@ -308,6 +308,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {row(u"02.03.2026", u"22:00", u"24:00"), row(u"03.03.2026", u"00:00", u"06:00", u"00:30"),
                   row(u"03.03.2026", u"14:00", u"22:00", u"00:30")},
                  {{"03.03.", K::RestUnderEleven, "8,00 Std. Ruhezeit (Ende 06:00, Beginn 14:00)"}}},
+        // After midnight the shift runs on across a break; a gap of two hours or more is rest.
+        LawCase {"ABreakAfterMidnightStaysInTheShift",
+                 {row(u"02.03.2026", u"22:00", u"24:00"), row(u"03.03.2026", u"00:00", u"03:00"),
+                  row(u"03.03.2026", u"03:30", u"06:00"), row(u"04.03.2026", u"22:00", u"24:00"),
+                  row(u"05.03.2026", u"00:00", u"03:00"), row(u"05.03.2026", u"05:00", u"06:00")},
+                 {{"05.03.", K::RestUnderEleven, "2,00 Std. Ruhezeit (Ende 03:00, Beginn 05:00)"}}},
         LawCase {"RestAfterMidnight",
                  {row(u"02.03.2026", u"18:00", u"24:00"), row(u"03.03.2026", u"05:00", u"10:00")},
                  {{"03.03.", K::RestUnderEleven, "5,00 Std. Ruhezeit (Ende am Vortag 24:00, Beginn 05:00)"}}},
