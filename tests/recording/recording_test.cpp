@@ -137,40 +137,32 @@ TEST_F(OverlapScan, EachPartOfANightShiftFindsItsOwnOverlap)
     EXPECT_EQ(found, (std::vector<std::optional<std::uint32_t>> {0u, std::nullopt, std::nullopt, 1u}));
 }
 
+// Rows as date, from-to and break; the other fields go into both.
 TEST(SplitAtMidnight, ANightShiftIsTwoRowsWithTheBreakOnTheLongerOne)
 {
     struct Case {
+        year_month_day day;
         std::int64_t from, to, pause;
-        std::vector<std::vector<std::u16string>> rows;  // date, from, to, break
+        std::u16string rows;
     };
-    const std::vector<Case> cases = {
-        {hm(8, 0), hm(12, 0), hm(0, 30), {{u"01.03.2012", u"08:00", u"12:00", u"00:30"}}},
-        {hm(22, 0), 0, hm(0, 30), {{u"01.03.2012", u"22:00", u"24:00", u"00:30"}}},
-        {hm(22, 0),
-         hm(6, 0),
-         hm(0, 30),
-         {{u"01.03.2012", u"22:00", u"24:00", u"00:00"}, {u"02.03.2012", u"00:00", u"06:00", u"00:30"}}},
-        {hm(20, 0),
-         hm(4, 0),
-         hm(0, 30),
-         {{u"01.03.2012", u"20:00", u"24:00", u"00:30"}, {u"02.03.2012", u"00:00", u"04:00", u"00:00"}}},
-        {hm(22, 0),
-         hm(6, 0),
-         0,
-         {{u"29.02.2012", u"22:00", u"24:00", u"00:00"}, {u"01.03.2012", u"00:00", u"06:00", u"00:00"}}},
+    const Case cases[] = {
+        {2012y / March / 1, hm(8, 0), hm(12, 0), hm(0, 30), u"01.03.2012 08:00-12:00 00:30;"},
+        {2012y / March / 1, hm(22, 0), 0, hm(0, 30), u"01.03.2012 22:00-24:00 00:30;"},
+        {2012y / March / 1, hm(22, 0), hm(6, 0), hm(0, 30),
+         u"01.03.2012 22:00-24:00 00:00;02.03.2012 00:00-06:00 00:30;"},
+        {2012y / March / 1, hm(20, 0), hm(4, 0), hm(0, 30),
+         u"01.03.2012 20:00-24:00 00:30;02.03.2012 00:00-04:00 00:00;"},
+        {2012y / February / 29, hm(22, 0), hm(6, 0), 0, u"29.02.2012 22:00-24:00 00:00;01.03.2012 00:00-06:00 00:00;"},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const Case& c = cases[i];
-        const auto day = i + 1 == cases.size() ? 2012y / February / 29 : 2012y / March / 1;
-        std::vector<std::vector<std::u16string>> rows;
+    for (const Case& c : cases) {
+        std::u16string rows;
         for (const WorkPeriod& p :
-             splitAtMidnight({day, u"Meier", u"Bau", u"Maurern", c.from, c.to, u"Nacht", true, c.pause})) {
-            const auto texts = workPeriodRow(p);
-            EXPECT_EQ(texts[6], u"Nacht");
-            EXPECT_EQ(texts[7], u"True");
-            rows.push_back({texts[0], texts[4], texts[5], texts[8]});
+             splitAtMidnight({c.day, u"Meier", u"Bau", u"Maurern", c.from, c.to, u"Nacht", true, c.pause})) {
+            const auto t = workPeriodRow(p);
+            EXPECT_EQ(t[6] + t[7], u"NachtTrue");
+            rows += t[0] + u' ' + t[4] + u'-' + t[5] + u' ' + t[8] + u';';
         }
-        EXPECT_EQ(rows, c.rows) << i;
+        EXPECT_EQ(rows, c.rows);
     }
 }
 
