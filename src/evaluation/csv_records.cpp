@@ -151,9 +151,11 @@ constexpr std::uint32_t lowBits(std::size_t n)
 
 // A stored time in the form the program writes as minutes, -1 when it is no time of day; nothing
 // when it is in another form (which the general reader then reads).
-[[gnu::always_inline]] inline std::optional<int> simpleMinutes(const std::uint8_t* p, std::size_t len, char separator)
+[[gnu::always_inline]] inline std::optional<int> simpleMinutes(const std::uint8_t* p, std::size_t len, char separator,
+                                                               bool end = false)
 {
-    const int minutes = writtenTimeMinutes({reinterpret_cast<const char*>(p), len}, separator);
+    const std::string_view bytes(reinterpret_cast<const char*>(p), len);
+    const int minutes = end ? writtenEndMinutes(bytes, separator) : writtenTimeMinutes(bytes, separator);
     if (minutes == kOtherForm)
         return std::nullopt;
     return minutes;
@@ -267,7 +269,7 @@ private:
                      std::size_t toSize, const std::uint8_t* pause, std::size_t pauseSize)
     {
         const auto start = simpleMinutes(from, fromSize, m_timeSeparator);
-        const auto end = simpleMinutes(to, toSize, m_timeSeparator);
+        const auto end = simpleMinutes(to, toSize, m_timeSeparator, true);
         const auto rest = pauseSize == 0 ? std::optional<int>(0) : simpleMinutes(pause, pauseSize, m_timeSeparator);
         if (!m_plainDecimal || !start || !end || !rest)
             return writeHoursSlowly(o, from, fromSize, to, toSize, pause, pauseSize);

@@ -114,7 +114,7 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
 std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
                                      const Regional& regional)
 {
-    const auto end = readStoredTime(to, regional);
+    const auto end = readStoredEndTime(to, regional);
     const auto start = readStoredTime(from, regional);
     if (!end || !start)
         return std::nullopt;
