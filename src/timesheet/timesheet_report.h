@@ -17,6 +17,9 @@ namespace horavant {
 
 class DbfTable;
 
+// The German text of the choice of every employee, to be passed through Translate.
+inline constexpr std::u16string_view kAllEmployeesChoice = u"Alle Mitarbeiter";
+
 // A German text in the current language.
 using Translator = std::function<std::u16string(std::u16string_view)>;
 

@@ -194,6 +194,17 @@ std::vector<std::u16string> storedTargetTexts(const std::vector<std::u16string>&
     return stored;
 }
 
+std::optional<Absence> overlappingAbsence(const std::vector<StoredRow>& rows, const Absence& wanted,
+                                          const Regional& regional)
+{
+    for (const StoredRow& row : rows) {
+        const auto other = readAbsence(row.texts, regional);
+        if (other && other->employee == wanted.employee && other->from <= wanted.to && wanted.from <= other->to)
+            return other;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::u16string> absenceTexts(std::u16string_view employee, std::chrono::sys_days from,
                                          std::chrono::sys_days to, AbsenceKind kind, std::u16string_view remarks)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/regional.h"
+#include "store/timesheet_tables.h"
 #include "timesheet/holidays.h"
 
 #include <array>
@@ -68,6 +69,11 @@ std::optional<Absence> readAbsence(const std::vector<std::u16string>& texts, con
 std::optional<int> targetFieldProblem(const std::vector<std::u16string>& typed, const Regional& regional);
 // The typed texts in their stored forms; they must have no problem.
 std::vector<std::u16string> storedTargetTexts(const std::vector<std::u16string>& typed, const Regional& regional);
+
+// The first readable absence among the rows of abwesend.dbf of the same employee that shares a day
+// with `wanted`.
+std::optional<Absence> overlappingAbsence(const std::vector<StoredRow>& rows, const Absence& wanted,
+                                          const Regional& regional);
 
 std::vector<std::u16string> absenceTexts(std::u16string_view employee, std::chrono::sys_days from,
                                          std::chrono::sys_days to, AbsenceKind kind, std::u16string_view remarks);
