@@ -10,6 +10,7 @@
 #include "store/work_time_text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <tuple>
 
 namespace horavant {
@@ -149,6 +150,7 @@ WorkedTimeCollector::WorkedTimeCollector(std::u16string_view employee, std::opti
     : m_employee(cp1252::encode(employee)),
       // A name the code page cannot hold is in no row.
       m_storable(cp1252::decode(m_employee) == employee),
+      m_prefix(std::min<std::size_t>(m_employee.size(), 8)),
       m_start(accountStart ? dayNumber(*accountStart) : INT32_MAX),
       m_from(dayNumber(from)),
       m_to(dayNumber(to)),
@@ -160,7 +162,13 @@ WorkedTimeCollector::WorkedTimeCollector(std::u16string_view employee, std::opti
 
 void WorkedTimeCollector::take(const DbfTable& table)
 {
-    if (!m_storable || !sameBytes(table.fieldBytes(workfield::kEmployee), m_employee))
+    if (!m_placed) {
+        m_offset = static_cast<std::size_t>(table.field(workfield::kEmployee).offset);
+        m_prefix = std::min<std::size_t>(m_prefix, static_cast<std::size_t>(table.field(workfield::kEmployee).width));
+        m_placed = true;
+    }
+    if (!m_storable || std::memcmp(table.recordBytes().data() + m_offset, m_employee.data(), m_prefix) != 0
+        || !sameBytes(table.fieldBytes(workfield::kEmployee), m_employee))
         return;
     const std::int32_t day = m_reader.day(table);
     if (day == WorkedReader::kNoDay || day > m_to || (day < m_from && day < m_start))

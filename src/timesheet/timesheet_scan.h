@@ -87,6 +87,11 @@ public:
 private:
     std::string m_employee;  // the stored bytes
     bool m_storable;
+    // The first bytes of the name, compared in place before the field is read as a whole: most
+    // records are another employee's.
+    std::size_t m_prefix;
+    std::size_t m_offset = 0;
+    bool m_placed = false;
     std::int32_t m_start;
     std::int32_t m_from;
     std::int32_t m_to;
