@@ -150,6 +150,11 @@ void TSollzeitenForm::FieldChange()
         else
             hint = QStringLiteral("Bitte eine Zeit bis 24:00 eingeben, zum Beispiel 08:00.");
         hint = m_services.translate(hint);
+        // A weekday's hint is led by the day's label, which says which of the seven it is.
+        for (const QLabel* label : findChildren<QLabel*>()) {
+            if (f >= targetfield::kMonday && f < targetfield::kMonday + 7 && label->buddy() == edits()[f])
+                hint = label->text() + u' ' + hint;
+        }
     }
     m_ui.HinweisLabel->setText(hint);
     const auto fields = edits();

@@ -69,7 +69,7 @@ TEST_F(MonatsnachweisTest, ATargetRowAndAnAbsenceMadeInTheirWindowsCountInTheMon
     });
     trigger("Sollzeiten1");
     EXPECT_TRUE(targets.finished());
-    EXPECT_EQ(hint, "Bitte eine Zeit bis 24:00 eingeben, zum Beispiel 08:00.");
+    EXPECT_EQ(hint, "Fr: Bitte eine Zeit bis 24:00 eingeben, zum Beispiel 08:00.");
     EXPECT_TRUE(refusedWhileWrong);
     const auto stored = readTableRows(dir.path(), kTargetTable);
     ASSERT_EQ(stored.size(), 1u);
