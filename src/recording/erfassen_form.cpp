@@ -78,6 +78,12 @@ void TErfassenForm::setSuggestions(const SuggestionLists& lists)
     fillSuggestions(m_ui.Orted, lists.places);
 }
 
+void TErfassenForm::setBalance(const QString& text)
+{
+    m_ui.SaldoLabel->setText(text);
+    m_ui.SaldoLabel->setVisible(!text.isEmpty());
+}
+
 void TErfassenForm::ErfassenBtnClick()
 {
     const std::u16string place = u16(m_ui.Orted->currentText());

@@ -32,7 +32,8 @@ struct Staged {
 std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& source, const detail::Steps& steps)
 {
     // The table goes last: should a later rename fail, the open table is still the file in place.
-    constexpr std::array<const char*, 4> order = {kFiles[1], kFiles[2], kFiles[3], kFiles[0]};
+    std::vector<const char*> order(kFiles.begin() + 1, kFiles.end());
+    order.push_back(kFiles.front());
     std::vector<Staged> staged;
     try {
         for (const char* name : order) {

@@ -74,8 +74,8 @@ TEST_F(WorkingTimeLawTest, TheMenuChecksEverybodyOrOneEmployee)
     for (const QAction* a : windows().main->findChild<QMenu*>("Auswertung1")->actions())
         menu << a->objectName();
     EXPECT_EQ(menu, QStringList({"AuswertungnachMitarbeiter1", "AuswertungnachOrtBaustelle1", "AuswertungnachTtigkeit1",
-                                 "PrfungArbeitszeitgesetz1", "N2", "AlleBuchungenalsCSVexportieren1", "N1",
-                                 "PausenzeitinAuswertungauffhren1"}));
+                                 "PrfungArbeitszeitgesetz1", "Monatsnachweis1", "N2", "AlleBuchungenalsCSVexportieren1",
+                                 "N1", "PausenzeitinAuswertungauffhren1"}));
     EXPECT_EQ(windows().main->findChild<QAction*>("PrfungArbeitszeitgesetz1")->text(), "Prüfung Arbeitszeitgesetz...");
 
     QStringList items;

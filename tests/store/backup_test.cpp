@@ -4,6 +4,7 @@
 #include "store/dbf_table.h"
 #include "store/file_copy.h"
 #include "store/posix_file.h"
+#include "store/timesheet_tables.h"
 #include "support/temp_dir.h"
 #include "support/work_time_table.h"
 
@@ -46,6 +47,8 @@ protected:
         test::appendRows(table, {{}, {.employee = u"Schulz"}});
         writeFile(dir / "benutzer.dat", "users A");
         writeFile(dir / "options.dat", std::string(4, '\0'));
+        for (const TableSchema& schema : {kTargetTable, kAbsenceTable})
+            createTableIfMissing(dir.path(), schema);
     }
 
     // The data files of the program folder as they are on disk.
@@ -87,7 +90,7 @@ TEST_F(BackupTest, CopiesTheFilesThatExistAndNamesFurtherBackupsOfTheDay)
     EXPECT_EQ(list[2].name, "2024-05-03");
     EXPECT_EQ(list[2].state, BackupState::Complete);
     EXPECT_EQ(list[2].records, 2u);
-    EXPECT_EQ(list[2].bytes, 353u + 2 * 263 + 1 + 7 + 4);
+    EXPECT_EQ(list[2].bytes, 353u + 2 * 263 + 1 + 7 + 4 + 418 + 194);  // with the timesheet's two empty tables
     EXPECT_EQ(std::distance(fs::directory_iterator(backups()), {}), 3);  // nothing temporary left
 }
 
@@ -172,7 +175,7 @@ TEST_F(BackupTest, ARestoreBringsBackEveryFileByteForByteAndSavesWhatWasThere)
     expected["translate.dat"] = b.at("translate.dat");  // the backup has none: the file stays
     EXPECT_EQ(dataFiles(), expected);
     EXPECT_EQ(tree(backups() / "2024-05-03-vor-Wiederherstellung"), b);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5);  // no temporary file left
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 7);  // no temporary file left
     table.Open();
     EXPECT_EQ(table.visibleCount(), 2u);
 }
@@ -214,7 +217,7 @@ TEST_F(BackupTest, AnInterruptedRestoreLeavesTheFilesAsTheyWereOrSaysWhatItLeft)
                     EXPECT_TRUE(bytes == a.at(name) || bytes == b.at(name)) << name;
             }
         }
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5) << failing;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 7) << failing;
     }
 }
 
