@@ -4,8 +4,8 @@
 #include "bench_support.h"
 
 #include "evaluation/report.h"
-#include "evaluation/working_time_check.h"
-#include "evaluation/working_time_report.h"
+#include "law/working_time_check.h"
+#include "law/working_time_report.h"
 #include "store/dbf_table.h"
 
 #include <map>

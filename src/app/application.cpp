@@ -15,6 +15,8 @@
 #include "recording/erfassen_form.h"
 #include "recording/pausen_form.h"
 #include "recording/vorgabe_texte_form.h"
+#include "timesheet/abwesenheiten_form.h"
+#include "timesheet/sollzeiten_form.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -54,8 +56,10 @@ Application::Application(std::filesystem::path executablePath)
     w.pausen = keep(m_owned, w, new TPausenForm(m_services));
     w.translate = keep(m_owned, w, new TTranslateForm(m_services));
     w.datensicherung = keep(m_owned, w, new TDatensicherungForm(m_services, m_windows));
+    w.sollzeiten = keep(m_owned, w, new TSollzeitenForm(m_services, m_windows));
+    w.abwesenheiten = keep(m_owned, w, new TAbwesenheitenForm(m_services, m_windows));
     // Every widget made asks to be polished once the event loop runs, which would style all
-    // fourteen windows before the login window shows; a window is polished when it first shows.
+    // sixteen windows before the login window shows; a window is polished when it first shows.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 

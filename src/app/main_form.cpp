@@ -9,16 +9,21 @@
 #include "evaluation/csv.h"
 #include "evaluation/export_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
-#include "evaluation/working_time_check.h"
-#include "evaluation/working_time_report.h"
 #include "i18n/message_table.h"
+#include "law/working_time_check.h"
+#include "law/working_time_report.h"
 #include "recording/einloggen_form.h"
 #include "recording/recording.h"
 #include "recording/vorgabe_texte_form.h"
 #include "store/error.h"
+#include "store/timesheet_tables.h"
 #include "store/user_file.h"
 #include "store/work_time_fields.h"
 #include "store/work_time_table.h"
+#include "timesheet/abwesenheiten_form.h"
+#include "timesheet/sollzeiten_form.h"
+#include "timesheet/timesheet_form.h"
+#include "timesheet/timesheet_report.h"
 #include "ui/data_grid.h"
 #include "ui/error_report.h"
 #include "ui/message_boxes.h"
@@ -68,6 +73,9 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
     connect(m_ui.PrfungArbeitszeitgesetz1, &QAction::triggered, this, &TMainForm::PrfungArbeitszeitgesetz1Click);
+    connect(m_ui.Monatsnachweis1, &QAction::triggered, this, &TMainForm::Monatsnachweis1Click);
+    connect(m_ui.Sollzeiten1, &QAction::triggered, this, &TMainForm::Sollzeiten1Click);
+    connect(m_ui.Abwesenheiten1, &QAction::triggered, this, &TMainForm::Abwesenheiten1Click);
     connect(m_ui.AlleBuchungenalsCSVexportieren1, &QAction::triggered, this,
             &TMainForm::AlleBuchungenalsCSVexportieren1Click);
 }
@@ -203,6 +211,9 @@ void TMainForm::CreateandopenTables()
     for (const auto& field : worktime::kSchema)
         titles.push_back(m_services.message(field.message));
     m_model->setColumnTitles(std::move(titles));
+    // The timesheet's tables are made when missing; one that is there is only read when used.
+    for (const TableSchema& schema : {kTargetTable, kAbsenceTable})
+        createTableIfMissing(Dbf1.folder(), schema);
     // The grid's rows are counted when the window shows them, not while the login waits.
     if (isVisible())
         m_model->reload();
@@ -353,6 +364,58 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         m_windows.auswerten->setReport(std::move(report));
         m_windows.auswerten->exec();
     });
+}
+
+void TMainForm::Monatsnachweis1Click()
+{
+    guardedTables(this, m_services, [&] {
+        m_model->reloadIfStale();  // the grid is to show where the scan ends
+        m_grid->postPending();
+        const Regional& regional = m_services.regional;
+        // The scan for the list of employees also notes each record's day and worked time, so
+        // the timesheet of one or of all of them needs no second scan.
+        TimesheetRows gathered = gatherTimesheetRows(Dbf1, regional);
+        m_grid->press(DbNavigator::Last);
+        std::vector<std::u16string> subjects = timesheetEmployees(gathered, loadTimesheetData(Dbf1.folder(), regional));
+        if (subjects.empty()) {
+            showError(this, m_services.message(30));
+            return;
+        }
+        const std::u16string all = m_services.store.Translate(kAllEmployeesChoice);
+        subjects.insert(subjects.begin(), all);
+        TMitarbeiterAussuchenForm& choice = *m_windows.mitarbeiterAussuchen;
+        choice.setSubjects(subjects);
+        const QDate today = QDate::currentDate();
+        choice.setPeriod(QDate(today.year(), today.month(), 1),
+                         QDate(today.year(), today.month(), today.daysInMonth()));
+        if (choice.exec() != QDialog::Accepted)
+            return;
+        // What changed while the choice was open counts.
+        if (!gathered.stillCurrent(Dbf1))
+            gathered = gatherTimesheetRows(Dbf1, regional);
+        const TimesheetData data = loadTimesheetData(Dbf1.folder(), regional);
+        TranslationStore::SaveBatch batch(m_services.store);
+        const Translator translate = [this](std::u16string_view text) { return m_services.store.Translate(text); };
+        // By its place in the list, so that an employee named like the first entry is one employee.
+        ReportTable report = choice.subjectIndex() == 0
+                                 ? BuildTimesheetOverview(gathered, data, all, choice.fromDate(), choice.toDate(),
+                                                          regional, translate)
+                                 : BuildTimesheetReport(Dbf1, gathered, data, choice.subject(), choice.fromDate(),
+                                                        choice.toDate(), regional, translate);
+        batch.finish();
+        m_windows.auswerten->setReport(std::move(report));
+        m_windows.auswerten->exec();
+    });
+}
+
+void TMainForm::Sollzeiten1Click()
+{
+    m_windows.sollzeiten->exec();
+}
+
+void TMainForm::Abwesenheiten1Click()
+{
+    m_windows.abwesenheiten->exec();
 }
 
 void TMainForm::AlleBuchungenalsCSVexportieren1Click()

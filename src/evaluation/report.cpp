@@ -111,16 +111,16 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
     return std::u16string(p, std::end(digits));
 }
 
-std::optional<WorkedTime> workedTime(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
-                                     const Regional& regional)
+std::optional<RowHours> workedTime(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
+                                   const Regional& regional)
 {
-    const auto end = readStoredTime(to, regional);
+    const auto end = readStoredEndTime(to, regional);
     const auto start = readStoredTime(from, regional);
     if (!end || !start)
         return std::nullopt;
     const std::int64_t period = std::max<std::int64_t>(*end - *start, 0);
     const std::int64_t deducted = std::min(readStoredTime(pause, regional).value_or(0), period);
-    return WorkedTime {period - deducted, deducted};
+    return RowHours {period - deducted, deducted};
 }
 
 std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,

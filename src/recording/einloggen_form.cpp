@@ -6,7 +6,10 @@
 #include "recording/erfassen_form.h"
 #include "recording/login.h"
 #include "recording/suggestions.h"
+#include "store/dbf_table.h"
 #include "store/options_file.h"
+#include "timesheet/balance.h"
+#include "timesheet/timesheet_form.h"
 #include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -20,6 +23,15 @@
 #include <QTimer>
 
 namespace horavant {
+namespace {
+
+std::chrono::sys_days today()
+{
+    const QDate d = QDate::currentDate();
+    return std::chrono::sys_days(std::chrono::year(d.year()) / static_cast<int>(d.month()) / d.day());
+}
+
+}  // namespace
 
 TEinloggenForm::TEinloggenForm(Services& services, const Windows& windows, QWidget* parent)
     : QDialog(parent), m_services(services), m_windows(windows)
@@ -113,9 +125,26 @@ void TEinloggenForm::BitBtnXP1Click()
     TErfassenForm& erfassen = *m_windows.erfassen;
     erfassen.setRecordingDate(QDate::currentDate());
     hide();
-    guarded(this, [&] {
-        erfassen.setSuggestions(FillSuggestionLists(m_windows.main->workTimeTable(), m_services.userData.settings));
+    DbfTable& table = m_windows.main->workTimeTable();
+    // The balance up to yesterday is counted in the scan that builds the suggestion lists.
+    std::optional<AccountBalance> balance;
+    guardedTables(this, m_services, [&] {
+        balance.emplace(table.folder(), arbeiter, today() - std::chrono::days(1), m_services.regional);
+        if (!balance->hasAccount())
+            balance.reset();
     });
+    std::function<void(const DbfTable&)> alsoEach;
+    if (balance)
+        alsoEach = [&](const DbfTable& t) { balance->take(t); };
+    QString balanceText;
+    guarded(this, [&] {
+        erfassen.setSuggestions(FillSuggestionLists(table, m_services.userData.settings, alsoEach));
+        if (balance)
+            balanceText = m_services.translate(QStringLiteral("Saldo bis gestern: %1 Std."))
+                              .replace(QStringLiteral("%1"),
+                                       qs(formatSignedHours(balance->balance(), m_services.regional)));
+    });
+    erfassen.setBalance(balanceText);
     erfassen.exec();
     show();
     m_ui.Edit1->clear();

@@ -84,6 +84,12 @@ void TErfassenForm::setSuggestions(const SuggestionLists& lists)
     fillSuggestions(m_ui.Orted, lists.places);
 }
 
+void TErfassenForm::setBalance(const QString& text)
+{
+    m_ui.SaldoLabel->setText(text);
+    m_ui.SaldoLabel->setVisible(!text.isEmpty());
+}
+
 void TErfassenForm::ErfassenBtnClick()
 {
     const std::u16string place = u16(m_ui.Orted->currentText());
@@ -113,34 +119,51 @@ void TErfassenForm::ErfassenBtnClick()
         return;
     }
 
-    MainWindow& main = *m_windows.main;
-    DbfTable& table = main.workTimeTable();
     const auto date = ymdOf(m_ui.DateTimePicker3->date());
     const std::u16string& employee = m_windows.einloggen->currentEmployee();
-    std::vector<std::u16string> stored;
+    WorkPeriod period {date, employee, place, activity, from, to};
+    period.remarks = remarks;
+    period.away = m_ui.AuswertsCheck->isChecked();
+    period.breakTime = pause;
+    std::vector<WorkPeriod> parts = splitAtMidnight(period);
+    if (parts.size() > 1
+        && !askYesNo(this, m_services.translate(QStringLiteral(
+                               "Die Arbeitszeit endet am nächsten Tag. Als zwei Buchungen bis 24:00 und ab 00:00 "
+                               "erfassen?")))) {
+        m_ui.DateTimePicker1->setFocus();
+        return;
+    }
+
+    MainWindow& main = *m_windows.main;
+    DbfTable& table = main.workTimeTable();
+    bool stored = false;
     guarded(this, [&] {
-        const bool overlaps
-            = findOverlap(table, employee, std::chrono::sys_days(date), from, to, m_services.regional).has_value();
-        if (overlaps && !askYesNoCancel(this, m_services.message(14), m_services.message(15)))
-            return;
-        WorkPeriod period {date, employee, place, activity, from, to};
-        period.remarks = remarks;
-        period.away = m_ui.AuswertsCheck->isChecked();
-        period.breakTime = pause;
-        period.doubleBooking = overlaps;
-        appendWorkPeriod(table, period);
-        stored = workPeriodRow(period);
+        std::vector<DayPeriod> spans;
+        for (const WorkPeriod& p : parts)
+            spans.push_back({std::chrono::sys_days(p.date), p.from, p.to});
+        const auto overlaps = findOverlaps(table, employee, spans, m_services.regional);
+        // Each part is asked about as a single period would be; nothing is stored unless all may be.
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (overlaps[i] && !askYesNoCancel(this, m_services.message(14), m_services.message(15)))
+                return;
+            parts[i].doubleBooking = overlaps[i].has_value();
+        }
+        appendWorkPeriods(table, parts);
+        stored = true;
     });
-    if (!stored.empty()) {
+    if (stored) {
         main.model().reloadLater();  // the grids that show it are hidden now
         m_ui.Orted->setEditText({});
         m_ui.TatEd->setEditText({});
         m_ui.BemEd->clear();
         // The fields clear; this line says what went into the table, until the next one does.
-        m_ui.ErfasstLabel->setText(m_services.translate(QStringLiteral("Erfasst:")) + u' '
-                                   + qs(stored[workfield::kDate]) + QStringLiteral(", ") + qs(stored[workfield::kFrom])
-                                   + u'–' + qs(stored[workfield::kTo]) + QStringLiteral(", ")
-                                   + qs(stored[workfield::kPlace]));
+        QString text = m_services.translate(QStringLiteral("Erfasst:"));
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const std::vector<std::u16string> row = workPeriodRow(parts[i]);
+            text += (i == 0 ? QStringLiteral(" ") : QStringLiteral("; ")) + qs(row[workfield::kDate])
+                    + QStringLiteral(", ") + qs(row[workfield::kFrom]) + u'–' + qs(row[workfield::kTo]);
+        }
+        m_ui.ErfasstLabel->setText(text + QStringLiteral(", ") + qs(place));
     }
     m_ui.Orted->setFocus();
 }

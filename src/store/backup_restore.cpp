@@ -4,6 +4,7 @@
 
 #include "store/backup_internal.h"
 #include "store/dbf_table.h"
+#include "store/dbf_table_internal.h"
 #include "store/file_copy.h"
 #include "store/posix_file.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,6 +135,29 @@ void replaceFiles(const fs::path& programFolder, const Source& source, const std
     }
 }
 
+struct HeldTable {
+    UniqueFd file;
+    std::unique_ptr<dbf::AppendLock> lock;  // goes before the file
+};
+
+// The other tables among the data files are written through the same table layer: their writes
+// are held off as the work-time table's are. False when another copy of the program holds one.
+bool lockOtherTables(const fs::path& programFolder, std::vector<HeldTable>& held)
+{
+    for (std::size_t i = 1; i < kFiles.size(); ++i) {
+        if (!std::string_view(kFiles[i]).ends_with(".dbf"))
+            continue;
+        HeldTable table {UniqueFd(::open((programFolder / kFiles[i]).c_str(), O_RDWR | O_CLOEXEC)), nullptr};
+        if (!table.file)
+            continue;  // nothing to write to
+        table.lock = std::make_unique<dbf::AppendLock>(table.file.get(), dbf::AppendLock::Try);
+        if (!table.lock->held())
+            return false;
+        held.push_back(std::move(table));
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail)
@@ -145,9 +170,15 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
         table.Post();
 
     std::string saved;
-    // No copy of the program writes to the table from the first file opened to the last renamed:
+    bool busy = false;
+    // No copy of the program writes to the tables from the first file opened to the last renamed:
     // every write takes the append lock, and finds the file replaced once it has it.
     const bool locked = table.withAppendLock(false, [&](int fd) {
+        std::vector<HeldTable> others;
+        if (!lockOtherTables(programFolder, others)) {
+            busy = true;
+            return;
+        }
         const Source source = openBackup(programFolder / kFolder / name, name, detail::Steps(fail, kRestoreFailed));
         const auto made = detail::writeBackup(programFolder, fd, candidateNames(BackupKind::BeforeRestore, now), fail);
         if (!made)
@@ -155,7 +186,7 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
         saved = *made;
         replaceFiles(programFolder, source, name, saved, fail);
     });
-    if (!locked)
+    if (!locked || busy)
         throw BackupError(kTableBusy, {});
     table.Close();
     return saved;

@@ -14,7 +14,8 @@ namespace horavant::backup {
 // The backups live in this folder of the program folder, one folder each.
 constexpr const char* kFolder = "Sicherung";
 // The data files a backup holds, those of them that exist; the work-time table first.
-constexpr std::array<const char*, 4> kFiles = {"arbeitszeit.dbf", "benutzer.dat", "options.dat", "translate.dat"};
+constexpr std::array<const char*, 6> kFiles = {"arbeitszeit.dbf", "benutzer.dat", "options.dat",
+                                               "translate.dat",   "sollzeit.dbf", "abwesend.dbf"};
 constexpr std::string_view kBeforeRestore = "vor-Wiederherstellung";
 // A backup being written; renamed to its name only when it is whole.
 constexpr std::string_view kTempPrefix = ".neu-";

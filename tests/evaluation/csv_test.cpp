@@ -3,7 +3,7 @@
 #include "evaluation/csv.h"
 
 #include "evaluation/report.h"
-#include "evaluation/working_time_report.h"
+#include "law/working_time_report.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/error.h"
@@ -252,7 +252,7 @@ TEST(CsvRecordExport, EachFieldAsItsStoredBytesGiveItAtEveryWidth)
         {u"07:30", u"16:15", u"00:45"}, {u"7:30", u"16:15", u""},          {u"23:59", u"00:00", u"00:00"},
         {u"24:00", u"08:00", u"00:00"}, {u"12:00:10", u"12:00", u"00:00"}, {u"10:00", u"10:00", u"00:01"},
         {u"", u"08:00", u""},           {u"08:00", u"09:00", u"xx"},       {u"08.00", u"09.30", u"00.15"},
-        {u"00:00", u"23:59", u"00:00"}};
+        {u"00:00", u"23:59", u"00:00"}, {u"22:00", u"24:00", u"00:30"},    {u"24:00", u"24:00", u"00:00"}};
     for (std::size_t r = 0; r < texts.size(); ++r) {
         const Times& t = times[r % times.size()];
         std::vector<std::u16string> values = {u"01.03.2012",

@@ -108,6 +108,8 @@ TEST_F(AppShellTest, CreatesTheWindowsInOrderWithTheirCaptions)
         {"TPausenForm", "Pausenzeiten eingeben"},
         {"TTranslateForm", "Übersetzen"},
         {"TDatensicherungForm", "Datensicherung"},
+        {"TSollzeitenForm", "Sollzeiten"},
+        {"TAbwesenheitenForm", "Abwesenheiten"},
     };
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(login().isVisible());

@@ -167,14 +167,17 @@ TEST_F(RecordingTest, ChecksRunInOrderAndRefuseWithTheirMessages)
         QTime from, to, pause;
         QString message;
         const char* focus;
+        QMessageBox::StandardButton answer = QMessageBox::Ok;
     };
     const std::vector<Case> cases = {
         {"", "", QTime(8, 0), QTime(8, 0), QTime(0, 0), "Das Feld für den Ort darf nicht leer sein!", "Orted"},
         {" ", "", QTime(8, 0), QTime(9, 0), QTime(0, 0), "Das Feld für die Tätigkeit darf nicht leer sein!", "TatEd"},
         {"Bau", "X", QTime(8, 0), QTime(8, 0), QTime(0, 0), "Die Von- und Bis-Zeit muss unterschiedlich sein!",
          "DateTimePicker1"},
-        {"Bau", "X", QTime(17, 0), QTime(8, 0), QTime(0, 0), "Die Bis-Zeit muss größer als die Von-Zeit sein!",
-         "DateTimePicker1"},
+        // An end before the start asks about a night shift; No returns to the start time.
+        {"Bau", "X", QTime(17, 0), QTime(8, 0), QTime(0, 0),
+         "Die Arbeitszeit endet am nächsten Tag. Als zwei Buchungen bis 24:00 und ab 00:00 erfassen?",
+         "DateTimePicker1", QMessageBox::No},
         {"Bau", "X", QTime(8, 0), QTime(12, 0), QTime(4, 1),
          "Die Pauszeit kann nicht länger als der Arbeitszeitraum sein!", "DateTimePicker4"},
     };
@@ -188,7 +191,7 @@ TEST_F(RecordingTest, ChecksRunInOrderAndRefuseWithTheirMessages)
                 child<QLineEdit>(w, "BemEd")->setText("bleibt");
                 clickLater(child<QPushButton>(w, "ErfassenBtn"));
             })
-            .answer(QMessageBox::Ok, &text, &title)
+            .answer(c.answer, &text, &title)
             .then([&](QWidget* w) {
                 focused = w->focusWidget();
                 EXPECT_EQ(child<QLineEdit>(w, "BemEd")->text(), "bleibt");

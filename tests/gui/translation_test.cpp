@@ -142,11 +142,13 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
     EXPECT_TRUE(std::equal(registered.begin(), registered.end(), texts.begin()));
 
     // The windows' titles, the last created first ("Übersetzen" and "Auswertung" are messages),
-    // then the controls of the backup window and of the editor, each from its last to its first
-    // ("Datum" is a message).
+    // then the controls of the last window, the absences, from its last to its first ("Löschen"
+    // is a message, "Mitarbeiter:" a text of a window before).
     const std::vector<std::u16string> walked(texts.begin() + static_cast<std::ptrdiff_t>(registered.size()),
                                              texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 24);
     EXPECT_THAT(walked, ElementsAreArray<std::u16string>({
+                            u"Abwesenheiten",
+                            u"Sollzeiten",
                             u"Datensicherung",
                             u"Pausenzeiten eingeben",
                             u"Mitarbeiter/Ort/Tätigkeit auswählen",
@@ -160,17 +162,15 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
                             u"Benutzer verwalten",
                             u"Als Benutzer einloggen",
                             u"Schließen",
-                            u"Wiederherstellen",
-                            u"Jetzt sichern",
-                            u"Datensätze",
-                            u"Größe",
-                            u"Zustand",
-                            u"Erste Spalte soll immer sichtbar sein",
-                            u"Zeile löschen",
-                            u"Suchen",
-                            u"Spanische Übersetzungen importieren",
-                            u"Fehlende spanische Texte exportieren",
-                            u"Zurück...",
+                            u"Hinzufügen",
+                            u"Bemerkung:",
+                            u"Bis:",
+                            u"Von:",
+                            u"Urlaub",
+                            u"Krank",
+                            u"Freizeitausgleich",
+                            u"Sonstiges",
+                            u"Art:",
                         }));
     // Components owned by components come last: the data list's navigator, its buttons reversed.
     const std::vector<std::u16string> last(texts.end() - 10, texts.end());

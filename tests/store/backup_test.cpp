@@ -4,6 +4,7 @@
 #include "store/dbf_table.h"
 #include "store/file_copy.h"
 #include "store/posix_file.h"
+#include "store/timesheet_tables.h"
 #include "support/temp_dir.h"
 #include "support/work_time_table.h"
 
@@ -48,6 +49,8 @@ protected:
         test::appendRows(table, {{}, {.employee = u"Schulz"}});
         writeFile(dir / "benutzer.dat", "users A");
         writeFile(dir / "options.dat", std::string(4, '\0'));
+        for (const TableSchema& schema : {kTargetTable, kAbsenceTable})
+            createTableIfMissing(dir.path(), schema);
     }
 
     // The data files of the program folder as they are on disk.
@@ -89,7 +92,7 @@ TEST_F(BackupTest, CopiesTheFilesThatExistAndNamesFurtherBackupsOfTheDay)
     EXPECT_EQ(list[2].name, "2024-05-03");
     EXPECT_EQ(list[2].state, BackupState::Complete);
     EXPECT_EQ(list[2].records, 2u);
-    EXPECT_EQ(list[2].bytes, 353u + 2 * 263 + 1 + 7 + 4);
+    EXPECT_EQ(list[2].bytes, 353u + 2 * 263 + 1 + 7 + 4 + 418 + 194);  // with the timesheet's two empty tables
     EXPECT_EQ(std::distance(fs::directory_iterator(backups()), {}), 3);  // nothing temporary left
 }
 
@@ -179,7 +182,7 @@ TEST_F(BackupTest, ARestoreBringsBackEveryFileByteForByteAndSavesWhatWasThere)
     expected["translate.dat"] = b.at("translate.dat");  // the backup has none: the file stays
     EXPECT_EQ(dataFiles(), expected);
     EXPECT_EQ(tree(backups() / "2024-05-03-vor-Wiederherstellung"), b);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5);  // no temporary file left
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 7);  // no temporary file left
     table.Open();
     EXPECT_EQ(table.visibleCount(), 2u);
 }
@@ -228,7 +231,7 @@ TEST_F(BackupTest, AnInterruptedRestoreLeavesTheFilesAsTheyWereOrSaysWhatItLeft)
                 EXPECT_FALSE(recoverAfterCrash(dir.path()));
             }
         }
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5) << failing;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 7) << failing;
     }
 }
 
@@ -355,6 +358,7 @@ struct OtherCopy {
     void (*prepare)(DbfTable& other);
     void (*write)(DbfTable& other);
     int exitCode;  // 0 stored, 2 refused because the file was replaced
+    const char* table = "arbeitszeit.dbf";
 
     friend void PrintTo(const OtherCopy& c, std::ostream* out) { *out << c.name; }
 };
@@ -376,7 +380,7 @@ TEST_P(BackupWhileAnotherCopyWrites, ItsWriteWaitsForTheRestoreAndFindsTheFileRe
         try {
             DbfTable other;
             other.setFolder(dir.path());
-            other.setTableName(kFiles[0]);
+            other.setTableName(GetParam().table);
             GetParam().prepare(other);
             char c = 'r';
             [[maybe_unused]] auto w = ::write(ready[1], &c, 1);
@@ -429,6 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
                     OtherCopy {"Edit", [](DbfTable& t) { t.Open(); }, [](DbfTable& t) { t.Edit(); }, 2},
                     OtherCopy {"Append", [](DbfTable& t) { t.Open(); }, [](DbfTable& t) { test::appendRows(t, {{}}); },
                                2},
+                    OtherCopy {"AppendToTheTargetHours", [](DbfTable& t) { t.Open(); },
+                               [](DbfTable& t) { t.AppendRecord({}); }, 2, "sollzeit.dbf"},
                     OtherCopy {"OpenThenAppend", [](DbfTable&) {},
                                [](DbfTable& t) {
                                    t.Open();
@@ -509,17 +515,21 @@ TEST_F(BackupTest, ARestoreWritesThroughSymbolicLinksAndKeepsThem)
 
 TEST_F(BackupTest, AStartRemovesTheTemporaryFilesACrashLeftAndNoOthers)
 {
+    const auto names = [&] {
+        std::set<std::string> left;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            left.insert(e.path().filename().string());
+        return left;
+    };
+    std::set<std::string> expected = names();
     writeFile(dir / "benutzer.dat.a1B2c3", "left by a crash");
     writeFile(dir / "arbeitszeit.dbf.Zz9Yy8", "left by a crash");
     writeFile(dir / "benutzer.dat.alt", "the user's own");
     AtomicFileWriter saving(dir / "translate.dat");  // another copy saving just now
     ASSERT_TRUE(saving.open());
     EXPECT_FALSE(recoverAfterCrash(dir.path()));
-    std::set<std::string> left;
-    for (const auto& e : fs::directory_iterator(dir.path()))
-        left.insert(e.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string> {"arbeitszeit.dbf", "benutzer.dat", "benutzer.dat.alt", "options.dat",
-                                            saving.tempPath().filename().string()}));
+    expected.insert({"benutzer.dat.alt", saving.tempPath().filename().string()});
+    EXPECT_EQ(names(), expected);
 }
 
 // A clock a year ahead for two weeks, then set right; a file where today's backup belongs. Every
