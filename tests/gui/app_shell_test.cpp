@@ -303,33 +303,6 @@ TEST_F(AppShellTest, TheGridStoresARowOnlyWhenItPassesTheRecordingChecks)
     EXPECT_EQ(readFile(dir / "arbeitszeit.dbf"), before);
 }
 
-// The titles are the fields' names in the program's language, whichever language the table was
-// made in; the stored names stay.
-TEST_F(AppShellTest, TheGridsTitlesAreInTheProgramsLanguage)
-{
-    {
-        DbfTable t;
-        t.setFolder(dir.path());
-        t.setTableName("arbeitszeit.dbf");
-        for (const char16_t* name : {u"FECHA", u"EMPLEADO", u"LUGAR", u"ACTIVIDAD", u"DESDE", u"HASTA", u"OBSERVACIO",
-                                     u"FUERA", u"PAUSA", u"DOBLE"})
-            t.addFieldDef(name,
-                          std::u16string_view(name) == u"FUERA" || std::u16string_view(name) == u"DOBLE"
-                              ? FieldType::Logical
-                              : FieldType::Character,
-                          45);
-        t.CreateTable();
-    }
-    start();
-    mainForm().model().reload();
-    QStringList titles;
-    for (int c = 0; c < mainForm().model().columnCount(); ++c)
-        titles << mainForm().model().headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(titles, QStringList({"Datum", "Arbeiter", "Ort", "Tätigkeit", "Zeit von", "Zeit bis", "Bemerkungen",
-                                   "Auswaerts", "Pause", "Doppelt"}));
-    EXPECT_EQ(mainForm().workTimeTable().field(0).name, u"FECHA");
-}
-
 // Times are typed in hours and minutes wherever a time is typed: Tab walks no seconds.
 TEST_F(AppShellTest, EveryTimeFieldTakesHoursAndMinutesOnly)
 {

@@ -133,33 +133,15 @@ TEST_F(DatensicherungTest, EachDayIsBackedUpAtItsFirstLoginAndALaterDatedBackupI
     SaveBenutzer(dir / "benutzer.dat", users);
     std::filesystem::create_directories(dir / "Sicherung" / "2099-01-01");
     EXPECT_THAT(startAnsweringOk().toStdString(), testing::HasSubstr("Die Sicherung 2099-01-01 ist auf einen Tag"));
-    backup::Moment tomorrow = backup::localNow();
-    tomorrow.day += std::chrono::days {1};
-    windows().datensicherung->setClock([=] { return tomorrow; });
-
+    windows().datensicherung->setClock([] { return backup::Moment {backup::parseBackupName("2099-12-09")->day}; });
     ModalScript script;
-    script.then([](QWidget* w) {
-        EXPECT_EQ(w->objectName(), "TErfassenForm");
-        clickLater(child<QPushButton>(w, "AusloggenBtn"));
-    });
-    child<QLineEdit>(windows().einloggen, "Edit1")->setText("anna");
-    clickLater(child<QPushButton>(windows().einloggen, "BitBtnXP1"));
-    while (!script.finished() || QApplication::activeModalWidget())
-        processEvents(10);
-    const auto name = backup::candidateNames(backup::BackupKind::Daily, tomorrow).front();
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "Sicherung" / name));
-
-    application().services().regional = {DateOrder::MonthDayYear, u'/', u':', u'.'};
-    const std::chrono::year_month_day day {tomorrow.day};
-    const QString shown = QStringLiteral("%1.%2.%3")
-                              .arg(static_cast<unsigned>(day.day()), 2, 10, QLatin1Char('0'))
-                              .arg(static_cast<unsigned>(day.month()), 2, 10, QLatin1Char('0'))
-                              .arg(static_cast<int>(day.year()));
-    ModalScript list;
-    list.then([&](QWidget* d) {
-        EXPECT_TRUE(listed(d, 0).contains(shown)) << listed(d, 0).join('|').toStdString();
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "AusloggenBtn")); }).then([&](QWidget* d) {
+        EXPECT_EQ(listed(d, 0).value(0), "09.12.2099");  // whatever the regional date form
         clickLater(child<QPushButton>(d, "SchliessenBtn"));
     });
+    application().services().regional = {DateOrder::MonthDayYear, u'/', u':', u'.'};
+    child<QLineEdit>(windows().einloggen, "Edit1")->setText("anna");
+    child<QPushButton>(windows().einloggen, "BitBtnXP1")->click();
     windows().datensicherung->exec();
 }
 

@@ -443,13 +443,39 @@ INSTANTIATE_TEST_SUITE_P(
                                0}),
     [](const testing::TestParamInfo<OtherCopy>& info) { return std::string(info.param.name); });
 
-TEST_F(BackupTest, ABackupThatGoesAfterItWasChosenIsRestoredWholeOrNotAtAll)
+// A shared office folder: the group works in it, nobody else; the users file is its owner's alone
+// and lies elsewhere, reached through a link. Copies and restored files keep their access, a
+// backup is no more open than the folder, the link stays; and a backup that goes (another copy's
+// pruning) once its restore has begun is restored all the same.
+TEST_F(BackupTest, ARestoreInASharedFolderKeepsAccessAndLinksAndItsBackupOnceBegun)
 {
+    fs::create_directory(dir / "daten");
+    fs::rename(dir / "benutzer.dat", dir / "daten" / "benutzer.dat");
+    fs::create_symlink("daten/benutzer.dat", dir / "benutzer.dat");
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0750), 0);
+    ASSERT_EQ(::chmod((dir / "benutzer.dat").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod((dir / "arbeitszeit.dbf").c_str(), 0660), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((dir / "benutzer.dat").c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chown((dir / "arbeitszeit.dbf").c_str(), 0, 65534), 0);
+    }
+    const auto access = [](const fs::path& folder) {
+        std::vector<std::tuple<unsigned, unsigned, unsigned>> out;
+        for (const char* name : {"benutzer.dat", "arbeitszeit.dbf"}) {
+            const FileAccess a = fileAccess(folder / name).value();
+            out.emplace_back(a.mode, a.owner, a.group);
+        }
+        return out;
+    };
+    const auto before = access(dir.path());
     const Files a = dataFiles();
     makeBackup(table, BackupKind::Daily, at("2024-05-03"));
+    EXPECT_EQ(access(backups() / "2024-05-03"), before);
+    EXPECT_EQ(fileAccess(backups())->mode, 0750u);
+    EXPECT_EQ(fileAccess(backups() / "2024-05-03")->mode, 0750u);
+
     changeEverything();
     const Files b = dataFiles();
-    // Another copy's pruning, say, while the files before are being saved.
     bool removed = false;
     restoreBackup(table, "2024-05-03", at("2024-05-03", 15), [&](std::string_view, const fs::path&) {
         if (!removed)
@@ -459,58 +485,8 @@ TEST_F(BackupTest, ABackupThatGoesAfterItWasChosenIsRestoredWholeOrNotAtAll)
     Files expected = a;
     expected["translate.dat"] = b.at("translate.dat");
     EXPECT_EQ(dataFiles(), expected);
-}
-
-// A shared office folder: the group works in it, nobody else; the users file is its owner's alone.
-TEST_F(BackupTest, CopiesAndRestoredFilesKeepTheirAccessAndBackupsAreNoMoreOpenThanTheFolder)
-{
-    const bool superuser = ::geteuid() == 0;
-    constexpr uid_t kOther = 65534;
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0750), 0);
-    ASSERT_EQ(::chmod((dir / "benutzer.dat").c_str(), 0600), 0);
-    ASSERT_EQ(::chmod((dir / "arbeitszeit.dbf").c_str(), 0660), 0);
-    if (superuser) {
-        ASSERT_EQ(::chown((dir / "benutzer.dat").c_str(), kOther, kOther), 0);
-        ASSERT_EQ(::chown((dir / "arbeitszeit.dbf").c_str(), 0, kOther), 0);
-    }
-    const auto access = [](const fs::path& file) {
-        const FileAccess a = fileAccess(file).value();
-        return std::tuple(a.mode, a.owner, a.group);
-    };
-    const auto before = std::map<std::string, std::tuple<unsigned, unsigned, unsigned>> {
-        {"benutzer.dat", access(dir / "benutzer.dat")}, {"arbeitszeit.dbf", access(dir / "arbeitszeit.dbf")}};
-
-    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
-    for (const auto& [name, was] : before)
-        EXPECT_EQ(access(backups() / "2024-05-03" / name), was) << name;
-    EXPECT_EQ(fileAccess(backups())->mode, 0750u);
-    EXPECT_EQ(fileAccess(backups() / "2024-05-03")->mode, 0750u);
-
-    changeEverything();
-    restoreBackup(table, "2024-05-03", at("2024-05-03", 15));
-    for (const auto& [name, was] : before)
-        EXPECT_EQ(access(dir / name), was) << name;
-}
-
-TEST_F(BackupTest, ARestoreWritesThroughSymbolicLinksAndKeepsThem)
-{
-    table.Close();
-    fs::create_directory(dir / "daten");
-    for (const char* name : {"arbeitszeit.dbf", "benutzer.dat"}) {
-        fs::rename(dir / name, dir / "daten" / name);
-        fs::create_symlink(fs::path("daten") / name, dir / name);
-    }
-    table.Open();
-    const Files a = dataFiles();
-    makeBackup(table, BackupKind::Daily, at("2024-05-03"));
-    changeEverything();
-    const Files b = dataFiles();
-    restoreBackup(table, "2024-05-03", at("2024-05-03", 15));
-    Files expected = a;
-    expected["translate.dat"] = b.at("translate.dat");
-    EXPECT_EQ(dataFiles(), expected);
-    for (const char* name : {"arbeitszeit.dbf", "benutzer.dat"})
-        EXPECT_TRUE(fs::is_symlink(dir / name)) << name;
+    EXPECT_EQ(access(dir.path()), before);
+    EXPECT_TRUE(fs::is_symlink(dir / "benutzer.dat"));
 }
 
 TEST_F(BackupTest, AStartRemovesTheTemporaryFilesACrashLeftAndNoOthers)
