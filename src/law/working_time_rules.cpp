@@ -164,9 +164,24 @@ sys_days lastWorkingDay(sys_days day)
 
 }  // namespace
 
+PlannedDay PlannedDays::on(sys_days day) const
+{
+    PlannedDay planned;
+    if (!any())
+        return planned;
+    const TargetRow* row = m_plan->rowOn(day);
+    if (!row)
+        return planned;
+    const DayAccount account = accountOf(*m_plan, *m_holidays, day, 0);
+    planned.holidays = account.holidays;
+    planned.state = row->state;
+    planned.leftOut = !account.holidays.empty() || account.credited > 0;
+    return planned;
+}
+
 EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from, sys_days to,
                              std::optional<sys_days> firstRecorded, std::vector<WorkingTimeFinding>& out,
-                             const DayFilter& leftOut)
+                             const PlannedDays& planned)
 {
     EmployeeTotals totals;
     if (records.empty())
@@ -186,9 +201,14 @@ EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from,
         ++totals.checkedDays;
         if (d->work.empty())
             continue;
-        if (std::chrono::weekday(d->day) == std::chrono::Sunday) {
+        // Work on a public holiday that falls on a Sunday is both: Sundays are counted on their own.
+        const bool sunday = std::chrono::weekday(d->day) == std::chrono::Sunday;
+        if (sunday)
             add(d->day, LawFinding::SundayWork, {d->net});
-        } else {
+        const PlannedDay plannedDay = planned.on(d->day);
+        if (!plannedDay.holidays.empty())
+            add(d->day, LawFinding::HolidayWork, {d->net, static_cast<std::int64_t>(plannedDay.state)});
+        if (!sunday && plannedDay.holidays.empty()) {
             totals.netOfWorkingDays += d->net;
             ++totals.workingDaysWithRows;
         }
@@ -210,7 +230,9 @@ EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from,
         if (d->day >= start && d->day <= to)
             netPerDay[static_cast<std::size_t>((d->day - start).count())] = d->net;
     }
-    const auto window = highestAverageWindow(start, netPerDay, leftOut);
+    const auto window = highestAverageWindow(
+        start, netPerDay,
+        planned.any() ? DayFilter([&](sys_days day) { return planned.on(day).leftOut; }) : DayFilter());
     totals.averageJudged = window.has_value();
     if (window && window->net > kEightHours * window->workingDays) {
         add(lastWorkingDay(window->last), LawFinding::AverageOverEight,
