@@ -286,7 +286,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         const EmployeeTotals totals = judgeEmployee(
             std::span<DayRecord* const>(&*begin, static_cast<std::size_t>(end - begin)), fromDate, toDate,
             first == kNoFirstDay ? std::nullopt : std::optional(sys_days(days(first))), dated,
-            who < plans.size() ? PlannedDays(plans[who], holidays) : PlannedDays());
+            who < plans.size() ? PlannedDays(plans[who], holidays, fromDate, toDate) : PlannedDays());
         result.checkedDays += totals.checkedDays;
         netOfAll += totals.netOfWorkingDays;
         workingDaysWithRows += totals.workingDaysWithRows;

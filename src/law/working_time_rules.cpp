@@ -10,6 +10,7 @@ namespace {
 
 using std::chrono::days;
 using std::chrono::sys_days;
+using std::chrono::year_month_day;
 
 constexpr std::int64_t kShortestBreak = 15 * kMsPerMinute;  // shorter breaks and gaps are working time
 constexpr std::int64_t kSixHours = 6 * kMsPerHour;
@@ -164,19 +165,57 @@ sys_days lastWorkingDay(sys_days day)
 
 }  // namespace
 
-PlannedDay PlannedDays::on(sys_days day) const
+PlannedDays::PlannedDays(const EmployeePlan& plan, HolidayCalendar& holidays, sys_days from, sys_days to) : m_from(from)
 {
-    PlannedDay planned;
-    if (!any())
-        return planned;
-    const TargetRow* row = m_plan->rowOn(day);
-    if (!row)
-        return planned;
-    const DayAccount account = accountOf(*m_plan, *m_holidays, day, 0);
-    planned.holidays = account.holidays;
-    planned.state = row->state;
-    planned.leftOut = !account.holidays.empty() || account.credited > 0;
-    return planned;
+    if (!plan.hasRows() || to < from)
+        return;
+    m_days.assign(static_cast<std::size_t>((to - from).count()) + 1, 0);
+    const auto at = [&](sys_days day) -> std::uint8_t& {
+        return m_days[static_cast<std::size_t>((day - from).count())];
+    };
+    // Each row's public holidays, while it is in force.
+    const std::vector<TargetRow>& rows = plan.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const sys_days first = std::max(rows[i].from, from);
+        const sys_days last = i + 1 < rows.size() ? std::min(rows[i + 1].from - days(1), to) : to;
+        if (last < first)
+            continue;
+        const int lastYear = static_cast<int>(year_month_day(last).year());
+        for (int y = static_cast<int>(year_month_day(first).year()); y <= lastYear; ++y) {
+            for (const Holiday& h : holidays.ofYear(rows[i].state, y)) {
+                if (h.day >= first && h.day <= last)
+                    at(h.day) = kHoliday | kLeftOut | static_cast<std::uint8_t>(rows[i].state);
+            }
+        }
+    }
+    // Each day once, though absences overlap: it belongs to the one that begins first.
+    sys_days next = from;
+    for (const Absence& a : plan.absences()) {
+        if (creditsTarget(a.kind)) {
+            for (sys_days day = std::max(a.from, next); day <= std::min(a.to, to); day += days(1)) {
+                if (targetOf(plan, holidays, day) > 0)
+                    at(day) |= kLeftOut;
+            }
+        }
+        next = std::max(next, a.to + days(1));
+    }
+}
+
+std::uint8_t PlannedDays::flags(sys_days day) const
+{
+    const auto index = (day - m_from).count();
+    return index >= 0 && static_cast<std::size_t>(index) < m_days.size() ? m_days[static_cast<std::size_t>(index)] : 0;
+}
+
+std::optional<State> PlannedDays::holidayOf(sys_days day) const
+{
+    const std::uint8_t f = flags(day);
+    return f & kHoliday ? std::optional(static_cast<State>(f & kState)) : std::nullopt;
+}
+
+bool PlannedDays::leftOut(sys_days day) const
+{
+    return (flags(day) & kLeftOut) != 0;
 }
 
 EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from, sys_days to,
@@ -205,10 +244,10 @@ EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from,
         const bool sunday = std::chrono::weekday(d->day) == std::chrono::Sunday;
         if (sunday)
             add(d->day, LawFinding::SundayWork, {d->net});
-        const PlannedDay plannedDay = planned.on(d->day);
-        if (!plannedDay.holidays.empty())
-            add(d->day, LawFinding::HolidayWork, {d->net, static_cast<std::int64_t>(plannedDay.state)});
-        if (!sunday && plannedDay.holidays.empty()) {
+        const std::optional<State> holiday = planned.holidayOf(d->day);
+        if (holiday)
+            add(d->day, LawFinding::HolidayWork, {d->net, static_cast<std::int64_t>(*holiday)});
+        if (!sunday && !holiday) {
             totals.netOfWorkingDays += d->net;
             ++totals.workingDaysWithRows;
         }
@@ -231,8 +270,7 @@ EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from,
             netPerDay[static_cast<std::size_t>((d->day - start).count())] = d->net;
     }
     const auto window = highestAverageWindow(
-        start, netPerDay,
-        planned.any() ? DayFilter([&](sys_days day) { return planned.on(day).leftOut; }) : DayFilter());
+        start, netPerDay, planned.any() ? DayFilter([&](sys_days day) { return planned.leftOut(day); }) : DayFilter());
     totals.averageJudged = window.has_value();
     if (window && window->net > kEightHours * window->workingDays) {
         add(lastWorkingDay(window->last), LawFinding::AverageOverEight,

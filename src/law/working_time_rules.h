@@ -31,29 +31,32 @@ struct EmployeeTotals {
     bool averageJudged = false;
 };
 
-struct PlannedDay {
-    std::span<const Holiday> holidays;  // of the state of the sollzeit.dbf row in force
-    State state = State::BW;
-    // A public holiday, or a day an absence is credited for as the timesheet credits it
-    // (Urlaub, Krank or Sonstiges on a day with target hours): no Werktag of the average. A day
-    // off in lieu (Freizeitausgleich) or an absence without target hours stays one: such days
-    // are what brings the average down.
-    bool leftOut = false;
-};
-
-// What sollzeit.dbf and abwesend.dbf say of one employee's days. A day without a row in force has
-// no state: no public holiday, and an absence on it changes nothing.
+// What sollzeit.dbf and abwesend.dbf say of one employee's days within a period. A day without a
+// row in force has no state: no public holiday, and an absence on it changes nothing.
 class PlannedDays {
 public:
     PlannedDays() = default;
-    PlannedDays(const EmployeePlan& plan, HolidayCalendar& holidays) : m_plan(&plan), m_holidays(&holidays) {}
+    PlannedDays(const EmployeePlan& plan, HolidayCalendar& holidays, std::chrono::sys_days from,
+                std::chrono::sys_days to);
 
-    bool any() const { return m_plan && m_plan->hasRows(); }
-    PlannedDay on(std::chrono::sys_days day) const;
+    bool any() const { return !m_days.empty(); }
+    // The state of whose public holidays the day is one.
+    std::optional<State> holidayOf(std::chrono::sys_days day) const;
+    // A public holiday, or a day an absence is credited for as the timesheet credits it (Urlaub,
+    // Krank or Sonstiges on a day with target hours): no Werktag of the average. A day off in
+    // lieu (Freizeitausgleich), or an absence on a day without target hours, stays one: such
+    // days are what brings the average down.
+    bool leftOut(std::chrono::sys_days day) const;
 
 private:
-    const EmployeePlan* m_plan = nullptr;
-    HolidayCalendar* m_holidays = nullptr;
+    static constexpr std::uint8_t kHoliday = 0x80;
+    static constexpr std::uint8_t kLeftOut = 0x40;
+    static constexpr std::uint8_t kState = 0x0F;
+
+    std::uint8_t flags(std::chrono::sys_days day) const;
+
+    std::chrono::sys_days m_from;
+    std::vector<std::uint8_t> m_days;  // from m_from on: kHoliday and kLeftOut, and the State
 };
 
 // Judges one employee's days, in calendar order, which cover from - 1 .. to + 1 where they have
