@@ -410,7 +410,8 @@ INSTANTIATE_TEST_SUITE_P(
                  .targets = {target(sys_days(2008y / January / 1), State::BY)}},
         // 8,5 hours on 130 days over 132 Werktage: the seven holidays of Bayern and the
         // vacation's Monday to Friday are left out; its Saturday, without target hours, and a
-        // day off in lieu are not. Had they counted, the average would be 7,67 hours.
+        // day off in lieu are not, nor is the day of an absence that a day off in lieu listed
+        // before it takes in. Had they counted, the average would be 7,67 hours.
         LawCase {.name = "HolidaysAndCreditedAbsencesAreNoWerktageOfTheAverage",
                  .rows = except(workingWeeks(kFirstMonday, 24, u"07:00", u"16:00", u"00:30"),
                                 {u"06.01.2026", u"03.04.2026", u"06.04.2026", u"01.05.2026", u"14.05.2026",
@@ -421,10 +422,11 @@ INSTANTIATE_TEST_SUITE_P(
                  .from = kFirstMonday,
                  .to = kFirstMonday + days(167),
                  .targets = {target(sys_days(2026y / January / 1), State::BY)},
-                 .absences = {{u"Anna", sys_days(2026y / February / 9), sys_days(2026y / February / 15),
-                               AbsenceKind::Urlaub},
-                              {u"Anna", sys_days(2026y / February / 20), sys_days(2026y / February / 20),
-                               AbsenceKind::Freizeitausgleich}}}),
+                 .absences
+                 = {{u"Anna", sys_days(2026y / February / 9), sys_days(2026y / February / 15), AbsenceKind::Urlaub},
+                    {u"Anna", sys_days(2026y / February / 20), sys_days(2026y / February / 20),
+                     AbsenceKind::Freizeitausgleich},
+                    {u"Anna", sys_days(2026y / February / 20), sys_days(2026y / February / 20), AbsenceKind::Krank}}}),
     [](const testing::TestParamInfo<LawCase>& info) { return std::string(info.param.name); });
 
 TEST_F(WorkingTimeLaw, UnreadableRowsAreListedAndLeftOutOfTheSums)
