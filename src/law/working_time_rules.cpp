@@ -165,6 +165,8 @@ sys_days lastWorkingDay(sys_days day)
 
 }  // namespace
 
+static_assert(kStates.size() <= 16, "a state is kept in four bits of a day's flags");
+
 PlannedDays::PlannedDays(const EmployeePlan& plan, HolidayCalendar& holidays, sys_days from, sys_days to) : m_from(from)
 {
     if (!plan.hasRows() || to < from)
@@ -180,8 +182,9 @@ PlannedDays::PlannedDays(const EmployeePlan& plan, HolidayCalendar& holidays, sy
         const sys_days last = i + 1 < rows.size() ? std::min(rows[i + 1].from - days(1), to) : to;
         if (last < first)
             continue;
-        const int lastYear = static_cast<int>(year_month_day(last).year());
-        for (int y = static_cast<int>(year_month_day(first).year()); y <= lastYear; ++y) {
+        // Only the years that have holidays, however long the period.
+        const int lastYear = std::min(static_cast<int>(year_month_day(last).year()), kLastHolidayYear);
+        for (int y = std::max(static_cast<int>(year_month_day(first).year()), kFirstHolidayYear); y <= lastYear; ++y) {
             for (const Holiday& h : holidays.ofYear(rows[i].state, y)) {
                 if (h.day >= first && h.day <= last)
                     at(h.day) = kHoliday | kLeftOut | static_cast<std::uint8_t>(rows[i].state);
