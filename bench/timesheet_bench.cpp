@@ -6,7 +6,6 @@
 
 #include "recording/suggestions.h"
 #include "store/dbf_table.h"
-#include "store/timesheet_tables.h"
 #include "timesheet/balance.h"
 #include "timesheet/timesheet_report.h"
 
@@ -18,47 +17,13 @@ using namespace std::chrono;
 BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullScanAllFields)->Unit(benchmark::kMillisecond);
 
-constexpr int kEmployees = 50;
-constexpr int kAbsences = 2000;
-
-// sollzeit.dbf and abwesend.dbf, made once: every employee from 2010 on in a state of their
-// own, a second row from mid-2011, and 40 absences each of two to five days.
-std::filesystem::path tablesFolder()
-{
-    static const std::filesystem::path folder = [] {
-        const auto dir = dataDir() / "timesheet-tables";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        const std::u16string kinds[] = {u"Urlaub", u"Krank", u"Freizeitausgleich", u"Sonstiges"};
-        for (int e = 0; e < kEmployees; ++e) {
-            const std::string n = std::to_string(e);
-            const std::u16string name = u"Mitarbeiter " + std::u16string(n.begin(), n.end());
-            const std::u16string state(kStates[static_cast<std::size_t>(e % 16)].code);
-            appendTableRow(dir, kTargetTable,
-                           {name, u"01.01.2010", state, u"08:00", u"08:00", u"08:00", u"08:00", u"08:00", u"", u"",
-                            u"30", u"+10:00"});
-            appendTableRow(
-                dir, kTargetTable,
-                {name, u"01.07.2011", state, u"08:00", u"08:00", u"08:00", u"08:00", u"06:00", u"", u"", u"30", u""});
-            for (int a = 0; a < kAbsences / kEmployees; ++a) {
-                const sys_days from = sys_days(2010y / January / 4) + days(a * 36 + e % 7);
-                const sys_days to = from + days(1 + a % 4);
-                appendTableRow(dir, kAbsenceTable,
-                               absenceTexts(name, from, to, absenceKindOf(kinds[a % 4]).value(), u""));
-            }
-        }
-        return dir;
-    }();
-    return folder;
-}
-
 const Translator kGerman = [](std::u16string_view text) { return std::u16string(text); };
 
 void BM_MonatsnachweisOneEmployee(benchmark::State& state)
 {
     DbfTable t;
     openTable(t, workTimeTable(kMillion));
-    const auto folder = tablesFolder();
+    const auto folder = timesheetTables();
     std::size_t rows = 0;
     for (auto _ : state) {
         const TimesheetData data = loadTimesheetData(folder, Regional::german());
@@ -77,7 +42,7 @@ void BM_MonatsnachweisEverybodyYear(benchmark::State& state)
 {
     DbfTable t;
     openTable(t, workTimeTable(kMillion));
-    const auto folder = tablesFolder();
+    const auto folder = timesheetTables();
     std::size_t rows = 0;
     for (auto _ : state) {
         const TimesheetData data = loadTimesheetData(folder, Regional::german());
@@ -108,7 +73,7 @@ void BM_LoginListsAndBalance(benchmark::State& state)
 {
     DbfTable t;
     openTable(t, workTimeTable(kMillion));
-    const auto folder = tablesFolder();
+    const auto folder = timesheetTables();
     std::int64_t balance = 0;
     for (auto _ : state) {
         AccountBalance account(folder, u"Mitarbeiter 7", sys_days(2013y / June / 30), Regional::german());

@@ -352,9 +352,12 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         // entry is still one employee.
         const bool everybody = choice.subjectIndex() == 0;
         const std::u16string subject = everybody ? all : choice.subject();
-        const auto check = CheckWorkingTimeLaw(Dbf1,
-                                               everybody ? std::nullopt : std::optional<std::u16string_view>(subject),
-                                               choice.fromDate(), choice.toDate(), m_services.regional, &gathered);
+        // The states and absences as they are now; a table that cannot be used is named in the
+        // report instead of stopping the check.
+        const TimesheetData timesheet = loadUsableTimesheetData(Dbf1.folder(), m_services.regional);
+        const auto check = CheckWorkingTimeLaw(
+            Dbf1, everybody ? std::nullopt : std::optional<std::u16string_view>(subject), choice.fromDate(),
+            choice.toDate(), m_services.regional, &gathered, &timesheet);
         // The report's texts are met together; a store that lacks them is saved once.
         TranslationStore::SaveBatch batch(m_services.store);
         ReportTable report = BuildWorkingTimeReport(

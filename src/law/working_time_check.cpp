@@ -184,7 +184,8 @@ std::optional<Candidates> recordsToCheck(const DbfTable& table, const LawCheckRo
 }  // namespace
 
 WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee, sys_days fromDate,
-                                     sys_days toDate, const Regional& regional, const LawCheckRows* gathered)
+                                     sys_days toDate, const Regional& regional, const LawCheckRows* gathered,
+                                     const TimesheetData* timesheet)
 {
     WorkingTimeCheck result;
     std::vector<WorkingTimeFinding> undated;
@@ -269,6 +270,13 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     for (const std::uint32_t index : orderByKey(keys))
         ordered.push_back(&byDay.records[index]);
 
+    std::vector<EmployeePlan> plans;
+    HolidayCalendar holidays;
+    if (timesheet) {
+        plans = timesheet->plansOf(result.employees);
+        result.unusableTables = timesheet->unusable;
+        result.unreadableTimesheetRows = timesheet->hasUnreadable(employee.value_or(u""));
+    }
     std::int64_t netOfAll = 0;
     std::uint64_t workingDaysWithRows = 0;
     for (auto begin = ordered.begin(); begin != ordered.end();) {
@@ -277,7 +285,8 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         const std::int32_t first = who < firstDays.size() ? firstDays[who] : kNoFirstDay;
         const EmployeeTotals totals = judgeEmployee(
             std::span<DayRecord* const>(&*begin, static_cast<std::size_t>(end - begin)), fromDate, toDate,
-            first == kNoFirstDay ? std::nullopt : std::optional(sys_days(days(first))), dated);
+            first == kNoFirstDay ? std::nullopt : std::optional(sys_days(days(first))), dated,
+            who < plans.size() ? PlannedDays(plans[who], holidays, fromDate, toDate) : PlannedDays());
         result.checkedDays += totals.checkedDays;
         netOfAll += totals.netOfWorkingDays;
         workingDaysWithRows += totals.workingDaysWithRows;

@@ -4,6 +4,7 @@
 
 #include "store/distinct_texts.h"
 #include "store/regional.h"
+#include "timesheet/timesheet_data.h"
 
 #include <array>
 #include <climits>
@@ -28,6 +29,7 @@ enum class LawFinding : std::uint8_t {
     OverTenHours,  // [0] net working time
     RestUnderEleven,  // [0] rest had, [1] end of the shift before, [2] start of this one
     SundayWork,  // [0] net working time
+    HolidayWork,  // [0] net working time, [1] the State whose public holidays the day has
     DoubleBooking,  // [0] from, [1] to, [2] from and [3] to of the row it overlaps
                     // (-1 for a row that is only marked), [4] double bookings of the day
     AverageOverEight,  // [0] net working time per Werktag, [1] Werktage, [2] first and [3] last
@@ -63,6 +65,10 @@ struct WorkingTimeCheck {
     std::int64_t averageNet = 0;
     // Whether a window of 24 weeks was judged for any employee.
     bool averageChecked = false;
+    // What could not be taken from sollzeit.dbf and abwesend.dbf: the tables left out, and
+    // whether rows of the employees checked could not be read.
+    std::vector<UnusableTable> unusableTables;
+    bool unreadableTimesheetRows = false;
 };
 
 // What the scan that gathers the employees for the choice of one can find out for the check as
@@ -80,9 +86,13 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional);
 // rest before its first shift, and the day after, for a shift that runs past midnight. Moves the
 // cursor. With the rows as GatherLawCheckRows found them, only the records of those days and
 // those without a readable date are read again, unless the table's file has changed since; the
-// check is the same either way.
+// check is the same either way. With the timesheet's tables, work on a public holiday of the state
+// of an employee's sollzeit.dbf row in force is a finding, and the average leaves out those
+// holidays and the days an absence is credited for; without them, or for an employee without a
+// row, the check goes by the recorded rows alone.
 WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee,
                                      std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
-                                     const Regional& regional, const LawCheckRows* gathered = nullptr);
+                                     const Regional& regional, const LawCheckRows* gathered = nullptr,
+                                     const TimesheetData* timesheet = nullptr);
 
 }  // namespace horavant

@@ -2,7 +2,10 @@
 #include "law/working_time_report.h"
 
 #include "evaluation/report.h"
+#include "store/error.h"
+#include "store/text.h"
 #include "store/work_time_text.h"
+#include "timesheet/holidays.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -71,6 +74,7 @@ enum Text : std::size_t {
     OverTenHours,
     RestUnderEleven,
     SundayWork,
+    HolidayWork,
     DoubleBooking,
     AverageOverEight,
     UnreadableDetail,
@@ -80,6 +84,7 @@ enum Text : std::size_t {
     RestDetail,
     RestSameDayDetail,
     SundayDetail,
+    HolidayDetail,
     DoubleDetail,
     DoubleMoreDetail,
     MarkedDetail,
@@ -91,6 +96,8 @@ enum Text : std::size_t {
     WindowLabel,
     WindowNotChecked,
     NoFindings,
+    WithoutTable,
+    UnreadableTimesheetRows,
     TextCount
 };
 
@@ -110,6 +117,7 @@ constexpr std::array<std::u16string_view, TextCount> kGerman = {
     u"Mehr als 10 Stunden (§ 3 ArbZG)",
     u"Ruhezeit unter 11 Stunden (§ 5 ArbZG)",
     u"Sonntagsarbeit (§ 9 ArbZG)",
+    u"Feiertagsarbeit (§ 9 ArbZG)",
     u"Doppelte Buchung",
     u"Durchschnitt über 8 Stunden je Werktag (§ 3 ArbZG)",
     u"Datum „%1“, von „%2“ bis „%3“, Pause „%4“",
@@ -119,6 +127,7 @@ constexpr std::array<std::u16string_view, TextCount> kGerman = {
     u"%1 Std. Ruhezeit (Ende am Vortag %2, Beginn %3)",
     u"%1 Std. Ruhezeit (Ende %2, Beginn %3)",
     u"%1 Std. Arbeitszeit; Ausnahmen nach § 10 ArbZG möglich",
+    u"%2 (%3): %1 Std. Arbeitszeit; Ausnahmen nach § 10 ArbZG möglich",
     u"%1–%2 und %3–%4",
     u"%1–%2 und %3–%4 (%5 doppelte Buchungen an diesem Tag)",
     u"%1–%2 als doppelte Buchung markiert",
@@ -130,19 +139,43 @@ constexpr std::array<std::u16string_view, TextCount> kGerman = {
     u"Durchschnitt über 24 Wochen:",
     u"nicht geprüft, Zeitraum kürzer",
     u"Keine Befunde.",
+    u"Die Prüfung läuft ohne diese Datei.",
+    u"Zeilen in sollzeit.dbf oder abwesend.dbf, die nicht gelesen werden können, zählen nicht mit.",
 };
 
 class Texts {
 public:
-    explicit Texts(const TranslateFunction& translate)
+    explicit Texts(const TranslateFunction& translate) : m_translate(translate)
     {
         for (std::size_t i = 0; i < TextCount; ++i)
             m_texts[i] = translate(kGerman[i]);
     }
     const std::u16string& operator[](Text t) const { return m_texts[t]; }
 
+    // The names of the holidays and states, each translated once.
+    std::u16string name(std::u16string_view german) const
+    {
+        for (const auto& [known, text] : m_names) {
+            if (known == german)
+                return text;
+        }
+        return m_names.emplace_back(german, m_translate(german)).second;
+    }
+
+    // The day's public holidays in the state, by name.
+    std::u16string holidays(State state, std::chrono::sys_days day) const
+    {
+        std::u16string names;
+        for (const Holiday& h : m_holidays.on(state, day))
+            names += (names.empty() ? u"" : u", ") + name(h.name);
+        return names;
+    }
+
 private:
+    const TranslateFunction& m_translate;
     std::array<std::u16string, TextCount> m_texts;
+    mutable std::vector<std::pair<std::u16string_view, std::u16string>> m_names;
+    mutable HolidayCalendar m_holidays;
 };
 
 Text findingText(LawFinding kind)
@@ -156,6 +189,7 @@ Text findingText(LawFinding kind)
     case LawFinding::OverTenHours: return OverTenHours;
     case LawFinding::RestUnderEleven: return RestUnderEleven;
     case LawFinding::SundayWork: return SundayWork;
+    case LawFinding::HolidayWork: return HolidayWork;
     case LawFinding::DoubleBooking: return DoubleBooking;
     case LawFinding::AverageOverEight: break;
     }
@@ -186,6 +220,11 @@ void detail(std::u16string& out, const WorkingTimeFinding& f, const WorkingTimeC
             return fill(out, texts[RestSameDayDetail], {hours(n[0]), end(n[1]), time(n[2])});
         return fill(out, texts[RestDetail], {hours(n[0]), end(n[1] + kMsPerDay), time(n[2])});
     case LawFinding::SundayWork: return fill(out, texts[SundayDetail], {hours(n[0])});
+    case LawFinding::HolidayWork: {
+        const auto state = static_cast<State>(n[1]);
+        return fill(out, texts[HolidayDetail],
+                    {hours(n[0]), texts.holidays(state, *f.day), texts.name(stateInfo(state).name)});
+    }
     case LawFinding::DoubleBooking:
         if (n[2] < 0)
             return fill(out, texts[n[4] > 1 ? MarkedMoreDetail : MarkedDetail], {time(n[0]), end(n[1]), decimal(n[4])});
@@ -208,6 +247,12 @@ ReportTable BuildWorkingTimeReport(const WorkingTimeCheck& check, std::u16string
     report.name = title + u' ' + FormatPeriodDate(fromDate) + u'-' + FormatPeriodDate(toDate);
     report.heading = {title, texts[PeriodFrom] + u' ' + FormatPeriodDate(fromDate) + u' ' + texts[PeriodTo] + u' '
                                  + FormatPeriodDate(toDate)};
+    for (const UnusableTable& t : check.unusableTables) {
+        const std::string pattern = toUtf8(translate(fromUtf8(t.pattern)));
+        report.heading.push_back(fromUtf8(formatMessageArgs(pattern, t.details)) + u' ' + texts[WithoutTable]);
+    }
+    if (check.unreadableTimesheetRows)
+        report.heading.push_back(texts[UnreadableTimesheetRows]);
     report.columns.resize(4);
     report.columns[0].title = texts[DateTitle];
     report.columns[1].title = texts[EmployeeTitle];

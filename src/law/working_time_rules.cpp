@@ -10,6 +10,7 @@ namespace {
 
 using std::chrono::days;
 using std::chrono::sys_days;
+using std::chrono::year_month_day;
 
 constexpr std::int64_t kShortestBreak = 15 * kMsPerMinute;  // shorter breaks and gaps are working time
 constexpr std::int64_t kSixHours = 6 * kMsPerHour;
@@ -164,9 +165,65 @@ sys_days lastWorkingDay(sys_days day)
 
 }  // namespace
 
+static_assert(kStates.size() <= 16, "a state is kept in four bits of a day's flags");
+
+PlannedDays::PlannedDays(const EmployeePlan& plan, HolidayCalendar& holidays, sys_days from, sys_days to) : m_from(from)
+{
+    if (!plan.hasRows() || to < from)
+        return;
+    m_days.assign(static_cast<std::size_t>((to - from).count()) + 1, 0);
+    const auto at = [&](sys_days day) -> std::uint8_t& {
+        return m_days[static_cast<std::size_t>((day - from).count())];
+    };
+    // Each row's public holidays, while it is in force.
+    const std::vector<TargetRow>& rows = plan.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const sys_days first = std::max(rows[i].from, from);
+        const sys_days last = i + 1 < rows.size() ? std::min(rows[i + 1].from - days(1), to) : to;
+        if (last < first)
+            continue;
+        // Only the years that have holidays, however long the period.
+        const int lastYear = std::min(static_cast<int>(year_month_day(last).year()), kLastHolidayYear);
+        for (int y = std::max(static_cast<int>(year_month_day(first).year()), kFirstHolidayYear); y <= lastYear; ++y) {
+            for (const Holiday& h : holidays.ofYear(rows[i].state, y)) {
+                if (h.day >= first && h.day <= last)
+                    at(h.day) = kHoliday | kLeftOut | static_cast<std::uint8_t>(rows[i].state);
+            }
+        }
+    }
+    // Each day once, though absences overlap: it belongs to the one that begins first.
+    sys_days next = from;
+    for (const Absence& a : plan.absences()) {
+        if (creditsTarget(a.kind)) {
+            for (sys_days day = std::max(a.from, next); day <= std::min(a.to, to); day += days(1)) {
+                if (targetOf(plan, holidays, day) > 0)
+                    at(day) |= kLeftOut;
+            }
+        }
+        next = std::max(next, a.to + days(1));
+    }
+}
+
+std::uint8_t PlannedDays::flags(sys_days day) const
+{
+    const auto index = (day - m_from).count();
+    return index >= 0 && static_cast<std::size_t>(index) < m_days.size() ? m_days[static_cast<std::size_t>(index)] : 0;
+}
+
+std::optional<State> PlannedDays::holidayOf(sys_days day) const
+{
+    const std::uint8_t f = flags(day);
+    return f & kHoliday ? std::optional(static_cast<State>(f & kState)) : std::nullopt;
+}
+
+bool PlannedDays::leftOut(sys_days day) const
+{
+    return (flags(day) & kLeftOut) != 0;
+}
+
 EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from, sys_days to,
                              std::optional<sys_days> firstRecorded, std::vector<WorkingTimeFinding>& out,
-                             const DayFilter& leftOut)
+                             const PlannedDays& planned)
 {
     EmployeeTotals totals;
     if (records.empty())
@@ -186,9 +243,14 @@ EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from,
         ++totals.checkedDays;
         if (d->work.empty())
             continue;
-        if (std::chrono::weekday(d->day) == std::chrono::Sunday) {
+        // Work on a public holiday that falls on a Sunday is both: Sundays are counted on their own.
+        const bool sunday = std::chrono::weekday(d->day) == std::chrono::Sunday;
+        if (sunday)
             add(d->day, LawFinding::SundayWork, {d->net});
-        } else {
+        const std::optional<State> holiday = planned.holidayOf(d->day);
+        if (holiday)
+            add(d->day, LawFinding::HolidayWork, {d->net, static_cast<std::int64_t>(*holiday)});
+        if (!sunday && !holiday) {
             totals.netOfWorkingDays += d->net;
             ++totals.workingDaysWithRows;
         }
@@ -210,7 +272,8 @@ EmployeeTotals judgeEmployee(std::span<DayRecord* const> records, sys_days from,
         if (d->day >= start && d->day <= to)
             netPerDay[static_cast<std::size_t>((d->day - start).count())] = d->net;
     }
-    const auto window = highestAverageWindow(start, netPerDay, leftOut);
+    const auto window = highestAverageWindow(
+        start, netPerDay, planned.any() ? DayFilter([&](sys_days day) { return planned.leftOut(day); }) : DayFilter());
     totals.averageJudged = window.has_value();
     if (window && window->net > kEightHours * window->workingDays) {
         add(lastWorkingDay(window->last), LawFinding::AverageOverEight,

@@ -136,7 +136,17 @@ std::vector<Holiday> publicHolidays(State state, int y)
 
 std::span<const Holiday> HolidayCalendar::on(State state, sys_days day)
 {
-    const int y = static_cast<int>(year_month_day(day).year());
+    const std::vector<Holiday>& holidays = ofYear(state, static_cast<int>(year_month_day(day).year()));
+    const auto first = std::lower_bound(holidays.begin(), holidays.end(), day,
+                                        [](const Holiday& h, sys_days d) { return h.day < d; });
+    auto last = first;
+    while (last != holidays.end() && last->day == day)
+        ++last;
+    return {first, last};
+}
+
+const std::vector<Holiday>& HolidayCalendar::ofYear(State state, int y)
+{
     if (m_last >= m_years.size() || m_years[m_last].state != state || m_years[m_last].year != y) {
         const auto it = std::find_if(m_years.begin(), m_years.end(),
                                      [&](const Year& known) { return known.state == state && known.year == y; });
@@ -147,13 +157,7 @@ std::span<const Holiday> HolidayCalendar::on(State state, sys_days day)
             m_last = static_cast<std::size_t>(it - m_years.begin());
         }
     }
-    const std::vector<Holiday>& holidays = m_years[m_last].holidays;
-    const auto first = std::lower_bound(holidays.begin(), holidays.end(), day,
-                                        [](const Holiday& h, sys_days d) { return h.day < d; });
-    auto last = first;
-    while (last != holidays.end() && last->day == day)
-        ++last;
-    return {first, last};
+    return m_years[m_last].holidays;
 }
 
 }  // namespace horavant

@@ -67,6 +67,8 @@ class HolidayCalendar {
 public:
     // The state's holidays on that day: none, one, or two (1 May was Ascension Day in 2008).
     std::span<const Holiday> on(State state, std::chrono::sys_days day);
+    // As publicHolidays gives them.
+    const std::vector<Holiday>& ofYear(State state, int year);
 
 private:
     struct Year {

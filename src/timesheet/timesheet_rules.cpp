@@ -44,6 +44,22 @@ std::optional<sys_days> EmployeePlan::accountStart() const
     return m_rows.front().from;
 }
 
+namespace {
+
+std::int64_t weekdayTarget(const TargetRow& row, sys_days day)
+{
+    const unsigned mondayFirst = (weekday(day).c_encoding() + 6) % 7;
+    return row.weekdayMs[mondayFirst];
+}
+
+}  // namespace
+
+std::int64_t targetOf(const EmployeePlan& plan, HolidayCalendar& holidays, sys_days day)
+{
+    const TargetRow* row = plan.rowOn(day);
+    return row && holidays.on(row->state, day).empty() ? weekdayTarget(*row, day) : 0;
+}
+
 DayAccount accountOf(const EmployeePlan& plan, HolidayCalendar& holidays, sys_days day, std::int64_t worked)
 {
     DayAccount a;
@@ -51,14 +67,12 @@ DayAccount accountOf(const EmployeePlan& plan, HolidayCalendar& holidays, sys_da
     a.worked = worked;
     if (const TargetRow* row = plan.rowOn(day)) {
         a.holidays = holidays.on(row->state, day);
-        if (a.holidays.empty()) {
-            const unsigned mondayFirst = (weekday(day).c_encoding() + 6) % 7;
-            a.target = row->weekdayMs[mondayFirst];
-        }
+        if (a.holidays.empty())
+            a.target = weekdayTarget(*row, day);
     }
     if (const Absence* absence = plan.absenceOn(day)) {
         a.absence = absence->kind;
-        if (a.target > 0 && absence->kind != AbsenceKind::Freizeitausgleich) {
+        if (a.target > 0 && creditsTarget(absence->kind)) {
             a.credited = a.target;
             a.vacationDay = absence->kind == AbsenceKind::Urlaub;
         }

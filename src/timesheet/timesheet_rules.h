@@ -25,6 +25,7 @@ public:
 
     bool hasRows() const { return !m_rows.empty(); }
     const std::vector<TargetRow>& rows() const { return m_rows; }
+    const std::vector<Absence>& absences() const { return m_absences; }
     // The row in force on the day: the last one whose AB is not after it.
     const TargetRow* rowOn(std::chrono::sys_days day) const;
     // An absence that takes in the day (of overlapping ones, the one that begins first).
@@ -49,9 +50,19 @@ struct DayAccount {
     std::int64_t actual() const { return worked + credited; }
 };
 
-// Target 0 before the first row and on a public holiday of the row's state. An absence of kind
-// Urlaub, Krank or Sonstiges credits the target as actual time; Freizeitausgleich credits
-// nothing, it spends the balance. On a day with target 0 an absence changes nothing.
+// The hours owed on the day: those of its weekday in the row in force, 0 before the first row
+// and on a public holiday of the row's state.
+std::int64_t targetOf(const EmployeePlan& plan, HolidayCalendar& holidays, std::chrono::sys_days day);
+
+// An absence of kind Urlaub, Krank or Sonstiges credits the day's target as actual time;
+// Freizeitausgleich credits nothing, it spends the balance.
+inline bool creditsTarget(AbsenceKind kind)
+{
+    return kind != AbsenceKind::Freizeitausgleich;
+}
+
+// The day's target, and what its absence credits. On a day with target 0 an absence changes
+// nothing.
 DayAccount accountOf(const EmployeePlan& plan, HolidayCalendar& holidays, std::chrono::sys_days day,
                      std::int64_t worked);
 

@@ -7,6 +7,7 @@
 #include "evaluation/auswerten_form.h"
 #include "recording/einloggen_form.h"
 #include "store/dbf_table.h"
+#include "store/timesheet_tables.h"
 #include "store/user_file.h"
 #include "support/work_time_table.h"
 
@@ -151,6 +152,28 @@ TEST_F(WorkingTimeLawTest, ANightShiftRecordedInTheRecordingWindowIsOneShift)
     EXPECT_TRUE(report[3].startsWith("03.03.2026 Anna Ruhezeit unter 11 Stunden (§ 5 ArbZG): 8"));
     EXPECT_TRUE(report[3].endsWith(" Std. Ruhezeit (Ende 06:00, Beginn 14:00)"));
     EXPECT_EQ(report[4], "");
+}
+
+// The states come from sollzeit.dbf as it is when the check runs; a holiday on a Sunday is both
+// findings of one day. What cannot be read of the timesheet's tables is named in the report, and
+// the check goes on without it.
+TEST_F(WorkingTimeLawTest, HolidaysOfTheStateAndDamagedTimesheetTables)
+{
+    writeTable({{.date = u"08.03.2026", .employee = u"Anna", .from = u"09:00", .to = u"11:00"}});
+    start();
+    for (const auto& [name, date] : {std::pair(u"Anna", u"01.01.2026"), std::pair(u"Bernd", u"31.02.2026")})
+        appendTableRow(dir.path(), kTargetTable, {name, date, u"BE", u"", u"", u"", u"", u"", u"", u"", u"30", u""});
+    writeFile(dir / "abwesend.dbf", "kaputt");
+    const QStringList report = runCheck(0);
+    ASSERT_GE(report.size(), 7);
+    EXPECT_EQ(report[2], "Die Datei " + QString::fromStdString((dir / "abwesend.dbf").string())
+                             + " kann nicht gelesen werden: Invalid DBF file. Die Prüfung läuft ohne diese Datei.");
+    EXPECT_EQ(report[3],
+              "Zeilen in sollzeit.dbf oder abwesend.dbf, die nicht gelesen werden können, zählen nicht mit.");
+    EXPECT_TRUE(report[5].startsWith("08.03.2026 Anna Sonntagsarbeit (§ 9 ArbZG):"));
+    EXPECT_TRUE(
+        report[6].startsWith("08.03.2026 Anna Feiertagsarbeit (§ 9 ArbZG): Internationaler Frauentag (Berlin): 2"));
+    EXPECT_TRUE(report.contains("Tage mit Befund: 1"));
 }
 
 TEST_F(WorkingTimeLawTest, AnEmptyTableShowsMessageThirtyAndNoSelection)
