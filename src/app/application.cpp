@@ -74,10 +74,13 @@ void Application::start()
 {
     QTimer::singleShot(0, m_windows.einloggen, [this] {
         m_windows.einloggen->show();
-        // The first showing has opened the table; the day's backup waits until the window is on
-        // screen, so the start is not slowed by it.
-        QTimer::singleShot(0, m_windows.datensicherung,
-                           [this] { m_windows.datensicherung->dailyBackup(m_windows.einloggen); });
+        // The first showing has opened the table (after any restore by another copy: opening waits
+        // for it); the day's backup waits until the window is on screen, so the start is not
+        // slowed by it.
+        QTimer::singleShot(0, m_windows.datensicherung, [this] {
+            m_windows.datensicherung->recoverAfterCrash(m_windows.einloggen);
+            m_windows.datensicherung->dailyBackup(m_windows.einloggen);
+        });
     });
 }
 

@@ -13,7 +13,9 @@
 #include "law/working_time_check.h"
 #include "law/working_time_report.h"
 #include "recording/einloggen_form.h"
+#include "recording/recording.h"
 #include "recording/vorgabe_texte_form.h"
+#include "store/error.h"
 #include "store/timesheet_tables.h"
 #include "store/user_file.h"
 #include "store/work_time_fields.h"
@@ -27,6 +29,7 @@
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 
+#include <QApplication>
 #include <QVBoxLayout>
 
 namespace horavant {
@@ -53,6 +56,8 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     m_grid = new DataGrid(
         m_ui.DBGrid1, m_ui.DBNavigator1, m_model,
         [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); }, this);
+
+    installRowChecks();
 
     connect(m_ui.AusloggenBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::Benutzerverwalten1Click);
@@ -102,6 +107,49 @@ void TMainForm::FormCreate()
     Dbf2.setFilter(filter);
 }
 
+// A row typed into the grid or the data list passes the recording window's checks before it is
+// stored, and a text goes into a cell only when the table's code page can hold it.
+void TMainForm::installRowChecks()
+{
+    const auto shownOver = [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        return modal ? modal : static_cast<QWidget*>(this);
+    };
+    m_model->setRowCheck([this, shownOver](const std::vector<std::u16string>& row) -> std::optional<int> {
+        const auto refusal = checkWorkTimeRow(row, m_services.regional);
+        if (!refusal)
+            return std::nullopt;
+        QString text;
+        const QString typed = qs(row.at(static_cast<std::size_t>(refusal->field)));
+        switch (refusal->kind) {
+        case RowRefusal::Message: text = m_services.message(refusal->message); break;
+        case RowRefusal::UnreadableDate:
+            text = m_services
+                       .translate(QStringLiteral("Das Datum „%1“ kann nicht gelesen werden. Bitte geben Sie "
+                                                 "es als TT.MM.JJJJ ein."))
+                       .arg(typed);
+            break;
+        case RowRefusal::UnreadableTime:
+            text = m_services
+                       .translate(QStringLiteral("Die Zeit „%1“ kann nicht gelesen werden. Bitte geben Sie "
+                                                 "sie als HH:MM ein."))
+                       .arg(typed);
+            break;
+        }
+        showError(shownOver(), text);
+        return refusal->field;
+    });
+    m_model->setTextCheck([this, shownOver](int field, const std::u16string& text) {
+        const std::vector<std::u16string> lost = unstorableInName(text);
+        if (lost.empty())
+            return true;
+        const QString title = m_model->headerData(field, Qt::Horizontal).toString();
+        showError(shownOver(), m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:"))
+                                   + u'\n' + characterLines({{title, lost}}));
+        return false;
+    });
+}
+
 QString TMainForm::GetProgramDir(bool /*create*/) const
 {
     return progpath;
@@ -116,25 +164,53 @@ void TMainForm::LoadBenutzer()
 {
     const auto file = programFile("benutzer.dat");
     m_usersStamp = fileStamp(file);
-    horavant::LoadBenutzer(file, m_services.userData);
+    try {
+        horavant::LoadBenutzer(file, m_services.userData);
+        m_usersUnreadable.clear();
+    } catch (const PatternError& e) {
+        // While the file cannot be read, nobody is let in as administrator (its password is
+        // unknown) and nothing is saved over it.
+        m_usersUnreadable = m_services.describe(e);
+        throw Error(m_usersUnreadable.toStdString());
+    }
 }
 
 void TMainForm::SaveBenutzer()
 {
     m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
+    if (!m_usersUnreadable.isEmpty())
+        throw Error(m_usersUnreadable.toStdString());
     const auto file = programFile("benutzer.dat");
-    horavant::SaveBenutzer(file, m_services.userData);
+    try {
+        horavant::SaveBenutzer(file, m_services.userData);
+    } catch (const PatternError& e) {
+        throw Error(m_services.describe(e).toStdString());
+    }
     m_usersStamp = fileStamp(file);
 }
 
 void TMainForm::reloadUsersIfChanged()
 {
+    // A file made readable again changes no stamp that is looked at (its permissions): it is
+    // tried each time.
+    if (!m_usersUnreadable.isEmpty()) {
+        try {
+            LoadBenutzer();
+        } catch (const Error&) {
+        }
+        return;
+    }
     ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
 }
 
 void TMainForm::CreateandopenTables()
 {
     horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    // The grid's titles in the current language, whatever language named the stored fields.
+    std::vector<QString> titles;
+    for (const auto& field : worktime::kSchema)
+        titles.push_back(m_services.message(field.message));
+    m_model->setColumnTitles(std::move(titles));
     // The timesheet's tables are made when missing; one that is there is only read when used.
     for (const TableSchema& schema : {kTargetTable, kAbsenceTable})
         createTableIfMissing(Dbf1.folder(), schema);
@@ -155,6 +231,10 @@ void TMainForm::reloadDataFiles()
 
 bool TMainForm::IsAdmin()
 {
+    if (!m_usersUnreadable.isEmpty()) {
+        showError(isVisible() ? static_cast<QWidget*>(this) : m_windows.einloggen, m_usersUnreadable);
+        return false;
+    }
     return m_windows.adminPass->IsAdmin();
 }
 
@@ -166,9 +246,12 @@ void TMainForm::showEvent(QShowEvent* event)
 
 void TMainForm::done(int result)
 {
-    // FormClose: store a pending insert or edit made in the grid; its errors are not shown.
+    // FormClose: store a pending insert or edit made in the grid; its errors are not shown. A
+    // row the checks refuse keeps the window open, to be corrected or cancelled.
     try {
         m_grid->postPending();
+    } catch (const AbortError&) {
+        return;
     } catch (...) {
     }
     QDialog::done(result);
@@ -357,7 +440,7 @@ void TMainForm::AlleBuchungenalsCSVexportieren1Click()
                      m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
         }))
         return;
-    const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
+    const auto file = askExportFile(this, m_services, caption, filter, QStringLiteral("csv"), name);
     if (!file)
         return;
     QProgressDialog& dialog = exportProgressDialog();

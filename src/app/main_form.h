@@ -69,6 +69,7 @@ protected:
 
 private:
     void FormCreate();
+    void installRowChecks();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
 
     Services& m_services;
@@ -81,6 +82,7 @@ private:
     DataGrid* m_grid = nullptr;
     QProgressDialog* m_exportProgress = nullptr;
     std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
+    QString m_usersUnreadable;  // why the user file cannot be read; empty while it can
 };
 
 }  // namespace horavant

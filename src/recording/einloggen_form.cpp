@@ -1,6 +1,7 @@
 // The login window.
 #include "recording/einloggen_form.h"
 
+#include "admin/datensicherung_form.h"
 #include "translation_editor/translate_form.h"
 #include "recording/erfassen_form.h"
 #include "recording/login.h"
@@ -119,6 +120,8 @@ void TEinloggenForm::BitBtnXP1Click()
         return;
     }
     arbeiter = users[*entry].EmployeeName;
+    // A program kept open over days backs each day up at its first login.
+    m_windows.datensicherung->dailyBackup(this);
     TErfassenForm& erfassen = *m_windows.erfassen;
     erfassen.setRecordingDate(QDate::currentDate());
     hide();
@@ -153,6 +156,7 @@ void TEinloggenForm::BitBtnXP2Click()
     m_windows.main->reloadUsersIfChanged();
     if (!m_windows.main->IsAdmin())
         return;
+    m_windows.datensicherung->dailyBackup(this);
     hide();
     m_windows.main->exec();
     show();
@@ -187,15 +191,14 @@ QAction* TEinloggenForm::languageItem(std::int32_t language) const
 
 void TEinloggenForm::LoadOptions()
 {
-    languagesetto = 2;
-    m_services.store.setCurrentLanguage(2);
-    dontchlang = true;
-    m_ui.Espanol1->setChecked(true);
-    dontchlang = false;
-    const auto stored = LoadOptionsFile(m_windows.main->programFile("options.dat"));
+    const auto file = m_windows.main->programFile("options.dat");
+    const auto stored = LoadOptionsFile(file);
+    // A start without a usable options.dat (the program copied by hand, or run where it was
+    // built) speaks the desktop's language, as an installation does, and keeps it.
+    languagesetto = stored.value_or(desktopLanguage());
     if (!stored)
-        return;
-    languagesetto = *stored;
+        SaveOptionsFile(file, languagesetto);
+    m_services.store.setCurrentLanguage(languagesetto);
     dontchlang = true;
     if (QAction* item = languageItem(languagesetto))
         item->setChecked(true);

@@ -6,7 +6,9 @@
 #include "recording/einloggen_form.h"
 #include "recording/pausen_form.h"
 #include "recording/recording.h"
+#include "store/user_file.h"
 #include "store/work_time_fields.h"
+#include "store/work_time_text.h"
 #include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -17,9 +19,10 @@
 namespace horavant {
 namespace {
 
+// Times are taken in whole minutes, as they are shown and stored.
 std::int64_t msOf(const QTime& time)
 {
-    return time.msecsSinceStartOfDay();
+    return time.msecsSinceStartOfDay() / kMsPerMinute * kMsPerMinute;
 }
 
 std::chrono::year_month_day ymdOf(const QDate& date)
@@ -61,8 +64,11 @@ TErfassenForm::TErfassenForm(Services& services, const Windows& windows, QWidget
 
 void TErfassenForm::showEvent(QShowEvent* event)
 {
-    // Each login starts without the last employee's confirmation.
+    // Each login starts without the last employee's confirmation; the fields keep what was typed,
+    // so the window says whose they now are.
     m_ui.ErfasstLabel->clear();
+    m_ui.AngemeldetLabel->setText(m_services.translate(QStringLiteral("Angemeldet:")) + u' '
+                                  + qs(m_windows.einloggen->currentEmployee()));
     QDialog::showEvent(event);
     m_ui.Orted->setFocus();
 }
@@ -91,7 +97,17 @@ void TErfassenForm::ErfassenBtnClick()
     const std::int64_t from = msOf(m_ui.DateTimePicker1->time());
     const std::int64_t to = msOf(m_ui.DateTimePicker2->time());
     const std::int64_t pause = msOf(m_ui.DateTimePicker4->time());
+    const std::u16string remarks = u16(m_ui.BemEd->text());
 
+    // A character the table cannot hold would be stored as "?".
+    const QString lines = characterLines({{m_ui.Label1->text(), unstorableInName(place)},
+                                          {m_ui.Label2->text(), unstorableInName(activity)},
+                                          {m_ui.Label7->text(), unstorableInName(remarks)}});
+    if (!lines.isEmpty()) {
+        showError(this, m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:")) + u'\n'
+                            + lines);
+        return;
+    }
     if (const auto refusal = checkWorkPeriod(place, activity, from, to, pause)) {
         showError(this, m_services.message(refusal->message));
         switch (refusal->focus) {
@@ -106,7 +122,7 @@ void TErfassenForm::ErfassenBtnClick()
     const auto date = ymdOf(m_ui.DateTimePicker3->date());
     const std::u16string& employee = m_windows.einloggen->currentEmployee();
     WorkPeriod period {date, employee, place, activity, from, to};
-    period.remarks = u16(m_ui.BemEd->text());
+    period.remarks = remarks;
     period.away = m_ui.AuswertsCheck->isChecked();
     period.breakTime = pause;
     std::vector<WorkPeriod> parts = splitAtMidnight(period);

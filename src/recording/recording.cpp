@@ -35,6 +35,41 @@ std::optional<RecordingRefusal> checkWorkPeriod(std::u16string_view place, std::
     return std::nullopt;
 }
 
+std::optional<RowRefusal> checkWorkTimeRow(const std::vector<std::u16string>& row, const Regional& regional)
+{
+    const auto text = [&](int field) -> std::u16string_view {
+        return static_cast<std::size_t>(field) < row.size() ? std::u16string_view(row[static_cast<std::size_t>(field)])
+                                                            : std::u16string_view();
+    };
+    if (!readStoredDate(text(workfield::kDate), regional))
+        return RowRefusal {RowRefusal::UnreadableDate, 0, workfield::kDate};
+    const auto from = readStoredTime(text(workfield::kFrom), regional);
+    if (!from)
+        return RowRefusal {RowRefusal::UnreadableTime, 0, workfield::kFrom};
+    const auto to = readStoredEndTime(text(workfield::kTo), regional);
+    if (!to)
+        return RowRefusal {RowRefusal::UnreadableTime, 0, workfield::kTo};
+    const auto breakTime = text(workfield::kBreak).empty() ? std::optional<std::int64_t>(0)
+                                                           : readStoredTime(text(workfield::kBreak), regional);
+    if (!breakTime)
+        return RowRefusal {RowRefusal::UnreadableTime, 0, workfield::kBreak};
+    auto refusal = checkWorkPeriod(text(workfield::kPlace), text(workfield::kActivity), *from, *to, *breakTime);
+    // A row is one period: an end before the start, a night shift, the recording window stores as
+    // two rows, and a row cannot be. Its break then fits the period, as checkWorkPeriod judges.
+    if (*to < *from && (!refusal || refusal->message == 13))
+        refusal = RecordingRefusal {12, RecordingFocus::DateTimePicker1};
+    if (!refusal)
+        return std::nullopt;
+    int field = workfield::kFrom;
+    switch (refusal->focus) {
+    case RecordingFocus::Orted: field = workfield::kPlace; break;
+    case RecordingFocus::TatEd: field = workfield::kActivity; break;
+    case RecordingFocus::DateTimePicker1: field = workfield::kTo; break;
+    case RecordingFocus::DateTimePicker4: field = workfield::kBreak; break;
+    }
+    return RowRefusal {RowRefusal::Message, refusal->message, field};
+}
+
 std::optional<std::uint32_t> findOverlap(DbfTable& table, std::u16string_view employee, std::chrono::sys_days day,
                                          std::int64_t from, std::int64_t to, const Regional& regional)
 {

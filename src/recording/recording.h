@@ -32,6 +32,25 @@ struct RecordingRefusal {
 std::optional<RecordingRefusal> checkWorkPeriod(std::u16string_view place, std::u16string_view activity,
                                                 std::int64_t from, std::int64_t to, std::int64_t breakTime);
 
+// Why a row typed into the grid or the data list is not stored, and the field to correct.
+struct RowRefusal {
+    enum Kind {
+        Message,  // `message` of the message table: the recording window's checks (9 to 13)
+        UnreadableDate,  // the date cannot be read
+        UnreadableTime,  // a time or the break cannot be read
+    };
+    Kind kind = Message;
+    int message = 0;
+    int field = 0;
+
+    bool operator==(const RowRefusal&) const = default;
+};
+
+// The checks of the recording window for a row of the work-time table (its texts by field): a
+// date, times and a break that can be read (an empty break is none; the end may be 24:00), then
+// checkWorkPeriod, and an end after the start (12), for a row is one period, never a night shift.
+std::optional<RowRefusal> checkWorkTimeRow(const std::vector<std::u16string>& row, const Regional& regional);
+
 // The physical record number of the first row of `employee` (exact text) on `day` that overlaps
 // from..to, scanning the rows the table shows from first to last; the recording window keeps the
 // table's filter off, so that is the whole table. Rows whose date or times cannot be read are

@@ -235,10 +235,10 @@ TEST_F(Evaluation, UnreadableFieldsAndTheirEffectOnTotals)
                                                 u"midnight start", u"until midnight"};
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_TRUE(lines[4 + i].ends_with(u" " + listed[i])) << toUtf8(listed[i]);
-    // 4 + 4 hours from the two rows with unreadable breaks, -1 - 0.5 from the reversed row, 2 until
-    // midnight; 24:00 ends a period but starts none.
-    EXPECT_THAT(summary(lines), ElementsAre(u"Auswärtsübernachtungen: 2", u"Abgezogene Pausenzeit in Stunden: 0,50",
-                                            u"Gesamtstunden: 8,50"));
+    // 4 + 4 hours from the two rows with unreadable breaks, 2 until midnight; the reversed row,
+    // written by another program, counts no time and no break; 24:00 ends a period but starts none.
+    EXPECT_THAT(summary(lines), ElementsAre(u"Auswärtsübernachtungen: 2", u"Abgezogene Pausenzeit in Stunden: 0,00",
+                                            u"Gesamtstunden: 10,00"));
 }
 
 TEST_F(Evaluation, TwoAwayRowsOnOneDateCountTwice)

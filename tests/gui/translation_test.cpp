@@ -77,9 +77,13 @@ protected:
     }
 };
 
-TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTranslated)
+// A start without options.dat takes the desktop's language and keeps it.
+TEST_F(TranslationTest, WithoutAnOptionsFileTheDesktopsLanguageIsTickedAndEveryWindowIsTranslated)
 {
     std::filesystem::remove(dir / "options.dat");
+    const QByteArray before = qgetenv("LC_ALL");
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "es_ES.UTF-8");
     writeStore({{u"Programm beenden", u"Quit", u"Salir"},
                 {u"Sprache", u"Language", u"Idioma"},
                 {u"Zurück...", u"Back...", u"Atrás..."},
@@ -87,9 +91,14 @@ TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTrans
                 {u"Auswertung nach Mitarbeiter", u"By employee", u"Por empleado"},
                 {u"Mitarbeiter:", u"Employee:", u"Empleado:"}});
     start();
+    if (wasSet)
+        qputenv("LC_ALL", before);
+    else
+        qunsetenv("LC_ALL");
 
     EXPECT_EQ(ticks(), (std::vector<bool> {false, false, true}));
     EXPECT_EQ(application().store().CurrentLanguage(), 2);
+    EXPECT_EQ(readFile(dir / "options.dat"), std::string("\x02\0\0\0", 4));
     // The first window, the last window, a menu, a navigator's button, a hint, a labelled edit.
     EXPECT_EQ(child<QPushButton>(&login(), "BeendenBtn")->text(), "Salir");
     EXPECT_EQ(login().findChild<QMenu*>("Sprache1")->title(), "Idioma");

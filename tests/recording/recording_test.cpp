@@ -63,6 +63,40 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase {"BreakOneSecondLonger", u"Bau", u"Maurern", hm(8, 0), hm(12, 0), hm(4, 0, 1), kBreakTooLong}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A row typed into the grid or the data list passes the same checks, after its texts are read.
+struct RowCase {
+    const char* name;
+    Row row;
+    std::optional<RowRefusal> expected;
+
+    friend void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CheckWorkTimeRow : public testing::TestWithParam<RowCase> {};
+
+TEST_P(CheckWorkTimeRow, RefusesWithTheFirstFailingCheckAndItsField)
+{
+    EXPECT_EQ(checkWorkTimeRow(GetParam().row.texts(), Regional::german()), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckWorkTimeRow,
+    testing::Values(
+        RowCase {"AWholeRow", {}, std::nullopt}, RowCase {"EmptyBreakIsNone", {.pause = u""}, std::nullopt},
+        RowCase {"NoDate", {.date = u""}, RowRefusal {RowRefusal::UnreadableDate, 0, 0}},
+        RowCase {"NoSuchDay", {.date = u"30.02.2024"}, RowRefusal {RowRefusal::UnreadableDate, 0, 0}},
+        RowCase {"UnreadableStart", {.from = u"8 Uhr"}, RowRefusal {RowRefusal::UnreadableTime, 0, 4}},
+        RowCase {"UnreadableEnd", {.to = u"25:00"}, RowRefusal {RowRefusal::UnreadableTime, 0, 5}},
+        RowCase {"UnreadableBreak", {.pause = u"0:7"}, RowRefusal {RowRefusal::UnreadableTime, 0, 8}},
+        RowCase {"NoPlace", {.place = u""}, RowRefusal {RowRefusal::Message, 9, 2}},
+        RowCase {"NoActivity", {.activity = u""}, RowRefusal {RowRefusal::Message, 10, 3}},
+        RowCase {"EqualTimes", {.from = u"08:00", .to = u"08:00"}, RowRefusal {RowRefusal::Message, 11, 5}},
+        RowCase {"EndBeforeStart", {.from = u"17:00", .to = u"16:00"}, RowRefusal {RowRefusal::Message, 12, 5}},
+        RowCase {"OverMidnight", {.from = u"17:00", .to = u"03:00"}, RowRefusal {RowRefusal::Message, 12, 5}},
+        RowCase {"UntilMidnight", {.from = u"22:00", .to = u"24:00"}, std::nullopt},
+        RowCase {"BreakLongerThanThePeriod", {.pause = u"04:01"}, RowRefusal {RowRefusal::Message, 13, 8}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 constexpr sys_days kDay = sys_days(2012y / March / 1);
 
 class OverlapScan : public testing::Test {
