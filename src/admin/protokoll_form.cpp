@@ -221,7 +221,7 @@ void TProtokollForm::CsvSpeichernBtnClick()
             failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
         }))
         return;
-    const auto file = askExportFile(this, caption, filterText, QStringLiteral("csv"), u16(windowTitle()));
+    const auto file = askExportFile(this, m_services, caption, filterText, QStringLiteral("csv"), u16(windowTitle()));
     if (file)
         runExport(this, failed, [&] { WriteReportCsv(report(), *file); });
 }
@@ -236,7 +236,7 @@ void TProtokollForm::PdfSpeichernBtnClick()
             footer = qs(journal::chainFooter(m_services.journal.last(), m_model->translator()));
         }))
         return;
-    const auto file = askExportFile(this, caption, filterText, QStringLiteral("pdf"), u16(windowTitle()));
+    const auto file = askExportFile(this, m_services, caption, filterText, QStringLiteral("pdf"), u16(windowTitle()));
     if (!file)
         return;
     runExport(this, failed, [&] {

@@ -43,7 +43,10 @@ private:
     void FormShow();
     void useReportFont();
     // Throws with the program's own text when there is none.
-    void findPrinter();
+    // False when there is no printer to print on.
+    bool findPrinter();
+    // Throws the message that there is no default printer when there is none.
+    void requirePrinter();
     // The journal's last entry, for the foot of every page printed or saved.
     QString journalFooter() const;
     // The name a saved file gets unless the user types another.

@@ -1,5 +1,8 @@
 // The table layer's writes: editing, posting, appending, deleting and re-reading, each under the
-// locks that keep two copies of the program from writing over each other.
+// locks that keep two copies of the program from writing over each other. Every write (and the
+// start of an edit) holds the append lock while it checks the file and writes: a backup or a
+// restore holds it from the first byte copied to the last file renamed, so a write waits for it,
+// and after a restore finds its file replaced and refuses.
 #include "store/dbf_table.h"
 
 #include "store/byte_io.h"
@@ -50,6 +53,7 @@ void DbfTable::Edit()
         return;
     if (Eof())
         throw Error(dbf::kEmpty);
+    dbf::AppendLock writing(m_fd.get());
     requireSameFile();
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(m_pos), 1, true))
         throw Error(dbf::kRecordLocked);
@@ -110,9 +114,9 @@ void DbfTable::Post()
         return;
     }
     {
-        // Every write takes the append lock, so the journal's entries follow the order in which
-        // the copies of the program write.
-        dbf::AppendLock lock(m_fd.get());
+        // Every write takes the append lock: a restore excludes them all, and the journal's
+        // entries follow the order in which the copies of the program write.
+        dbf::AppendLock writing(m_fd.get());
         requireSameFile();
         if (m_changeHook) {
             const std::vector<std::uint8_t> before = storedRecord(m_pos);
@@ -211,28 +215,31 @@ void DbfTable::Delete()
         Cancel();
     if (Eof())
         throw Error(dbf::kEmpty);
-    requireSameFile();
     const std::uint32_t record = m_pos;
-    if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
-        throw Error(dbf::kRecordLocked);
-    const std::uint8_t flag = dbf::kDeletedFlag;
-    bool ok = false;
-    try {
-        dbf::AppendLock lock(m_fd.get());
-        if (m_changeHook) {
-            const std::vector<std::uint8_t> before = storedRecord(record);
-            std::vector<std::uint8_t> after = before;
-            after[0] = flag;
-            m_changeHook(*this, {TableChange::Kind::Delete, record, before, after});
+    {
+        dbf::AppendLock writing(m_fd.get());
+        requireSameFile();
+        if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
+            throw Error(dbf::kRecordLocked);
+        const std::uint8_t flag = dbf::kDeletedFlag;
+        bool ok = false;
+        try {
+            if (m_changeHook) {
+                const std::vector<std::uint8_t> before = storedRecord(record);
+                std::vector<std::uint8_t> after = before;
+                after[0] = flag;
+                m_changeHook(*this, {TableChange::Kind::Delete, record, before, after});
+            }
+            ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record)) && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+        } catch (...) {
+            oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
+            throw;
         }
-        ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record)) && (m_bulk || ::fdatasync(m_fd.get()) == 0);
-    } catch (...) {
         oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
-        throw;
+        if (!ok)
+            writeFailed();
     }
-    oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
-    if (!ok)
-        writeFailed();
+    const std::uint8_t flag = dbf::kDeletedFlag;
     keepCurrent();
     m_current[0] = flag;
     storeInCache(record, m_current.data());

@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QTableView;
 class QWidget;
@@ -32,6 +34,8 @@ private:
     void closeEditor(bool commit);
     int currentRow() const;
     void goToRow(int row);
+    // After a row was refused: its cell to correct becomes the current one.
+    void goToRefused();
 
     QTableView* m_grid;
     DbNavigator* m_navigator;
@@ -39,6 +43,7 @@ private:
     std::function<bool()> m_confirmDelete;
     QWidget* m_window;
     bool m_moving = false;
+    std::optional<std::pair<int, int>> m_refused;  // the row and field the row check refused
 };
 
 }  // namespace horavant

@@ -22,6 +22,8 @@ class TAuswertenForm;
 class TPausenForm;
 class TTranslateForm;
 class TDatensicherungForm;
+class TSollzeitenForm;
+class TAbwesenheitenForm;
 class TProtokollForm;
 
 struct Windows {
@@ -40,6 +42,8 @@ struct Windows {
     TTranslateForm* translate = nullptr;
     // Created after the thirteen, so their order stays.
     TDatensicherungForm* datensicherung = nullptr;
+    TSollzeitenForm* sollzeiten = nullptr;
+    TAbwesenheitenForm* abwesenheiten = nullptr;
     TProtokollForm* protokoll = nullptr;
 
     // All of them, in creation order.
