@@ -142,12 +142,13 @@ void BM_FullScanAllFields(benchmark::State& state)
     const auto path = workTimeTable(kMillion);
     DbfTable t;
     openTable(t, path);
-    std::vector<std::u16string> fields(static_cast<std::size_t>(t.fieldCount()));
+    const int fieldCount = t.fieldCount();
+    std::vector<std::u16string> fields(static_cast<std::size_t>(fieldCount));
     std::size_t rows = 0;
     for (auto _ : state) {
         rows = 0;
         for (t.First(); !t.Eof(); t.Next()) {
-            for (int i = 0; i < t.fieldCount(); ++i)
+            for (int i = 0; i < fieldCount; ++i)
                 t.readFieldText(i, fields[static_cast<std::size_t>(i)]);
             ++rows;
         }
