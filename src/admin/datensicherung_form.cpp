@@ -7,6 +7,7 @@
 #include "ui/message_boxes.h"
 
 #include <QHeaderView>
+#include <QPointer>
 #include <QLocale>
 
 namespace horavant {
@@ -48,19 +49,41 @@ void TDatensicherungForm::showEvent(QShowEvent* event)
 void TDatensicherungForm::dailyBackup(QWidget* shownOver)
 {
     DbfTable& table = m_windows.main->workTimeTable();
-    if (!table.active())
+    if (!table.active() || m_worker.busy())
         return;
     const backup::Moment now = backup::localNow();
-    if (!backup::dailyBackupDue(table.folder(), now))
+    const std::filesystem::path folder = table.folder();
+    if (!backup::dailyBackupDue(folder, now))
         return;
-    guarded(shownOver, [&] {
-        try {
-            backup::makeBackup(table, backup::BackupKind::Daily, now);
-        } catch (const backup::BackupError& e) {
-            showError(shownOver, m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
-                                     + "\n\n" + describe(e));
-        }
-    });
+    QPointer<QWidget> over(shownOver);
+    m_worker.start(
+        [folder, now](const backup::Progress& progress) {
+            backup::makeBackupOfFolder(folder, backup::BackupKind::Daily, now, progress);
+        },
+        [this, over](std::exception_ptr failure) {
+            if (!failure)
+                return;
+            QWidget* parent = over ? over.data() : this;
+            guarded(parent, [&] {
+                try {
+                    std::rethrow_exception(failure);
+                } catch (const backup::Cancelled&) {
+                } catch (const backup::BackupError& e) {
+                    showError(parent,
+                              m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
+                                  + "\n\n" + describe(e));
+                }
+            });
+        });
+}
+
+void TDatensicherungForm::runCopying(const QString& label, const BackupWorker::Work& work)
+{
+    const QString cancel = m_services.translate(QStringLiteral("Abbrechen"));
+    if (work)
+        m_worker.run(this, m_services.translate(label), cancel, work);
+    else
+        m_worker.finish(this, m_services.translate(label), cancel);
 }
 
 void TDatensicherungForm::fillList(const std::string& select)
@@ -143,11 +166,15 @@ QString TDatensicherungForm::describe(const backup::BackupError& error) const
 void TDatensicherungForm::JetztSichernBtnClick()
 {
     std::optional<std::string> made;
+    const std::filesystem::path folder = m_windows.main->workTimeTable().folder();
     guarded(this, [&] {
         try {
-            made = backup::makeBackup(m_windows.main->workTimeTable(), backup::BackupKind::Manual, backup::localNow());
+            runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), [&](const backup::Progress& progress) {
+                made = backup::makeBackupOfFolder(folder, backup::BackupKind::Manual, backup::localNow(), progress);
+            });
         } catch (const backup::BackupError& e) {
             showError(this, describe(e));
+        } catch (const backup::Cancelled&) {
         }
     });
     fillList(made.value_or(std::string()));
@@ -169,9 +196,15 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     std::optional<backup::BackupError> failure;
     guarded(this, [&] {
         try {
-            backup::restoreBackup(main.workTimeTable(), name, backup::localNow());
+            // A backup of the day still being copied holds the table's append lock: it ends first.
+            runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), {});
+            backup::restoreBackup(main.workTimeTable(), name, backup::localNow(), {},
+                                  [this](const std::function<void(const backup::Progress&)>& work) {
+                                      runCopying(QStringLiteral("Die Sicherung wird wiederhergestellt..."), work);
+                                  });
         } catch (const backup::BackupError& e) {
             failure = e;
+        } catch (const backup::Cancelled&) {
         }
     });
     // Once files were replaced, everything is read again before a new text can be looked up: its

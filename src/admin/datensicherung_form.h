@@ -2,6 +2,7 @@
 // the backup of the day at the first start of a day.
 #pragma once
 
+#include "admin/backup_worker.h"
 #include "store/backup.h"
 #include "ui/services.h"
 #include "ui/windows.h"
@@ -16,9 +17,11 @@ class TDatensicherungForm : public QDialog {
 public:
     TDatensicherungForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
 
-    // Makes the backup of the day unless there is one; a failure is told once, over `shownOver`,
-    // and the program goes on.
+    // Starts the backup of the day unless there is one, on a thread beside the windows; a failure
+    // is told once, over `shownOver`, and the program goes on.
     void dailyBackup(QWidget* shownOver);
+    // True while a backup or restore is being copied.
+    bool copying() const { return m_worker.busy(); }
 
     void JetztSichernBtnClick();
     void WiederherstellenBtnClick();
@@ -36,11 +39,16 @@ private:
     // The German pattern in the current language, its %s filled from the details in order.
     QString fill(const QString& pattern, const std::vector<std::string>& details) const;
     QString describe(const backup::BackupError& error) const;
+    // Runs a backup's or restore's copying beside the windows, with a progress dialog over this
+    // window that can stop it (then throwing backup::Cancelled); without work, waits for the
+    // copying that runs.
+    void runCopying(const QString& label, const BackupWorker::Work& work);
 
     Services& m_services;
     const Windows& m_windows;
     Ui::TDatensicherungForm m_ui;
     std::vector<backup::BackupInfo> m_backups;
+    BackupWorker m_worker;
 };
 
 }  // namespace horavant

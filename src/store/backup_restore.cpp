@@ -29,7 +29,8 @@ struct Staged {
 
 // Copies each file of the backup to a temporary file beside the one it replaces, synced. A
 // failure removes what was staged and leaves every data file as it was.
-std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& source, const detail::Steps& steps)
+std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& source, const detail::Steps& steps,
+                               detail::Meter& meter)
 {
     // The table goes last: should a later rename fail, the open table is still the file in place.
     constexpr std::array<const char*, 4> order = {kFiles[1], kFiles[2], kFiles[3], kFiles[0]};
@@ -53,7 +54,9 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& so
             ::fchmod(out.get(), 0666 & ~detail::currentUmask());
             const long long size = fileSize(in.get());
             steps.run("copy", target, [&] {
-                const long long copied = copyFileBytes(in.get(), out.get(), std::numeric_limits<std::uint64_t>::max());
+                const long long copied = copyFileBytes(in.get(), out.get(), std::numeric_limits<std::uint64_t>::max(),
+                                                       CopyMethod::Kernel,
+                                                       [&meter](std::uint64_t bytes) { return meter.copied(bytes); });
                 if (copied >= 0 && copied != size)
                     errno = EIO;
                 return copied >= 0 && copied == size;
@@ -68,10 +71,11 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const fs::path& so
     return staged;
 }
 
-void replaceFiles(const fs::path& programFolder, const fs::path& source, const std::string& saved, const FailStep& fail)
+void replaceFiles(const fs::path& programFolder, const fs::path& source, const std::string& saved, const FailStep& fail,
+                  detail::Meter& meter)
 {
     const detail::Steps before(fail, kRestoreFailed);
-    const std::vector<Staged> staged = stageFiles(programFolder, source, before);
+    const std::vector<Staged> staged = stageFiles(programFolder, source, before, meter);
     // Once a file is replaced, a failure leaves the data half restored: the message names the
     // backup that holds the state before.
     const detail::Steps after(fail, kRestoreHalfDone, {saved});
@@ -93,7 +97,7 @@ void replaceFiles(const fs::path& programFolder, const fs::path& source, const s
 
 }  // namespace
 
-std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail)
+std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail, const Runner& run)
 {
     const fs::path programFolder = table.folder();
     const fs::path source = programFolder / kFolder / name;
@@ -108,11 +112,27 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
 
     std::string saved;
     const bool locked = table.withAppendLock(false, [&](int fd) {
-        const auto made = detail::writeBackup(programFolder, fd, candidateNames(BackupKind::BeforeRestore, now), fail);
-        if (!made)
-            throw BackupError(kCannotWrite, {(programFolder / kFolder).string(), std::strerror(EEXIST)});
-        saved = *made;
-        replaceFiles(programFolder, source, saved, fail);
+        // The copying, on whatever thread `run` chooses: it uses the descriptor, not the table.
+        const auto work = [&](const Progress& progress) {
+            detail::Meter meter(progress, detail::dataFileBytes(programFolder) + detail::dataFileBytes(source));
+            const auto made = detail::writeBackup(programFolder, fd, candidateNames(BackupKind::BeforeRestore, now),
+                                                  fail, &meter);
+            if (!made)
+                throw BackupError(kCannotWrite, {(programFolder / kFolder).string(), std::strerror(EEXIST)});
+            saved = *made;
+            try {
+                replaceFiles(programFolder, source, saved, fail, meter);
+            } catch (const Cancelled&) {
+                // Stopped before a file was replaced: the backup of the files before is not needed.
+                std::error_code ec;
+                fs::remove_all(programFolder / kFolder / saved, ec);
+                throw;
+            }
+        };
+        if (run)
+            run(work);
+        else
+            work({});
     });
     if (!locked)
         throw BackupError(kTableBusy, {});

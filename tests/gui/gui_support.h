@@ -85,6 +85,8 @@ protected:
     // Starts as start() does, where the start shows one message box: answers it with OK once it
     // appears and returns its text.
     QString startAnsweringOk();
+    // Waits until the backup of the day, which the start begins beside the windows, is written.
+    void finishTheDaysBackup();
     Application& application() { return *m_app; }
     const Windows& windows() const { return m_app->windows(); }
     void writeLanguage(int language);
