@@ -50,7 +50,7 @@ std::filesystem::path programFolder()
         const auto dir = dataDir() / "actions-run";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        std::filesystem::copy_file(workTimeTable(kMillion), dir / "arbeitszeit.dbf");
+        std::filesystem::copy_file(workTimeTable(benchRecords()), dir / "arbeitszeit.dbf");
         UserData users;
         users.users.push_back({u"Mitarbeiter 7", u"anna", u""});
         SaveBenutzer(dir / "benutzer.dat", users);

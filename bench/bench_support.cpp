@@ -22,6 +22,13 @@ std::filesystem::path dataDir()
     return dir;
 }
 
+std::uint32_t benchRecords()
+{
+    const char* env = std::getenv("HORAVANT_BENCH_RECORDS");
+    const unsigned long records = env && *env ? std::strtoul(env, nullptr, 10) : 0;
+    return records > 0 && records <= 100'000'000 ? static_cast<std::uint32_t>(records) : kMillion;
+}
+
 void defineWorkTimeFields(DbfTable& t)
 {
     t.clearFieldDefs();
@@ -131,7 +138,7 @@ void openTable(DbfTable& t, const std::filesystem::path& path)
 
 void BM_RawRead(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     for (auto _ : state)
         benchmark::DoNotOptimize(rawRead(path));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
@@ -139,7 +146,7 @@ void BM_RawRead(benchmark::State& state)
 
 void BM_FullScanAllFields(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     DbfTable t;
     openTable(t, path);
     const int fieldCount = t.fieldCount();

@@ -26,6 +26,8 @@ void defineWorkTimeFields(DbfTable& table);
 // 50 activities, dates over three years; every 1000th record is deleted.
 std::filesystem::path workTimeTable(std::uint32_t records);
 constexpr std::uint32_t kMillion = 1'000'000;
+// The records of the table the benchmarks run on: $HORAVANT_BENCH_RECORDS, or a million.
+std::uint32_t benchRecords();
 
 // Reads the whole file sequentially in 256 KiB blocks into a page-aligned buffer; returns the
 // bytes read.
