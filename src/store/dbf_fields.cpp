@@ -62,10 +62,10 @@ void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t>
 {
     const auto offset = static_cast<std::size_t>(field.offset);
     const dbf::FieldSlot slot = dbf::fieldSlot(field.type == FieldType::Logical, field.width, field.offset);
-    // Where `record` reaches 64 bytes past the field's start (as the record buffers do, with their
-    // spare bytes), the field is read as the scans read it; otherwise without reading past it.
+    // Where `record` reaches dbf::kReadSlack bytes past the field (as the record buffers do, with
+    // their spare bytes), the field is read as the scans read it; otherwise without reading past it.
     if (slot.kind == dbf::TextKind::Logical || slot.kind == dbf::TextKind::Empty
-        || offset + std::max<std::size_t>(slot.width, dbf::kReadSlack) <= record.size())
+        || offset + slot.width + dbf::kReadSlack <= record.size())
         return dbf::fieldText(record.data(), slot, out);
     cp1252::decodeInto(record.data() + offset, withoutPadding(record, offset, static_cast<std::size_t>(field.width)),
                        out);

@@ -163,6 +163,7 @@ namespace detail {
     case TextKind::Logical: break;
     case TextKind::Long: return longFieldText(p, slot.width, out);
     case TextKind::Empty: return out.clear();
+    default: __builtin_unreachable();
     }
 #else
     if (slot.kind == TextKind::Empty)
