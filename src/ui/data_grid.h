@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <functional>
+#include <vector>
 
 class QTableView;
 class QWidget;
@@ -26,8 +27,14 @@ public:
     void postPending();
     void press(DbNavigator::Button button);
     void updateButtons();
+    // Keeps the column hidden in the grid, also when the grid is bound to the model again.
+    void hideColumn(int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void bindModel(bool bound);
     void onCurrentRowChanged(int current, int previous);
     void closeEditor(bool commit);
     int currentRow() const;
@@ -39,6 +46,7 @@ private:
     std::function<bool()> m_confirmDelete;
     QWidget* m_window;
     bool m_moving = false;
+    std::vector<int> m_hiddenColumns;
 };
 
 }  // namespace horavant
