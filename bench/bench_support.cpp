@@ -5,6 +5,8 @@
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/posix_file.h"
+#include "store/timesheet_tables.h"
+#include "timesheet/timesheet_texts.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +109,43 @@ std::filesystem::path workTimeTable(std::uint32_t records)
     writeFullyAt(fd.get(), count, 4, 4);
     ::fsync(fd.get());
     return path;
+}
+
+namespace {
+
+constexpr int kTimesheetEmployees = 50;
+constexpr int kAbsences = 2000;
+
+}  // namespace
+
+std::filesystem::path timesheetTables()
+{
+    using namespace std::chrono;
+    static const std::filesystem::path folder = [] {
+        const auto dir = dataDir() / "timesheet-tables";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        const std::u16string kinds[] = {u"Urlaub", u"Krank", u"Freizeitausgleich", u"Sonstiges"};
+        for (int e = 0; e < kTimesheetEmployees; ++e) {
+            const std::string n = std::to_string(e);
+            const std::u16string name = u"Mitarbeiter " + std::u16string(n.begin(), n.end());
+            const std::u16string state(kStates[static_cast<std::size_t>(e % 16)].code);
+            appendTableRow(dir, kTargetTable,
+                           {name, u"01.01.2010", state, u"08:00", u"08:00", u"08:00", u"08:00", u"08:00", u"", u"",
+                            u"30", u"+10:00"});
+            appendTableRow(
+                dir, kTargetTable,
+                {name, u"01.07.2011", state, u"08:00", u"08:00", u"08:00", u"08:00", u"06:00", u"", u"", u"30", u""});
+            for (int a = 0; a < kAbsences / kTimesheetEmployees; ++a) {
+                const sys_days from = sys_days(2010y / January / 4) + days(a * 36 + e % 7);
+                const sys_days to = from + days(1 + a % 4);
+                appendTableRow(dir, kAbsenceTable,
+                               absenceTexts(name, from, to, absenceKindOf(kinds[a % 4]).value(), u""));
+            }
+        }
+        return dir;
+    }();
+    return folder;
 }
 
 std::uint64_t rawRead(const std::filesystem::path& path)

@@ -29,6 +29,11 @@ constexpr std::uint32_t kMillion = 1'000'000;
 // The records of the table the benchmarks run on: $HORAVANT_BENCH_RECORDS, or a million.
 std::uint32_t benchRecords();
 
+// The folder of a sollzeit.dbf and an abwesend.dbf, made once per process: 50 employees (those of
+// the work-time table and ten more) from 2010 on, each in a state of their own, with a second
+// row from mid-2011 and 40 absences of two to five days.
+std::filesystem::path timesheetTables();
+
 // Reads the whole file sequentially in 256 KiB blocks into a page-aligned buffer; returns the
 // bytes read.
 std::uint64_t rawRead(const std::filesystem::path& path);

@@ -4,8 +4,8 @@
 #include "bench_support.h"
 
 #include "evaluation/report.h"
-#include "evaluation/working_time_check.h"
-#include "evaluation/working_time_report.h"
+#include "law/working_time_check.h"
+#include "law/working_time_report.h"
 #include "store/dbf_table.h"
 
 #include <map>
@@ -58,20 +58,24 @@ void BM_Evaluation(benchmark::State& state)
 }
 BENCHMARK(BM_Evaluation)->Unit(benchmark::kMillisecond);
 
-// "Alle Mitarbeiter" over every day of the table, up to the lines of the output window. The
-// generated rows lie over each other (about 22 per employee and day), so every day has a double
-// booking, and every Sunday its finding.
+// "Alle Mitarbeiter" over every day of the table, up to the lines of the output window, with the
+// states and absences of the timesheet's tables read as the main window reads them. The generated
+// rows lie over each other (about 22 per employee and day), so every day has a double booking,
+// and every Sunday and public holiday its finding.
 void BM_WorkingTimeLawAll(benchmark::State& state)
 {
     DbfTable t;
     openTable(t, workTimeTable(benchRecords()));
+    const auto folder = timesheetTables();
     const sys_days from(2010y / January / 1);
     const sys_days to(2013y / December / 31);
     const auto translate = [](std::u16string_view text) { return std::u16string(text); };
     std::size_t lines = 0;
     std::size_t days = 0;
     for (auto _ : state) {
-        const WorkingTimeCheck check = CheckWorkingTimeLaw(t, std::nullopt, from, to, Regional::german());
+        const TimesheetData timesheet = loadUsableTimesheetData(folder, Regional::german());
+        const WorkingTimeCheck check = CheckWorkingTimeLaw(t, std::nullopt, from, to, Regional::german(), nullptr,
+                                                           &timesheet);
         const auto report = reportLines(
             BuildWorkingTimeReport(check, u"Alle Mitarbeiter", from, to, Regional::german(), translate));
         lines = report.size();

@@ -1,6 +1,7 @@
 // The user editing dialog.
 #include "admin/benutzer_bearbeiten_form.h"
 
+#include "recording/login.h"
 #include "store/user_file.h"
 #include "ui/message_boxes.h"
 #include "ui/window_setup.h"
@@ -22,8 +23,9 @@ void TBenutzerBearbeitenForm::showEvent(QShowEvent* event)
     m_ui.LabeledEdit1->setFocus();
 }
 
-void TBenutzerBearbeitenForm::setRecord(const UserRecord& record)
+void TBenutzerBearbeitenForm::setRecord(const UserRecord& record, std::optional<std::size_t> index)
 {
+    m_index = index;
     m_ui.LabeledEdit1->setText(qs(record.EmployeeName));
     m_ui.LabeledEdit2->setText(qs(record.UserName));
     m_ui.LabeledEdit3->setText(qs(record.Password));
@@ -43,6 +45,16 @@ void TBenutzerBearbeitenForm::BitBtn4Click()
     if (!lines.isEmpty()) {
         showError(this, m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:")) + u'\n'
                             + lines);
+        return;
+    }
+    // The login would find only the first of two users of one name.
+    const UserList& users = m_services.userData.users;
+    if (const auto other = findUserNameTaken(users, typed.UserName, m_index)) {
+        showError(this, m_services
+                            .translate(QStringLiteral("Den Benutzernamen „%1“ hat schon %2. Bitte wählen Sie "
+                                                      "einen anderen."))
+                            .arg(qs(users[*other].UserName), qs(users[*other].EmployeeName)));
+        m_ui.LabeledEdit2->setFocus();
         return;
     }
     accept();

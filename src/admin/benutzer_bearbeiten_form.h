@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 namespace horavant {
 
 class TBenutzerBearbeitenForm : public QDialog {
@@ -14,11 +16,13 @@ class TBenutzerBearbeitenForm : public QDialog {
 public:
     explicit TBenutzerBearbeitenForm(Services& services, QWidget* parent = nullptr);
 
-    void setRecord(const UserRecord& record);
+    // The record to edit: the user list's entry `index`, or a new one.
+    void setRecord(const UserRecord& record, std::optional<std::size_t> index = std::nullopt);
     UserRecord record() const;
 
     // OK: refuses names and a password the user file could not give back, naming the
-    // characters; the dialog then stays open with the texts as typed.
+    // characters, and a user name that another user has; the dialog then stays open with the
+    // texts as typed.
     void BitBtn4Click();
 
 protected:
@@ -27,6 +31,7 @@ protected:
 private:
     Services& m_services;
     Ui::TBenutzerBearbeitenForm m_ui;
+    std::optional<std::size_t> m_index;
 };
 
 }  // namespace horavant

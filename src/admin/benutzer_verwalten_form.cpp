@@ -80,7 +80,7 @@ void TBenutzerVerwaltenForm::BenutzerBearbeitenBtnClick()
         return;
     UserList& users = m_services.userData.users;
     TBenutzerBearbeitenForm& dialog = *m_windows.benutzerBearbeiten;
-    dialog.setRecord(users[static_cast<std::size_t>(row)]);
+    dialog.setRecord(users[static_cast<std::size_t>(row)], static_cast<std::size_t>(row));
     if (dialog.exec() != QDialog::Accepted)
         return;
     users[static_cast<std::size_t>(row)] = dialog.record();

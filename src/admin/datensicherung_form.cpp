@@ -2,6 +2,7 @@
 #include "admin/datensicherung_form.h"
 
 #include "store/dbf_table.h"
+#include "store/work_time_text.h"
 #include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -49,32 +50,46 @@ void TDatensicherungForm::showEvent(QShowEvent* event)
 void TDatensicherungForm::dailyBackup(QWidget* shownOver)
 {
     DbfTable& table = m_windows.main->workTimeTable();
-    if (!table.active() || m_worker.busy())
+    const backup::Moment now = m_clock();
+    if (!table.active() || m_dayBackedUp == now.day || m_worker.busy())
         return;
-    const backup::Moment now = backup::localNow();
+    m_dayBackedUp = now.day;
     const std::filesystem::path folder = table.folder();
-    if (!backup::dailyBackupDue(folder, now))
-        return;
     QPointer<QWidget> over(shownOver);
     m_worker.start(
         [folder, now](const backup::Progress& progress) {
             backup::makeBackupOfFolder(folder, backup::BackupKind::Daily, now, progress);
         },
-        [this, over](std::exception_ptr failure) {
-            if (!failure)
-                return;
+        [this, over, folder, now](std::exception_ptr failure) {
             QWidget* parent = over ? over.data() : this;
             guarded(parent, [&] {
                 try {
-                    std::rethrow_exception(failure);
+                    if (failure)
+                        std::rethrow_exception(failure);
                 } catch (const backup::Cancelled&) {
+                    m_dayBackedUp.reset();  // stopped by the user: tried again at the next login
+                    return;
                 } catch (const backup::BackupError& e) {
                     showError(parent,
                               m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
                                   + "\n\n" + describe(e));
                 }
+                const std::vector<std::string> future = backup::untoldFutureBackups(folder, now);
+                std::string names;
+                for (const std::string& name : future)
+                    names += (names.empty() ? "" : ", ") + name;
+                if (!names.empty())
+                    showInformation(parent, fill(QString::fromUtf8(backup::kFutureBackups), {names}));
             });
         });
+}
+
+void TDatensicherungForm::recoverAfterCrash(QWidget* shownOver)
+{
+    guarded(shownOver, [&] {
+        if (const auto left = backup::recoverAfterCrash(m_windows.main->workTimeTable().folder()))
+            showError(shownOver, fill(QString::fromUtf8(backup::kRestoreInterrupted), {left->backup, left->saved}));
+    });
 }
 
 void TDatensicherungForm::runCopying(const QString& label, const BackupWorker::Work& work)
@@ -131,22 +146,11 @@ void TDatensicherungForm::ListView1SelectItem()
 
 QString TDatensicherungForm::when(const BackupInfo& info) const
 {
-    const Regional& r = m_services.regional;
-    const std::chrono::year_month_day date {info.parsed.day};
-    const QString d = twoDigits(static_cast<unsigned>(date.day()));
-    const QString m = twoDigits(static_cast<unsigned>(date.month()));
-    const QString y = QString::number(static_cast<int>(date.year()));
-    const QChar sep(r.dateSeparator);
-    QString text;
-    switch (r.dateOrder) {
-    case DateOrder::DayMonthYear: text = d + sep + m + sep + y; break;
-    case DateOrder::MonthDayYear: text = m + sep + d + sep + y; break;
-    case DateOrder::YearMonthDay: text = y + sep + m + sep + d; break;
-    }
+    // In the program's own date form, as everything else it writes.
+    QString text = qs(formatStoredDate(std::chrono::year_month_day {info.parsed.day}));
     if (info.parsed.time) {
         const long long s = info.parsed.time->count();
-        const QChar t(r.timeSeparator);
-        text += QLatin1Char(' ') + twoDigits(s / 3600) + t + twoDigits(s / 60 % 60) + t + twoDigits(s % 60);
+        text += QLatin1Char(' ') + twoDigits(s / 3600) + u':' + twoDigits(s / 60 % 60) + u':' + twoDigits(s % 60);
     }
     if (info.parsed.beforeRestore)
         text += QStringLiteral(" (") + m_services.translate(QStringLiteral("vor Wiederherstellung")) + QLatin1Char(')');
@@ -160,7 +164,7 @@ QString TDatensicherungForm::fill(const QString& pattern, const std::vector<std:
 
 QString TDatensicherungForm::describe(const backup::BackupError& error) const
 {
-    return fill(QString::fromStdString(error.pattern()), error.details());
+    return m_services.describe(error);
 }
 
 void TDatensicherungForm::JetztSichernBtnClick()

@@ -10,6 +10,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+
 namespace horavant {
 
 class TDatensicherungForm : public QDialog {
@@ -17,11 +20,17 @@ class TDatensicherungForm : public QDialog {
 public:
     TDatensicherungForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
 
-    // Starts the backup of the day unless there is one, on a thread beside the windows; a failure
-    // is told once, over `shownOver`, and the program goes on.
+    // Starts the backup of the day unless there is one, at the start and at each login (a program
+    // kept open over days backs each day up at its first login), on a thread beside the windows; a
+    // failure is told once a day, over `shownOver`, and the program goes on. Backups dated after
+    // today are told once.
     void dailyBackup(QWidget* shownOver);
     // True while a backup or restore is being copied.
     bool copying() const { return m_worker.busy(); }
+    // At the start: clears what a crash left, and tells of a restore that did not finish.
+    void recoverAfterCrash(QWidget* shownOver);
+    // The clock the day's backup goes by. For tests.
+    void setClock(std::function<backup::Moment()> clock) { m_clock = std::move(clock); }
 
     void JetztSichernBtnClick();
     void WiederherstellenBtnClick();
@@ -48,6 +57,8 @@ private:
     const Windows& m_windows;
     Ui::TDatensicherungForm m_ui;
     std::vector<backup::BackupInfo> m_backups;
+    std::function<backup::Moment()> m_clock = backup::localNow;
+    std::optional<std::chrono::sys_days> m_dayBackedUp;  // the day whose backup was made or tried
     BackupWorker m_worker;
 };
 

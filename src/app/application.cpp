@@ -15,6 +15,8 @@
 #include "recording/erfassen_form.h"
 #include "recording/pausen_form.h"
 #include "recording/vorgabe_texte_form.h"
+#include "timesheet/abwesenheiten_form.h"
+#include "timesheet/sollzeiten_form.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -54,8 +56,10 @@ Application::Application(std::filesystem::path executablePath)
     w.pausen = keep(m_owned, w, new TPausenForm(m_services));
     w.translate = keep(m_owned, w, new TTranslateForm(m_services));
     w.datensicherung = keep(m_owned, w, new TDatensicherungForm(m_services, m_windows));
+    w.sollzeiten = keep(m_owned, w, new TSollzeitenForm(m_services, m_windows));
+    w.abwesenheiten = keep(m_owned, w, new TAbwesenheitenForm(m_services, m_windows));
     // Every widget made asks to be polished once the event loop runs, which would style all
-    // fourteen windows before the login window shows; a window is polished when it first shows.
+    // sixteen windows before the login window shows; a window is polished when it first shows.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 
@@ -70,10 +74,13 @@ void Application::start()
 {
     QTimer::singleShot(0, m_windows.einloggen, [this] {
         m_windows.einloggen->show();
-        // The first showing has opened the table; the day's backup waits until the window is on
-        // screen, so the start is not slowed by it.
-        QTimer::singleShot(0, m_windows.datensicherung,
-                           [this] { m_windows.datensicherung->dailyBackup(m_windows.einloggen); });
+        // The first showing has opened the table (after any restore by another copy: opening waits
+        // for it); the day's backup waits until the window is on screen, so the start is not
+        // slowed by it.
+        QTimer::singleShot(0, m_windows.datensicherung, [this] {
+            m_windows.datensicherung->recoverAfterCrash(m_windows.einloggen);
+            m_windows.datensicherung->dailyBackup(m_windows.einloggen);
+        });
     });
 }
 

@@ -9,19 +9,27 @@
 #include "evaluation/csv.h"
 #include "evaluation/export_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
-#include "evaluation/working_time_check.h"
-#include "evaluation/working_time_report.h"
 #include "i18n/message_table.h"
+#include "law/working_time_check.h"
+#include "law/working_time_report.h"
 #include "recording/einloggen_form.h"
+#include "recording/recording.h"
 #include "recording/vorgabe_texte_form.h"
+#include "store/error.h"
+#include "store/timesheet_tables.h"
 #include "store/user_file.h"
 #include "store/work_time_fields.h"
 #include "store/work_time_table.h"
+#include "timesheet/abwesenheiten_form.h"
+#include "timesheet/sollzeiten_form.h"
+#include "timesheet/timesheet_form.h"
+#include "timesheet/timesheet_report.h"
 #include "ui/data_grid.h"
 #include "ui/error_report.h"
 #include "ui/message_boxes.h"
 #include "ui/work_time_model.h"
 
+#include <QApplication>
 #include <QVBoxLayout>
 
 namespace horavant {
@@ -49,6 +57,8 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
         m_ui.DBGrid1, m_ui.DBNavigator1, m_model,
         [this] { return askYesNoCancel(this, m_services.translate(QStringLiteral("Datensatz löschen?"))); }, this);
 
+    installRowChecks();
+
     connect(m_ui.AusloggenBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui.BitBtn1, &QPushButton::clicked, this, &TMainForm::Benutzerverwalten1Click);
     connect(m_ui.BitBtn2, &QPushButton::clicked, this, &TMainForm::AuswertungnachMitarbeiter1Click);
@@ -63,6 +73,9 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
     connect(m_ui.PrfungArbeitszeitgesetz1, &QAction::triggered, this, &TMainForm::PrfungArbeitszeitgesetz1Click);
+    connect(m_ui.Monatsnachweis1, &QAction::triggered, this, &TMainForm::Monatsnachweis1Click);
+    connect(m_ui.Sollzeiten1, &QAction::triggered, this, &TMainForm::Sollzeiten1Click);
+    connect(m_ui.Abwesenheiten1, &QAction::triggered, this, &TMainForm::Abwesenheiten1Click);
     connect(m_ui.AlleBuchungenalsCSVexportieren1, &QAction::triggered, this,
             &TMainForm::AlleBuchungenalsCSVexportieren1Click);
 }
@@ -94,6 +107,49 @@ void TMainForm::FormCreate()
     Dbf2.setFilter(filter);
 }
 
+// A row typed into the grid or the data list passes the recording window's checks before it is
+// stored, and a text goes into a cell only when the table's code page can hold it.
+void TMainForm::installRowChecks()
+{
+    const auto shownOver = [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        return modal ? modal : static_cast<QWidget*>(this);
+    };
+    m_model->setRowCheck([this, shownOver](const std::vector<std::u16string>& row) -> std::optional<int> {
+        const auto refusal = checkWorkTimeRow(row, m_services.regional);
+        if (!refusal)
+            return std::nullopt;
+        QString text;
+        const QString typed = qs(row.at(static_cast<std::size_t>(refusal->field)));
+        switch (refusal->kind) {
+        case RowRefusal::Message: text = m_services.message(refusal->message); break;
+        case RowRefusal::UnreadableDate:
+            text = m_services
+                       .translate(QStringLiteral("Das Datum „%1“ kann nicht gelesen werden. Bitte geben Sie "
+                                                 "es als TT.MM.JJJJ ein."))
+                       .arg(typed);
+            break;
+        case RowRefusal::UnreadableTime:
+            text = m_services
+                       .translate(QStringLiteral("Die Zeit „%1“ kann nicht gelesen werden. Bitte geben Sie "
+                                                 "sie als HH:MM ein."))
+                       .arg(typed);
+            break;
+        }
+        showError(shownOver(), text);
+        return refusal->field;
+    });
+    m_model->setTextCheck([this, shownOver](int field, const std::u16string& text) {
+        const std::vector<std::u16string> lost = unstorableInName(text);
+        if (lost.empty())
+            return true;
+        const QString title = m_model->headerData(field, Qt::Horizontal).toString();
+        showError(shownOver(), m_services.translate(QStringLiteral("Diese Zeichen können nicht gespeichert werden:"))
+                                   + u'\n' + characterLines({{title, lost}}));
+        return false;
+    });
+}
+
 QString TMainForm::GetProgramDir(bool /*create*/) const
 {
     return progpath;
@@ -108,25 +164,56 @@ void TMainForm::LoadBenutzer()
 {
     const auto file = programFile("benutzer.dat");
     m_usersStamp = fileStamp(file);
-    horavant::LoadBenutzer(file, m_services.userData);
+    try {
+        horavant::LoadBenutzer(file, m_services.userData);
+        m_usersUnreadable.clear();
+    } catch (const PatternError& e) {
+        // While the file cannot be read, nobody is let in as administrator (its password is
+        // unknown) and nothing is saved over it.
+        m_usersUnreadable = m_services.describe(e);
+        throw Error(m_usersUnreadable.toStdString());
+    }
 }
 
 void TMainForm::SaveBenutzer()
 {
     m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
+    if (!m_usersUnreadable.isEmpty())
+        throw Error(m_usersUnreadable.toStdString());
     const auto file = programFile("benutzer.dat");
-    horavant::SaveBenutzer(file, m_services.userData);
+    try {
+        horavant::SaveBenutzer(file, m_services.userData);
+    } catch (const PatternError& e) {
+        throw Error(m_services.describe(e).toStdString());
+    }
     m_usersStamp = fileStamp(file);
 }
 
 void TMainForm::reloadUsersIfChanged()
 {
+    // A file made readable again changes no stamp that is looked at (its permissions): it is
+    // tried each time.
+    if (!m_usersUnreadable.isEmpty()) {
+        try {
+            LoadBenutzer();
+        } catch (const Error&) {
+        }
+        return;
+    }
     ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
 }
 
 void TMainForm::CreateandopenTables()
 {
     horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    // The grid's titles in the current language, whatever language named the stored fields.
+    std::vector<QString> titles;
+    for (const auto& field : worktime::kSchema)
+        titles.push_back(m_services.message(field.message));
+    m_model->setColumnTitles(std::move(titles));
+    // The timesheet's tables are made when missing; one that is there is only read when used.
+    for (const TableSchema& schema : {kTargetTable, kAbsenceTable})
+        createTableIfMissing(Dbf1.folder(), schema);
     // The grid's rows are counted when the window shows them, not while the login waits.
     if (isVisible())
         m_model->reload();
@@ -144,6 +231,10 @@ void TMainForm::reloadDataFiles()
 
 bool TMainForm::IsAdmin()
 {
+    if (!m_usersUnreadable.isEmpty()) {
+        showError(isVisible() ? static_cast<QWidget*>(this) : m_windows.einloggen, m_usersUnreadable);
+        return false;
+    }
     return m_windows.adminPass->IsAdmin();
 }
 
@@ -155,9 +246,12 @@ void TMainForm::showEvent(QShowEvent* event)
 
 void TMainForm::done(int result)
 {
-    // FormClose: store a pending insert or edit made in the grid; its errors are not shown.
+    // FormClose: store a pending insert or edit made in the grid; its errors are not shown. A
+    // row the checks refuse keeps the window open, to be corrected or cancelled.
     try {
         m_grid->postPending();
+    } catch (const AbortError&) {
+        return;
     } catch (...) {
     }
     QDialog::done(result);
@@ -258,9 +352,12 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         // entry is still one employee.
         const bool everybody = choice.subjectIndex() == 0;
         const std::u16string subject = everybody ? all : choice.subject();
-        const auto check = CheckWorkingTimeLaw(Dbf1,
-                                               everybody ? std::nullopt : std::optional<std::u16string_view>(subject),
-                                               choice.fromDate(), choice.toDate(), m_services.regional, &gathered);
+        // The states and absences as they are now; a table that cannot be used is named in the
+        // report instead of stopping the check.
+        const TimesheetData timesheet = loadUsableTimesheetData(Dbf1.folder(), m_services.regional);
+        const auto check = CheckWorkingTimeLaw(
+            Dbf1, everybody ? std::nullopt : std::optional<std::u16string_view>(subject), choice.fromDate(),
+            choice.toDate(), m_services.regional, &gathered, &timesheet);
         // The report's texts are met together; a store that lacks them is saved once.
         TranslationStore::SaveBatch batch(m_services.store);
         ReportTable report = BuildWorkingTimeReport(
@@ -270,6 +367,58 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         m_windows.auswerten->setReport(std::move(report));
         m_windows.auswerten->exec();
     });
+}
+
+void TMainForm::Monatsnachweis1Click()
+{
+    guardedTables(this, m_services, [&] {
+        m_model->reloadIfStale();  // the grid is to show where the scan ends
+        m_grid->postPending();
+        const Regional& regional = m_services.regional;
+        // The scan for the list of employees also notes each record's day and worked time, so
+        // the timesheet of one or of all of them needs no second scan.
+        TimesheetRows gathered = gatherTimesheetRows(Dbf1, regional);
+        m_grid->press(DbNavigator::Last);
+        std::vector<std::u16string> subjects = timesheetEmployees(gathered, loadTimesheetData(Dbf1.folder(), regional));
+        if (subjects.empty()) {
+            showError(this, m_services.message(30));
+            return;
+        }
+        const std::u16string all = m_services.store.Translate(kAllEmployeesChoice);
+        subjects.insert(subjects.begin(), all);
+        TMitarbeiterAussuchenForm& choice = *m_windows.mitarbeiterAussuchen;
+        choice.setSubjects(subjects);
+        const QDate today = QDate::currentDate();
+        choice.setPeriod(QDate(today.year(), today.month(), 1),
+                         QDate(today.year(), today.month(), today.daysInMonth()));
+        if (choice.exec() != QDialog::Accepted)
+            return;
+        // What changed while the choice was open counts.
+        if (!gathered.stillCurrent(Dbf1))
+            gathered = gatherTimesheetRows(Dbf1, regional);
+        const TimesheetData data = loadTimesheetData(Dbf1.folder(), regional);
+        TranslationStore::SaveBatch batch(m_services.store);
+        const Translator translate = [this](std::u16string_view text) { return m_services.store.Translate(text); };
+        // By its place in the list, so that an employee named like the first entry is one employee.
+        ReportTable report = choice.subjectIndex() == 0
+                                 ? BuildTimesheetOverview(gathered, data, all, choice.fromDate(), choice.toDate(),
+                                                          regional, translate)
+                                 : BuildTimesheetReport(Dbf1, gathered, data, choice.subject(), choice.fromDate(),
+                                                        choice.toDate(), regional, translate);
+        batch.finish();
+        m_windows.auswerten->setReport(std::move(report));
+        m_windows.auswerten->exec();
+    });
+}
+
+void TMainForm::Sollzeiten1Click()
+{
+    m_windows.sollzeiten->exec();
+}
+
+void TMainForm::Abwesenheiten1Click()
+{
+    m_windows.abwesenheiten->exec();
 }
 
 void TMainForm::AlleBuchungenalsCSVexportieren1Click()
@@ -291,7 +440,7 @@ void TMainForm::AlleBuchungenalsCSVexportieren1Click()
                      m_services.store.Translate(u"Ja"), m_services.store.Translate(u"Nein")};
         }))
         return;
-    const auto file = askExportFile(this, caption, filter, QStringLiteral("csv"), name);
+    const auto file = askExportFile(this, m_services, caption, filter, QStringLiteral("csv"), name);
     if (!file)
         return;
     QProgressDialog& dialog = exportProgressDialog();

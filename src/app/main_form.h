@@ -1,6 +1,7 @@
 // The administration window: the grid over every work period with its navigator, the three
-// evaluations, the working-time law check and the export of every record as CSV, and the dialogs
-// for users, the administrator password and default texts. It owns the work-time table and the
+// evaluations, the working-time law check, the monthly timesheet and the export of every record
+// as CSV, and the dialogs for users, the administrator password, default texts, backups, target
+// hours and absences. It owns the work-time table and the
 // scratch table, and loads and saves the user file.
 #pragma once
 
@@ -56,6 +57,9 @@ public:
     void AuswertungnachTtigkeit1Click();
     void AlleBuchungenalsCSVexportieren1Click();
     void PrfungArbeitszeitgesetz1Click();
+    void Monatsnachweis1Click();
+    void Sollzeiten1Click();
+    void Abwesenheiten1Click();
 
     // Every way of closing the window ends here: a pending grid edit is stored first.
     void done(int result) override;
@@ -65,6 +69,7 @@ protected:
 
 private:
     void FormCreate();
+    void installRowChecks();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
 
     Services& m_services;
@@ -77,6 +82,7 @@ private:
     DataGrid* m_grid = nullptr;
     QProgressDialog* m_exportProgress = nullptr;
     std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
+    QString m_usersUnreadable;  // why the user file cannot be read; empty while it can
 };
 
 }  // namespace horavant

@@ -82,42 +82,50 @@ void TAuswertenForm::showEvent(QShowEvent* event)
 // default printer, looked up anew each time, so a printer added while the program runs is found.
 // Without a printer Qt quietly turns the printer into a PDF writer with no file to write; printing
 // to a file (as a test does) needs no printer.
-void TAuswertenForm::findPrinter()
+bool TAuswertenForm::findPrinter()
 {
     QPrinter& current = printer();
     if (!current.outputFileName().isEmpty())
-        return;
+        return true;
     if (!current.printerName().isEmpty() && QPrinterInfo::availablePrinterNames().contains(current.printerName()))
-        return;
+        return true;
     const QString found = QPrinterInfo::defaultPrinterName();
     if (found.isEmpty())
-        throw Error(m_services.translate(QStringLiteral("Es ist kein Standarddrucker ausgewählt.")).toStdString());
+        return false;
     // A new printer brings its own page: the size and the way up chosen so far stay.
     const QPageLayout before = current.pageLayout();
     current.setPrinterName(found);
     current.setPageSize(before.pageSize());
     current.setPageOrientation(before.orientation());
+    return true;
+}
+
+void TAuswertenForm::requirePrinter()
+{
+    if (!findPrinter())
+        throw Error(m_services.translate(QStringLiteral("Es ist kein Standarddrucker ausgewählt.")).toStdString());
 }
 
 void TAuswertenForm::FormShow()
 {
-    guarded(this, [this] {
-        // Without a printer the preview and the PDF still lay out landscape pages.
-        printer().setPageOrientation(QPageLayout::Landscape);
-        findPrinter();
-    });
+    // Without a printer the preview and the PDF still lay out landscape pages; that there is none
+    // is said to a user who prints or sets the printer up, not to one who wants the PDF or CSV.
+    printer().setPageOrientation(QPageLayout::Landscape);
+    findPrinter();
 }
 
 void TAuswertenForm::DruckenBtnClick()
 {
     guarded(this, [this] {
-        findPrinter();
+        requirePrinter();
         printReport(printer(), *m_ui.RichEdit1->document(), m_services.message(6));
     });
 }
 
 void TAuswertenForm::BitBtn3Click()
 {
+    // Told, and then the set-up all the same: a printer or a file may be chosen there.
+    guarded(this, [this] { requirePrinter(); });
     TDruckerEinrichtenForm PrinterSetupDialog1(m_services, printer(), this);
     PrinterSetupDialog1.exec();
 }
@@ -169,7 +177,7 @@ void TAuswertenForm::saveAs(const QString& caption, const QString& filter, const
             failed = m_services.translate(QStringLiteral("Die Datei konnte nicht gespeichert werden."));
         }))
         return;
-    const auto file = askExportFile(this, title, filterText, suffix, documentName());
+    const auto file = askExportFile(this, m_services, title, filterText, suffix, documentName());
     if (file)
         runExport(this, failed, [&] { write(*file); });
 }

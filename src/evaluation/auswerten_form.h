@@ -43,7 +43,10 @@ private:
     void FormShow();
     void useReportFont();
     // Throws with the program's own text when there is none.
-    void findPrinter();
+    // False when there is no printer to print on.
+    bool findPrinter();
+    // Throws the message that there is no default printer when there is none.
+    void requirePrinter();
     // The name a saved file gets unless the user types another.
     std::u16string documentName() const;
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,

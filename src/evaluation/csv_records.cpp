@@ -151,9 +151,11 @@ constexpr std::uint32_t lowBits(std::size_t n)
 
 // A stored time in the form the program writes as minutes, -1 when it is no time of day; nothing
 // when it is in another form (which the general reader then reads).
-[[gnu::always_inline]] inline std::optional<int> simpleMinutes(const std::uint8_t* p, std::size_t len, char separator)
+[[gnu::always_inline]] inline std::optional<int> simpleMinutes(const std::uint8_t* p, std::size_t len, char separator,
+                                                               bool end = false)
 {
-    const int minutes = writtenTimeMinutes({reinterpret_cast<const char*>(p), len}, separator);
+    const std::string_view bytes(reinterpret_cast<const char*>(p), len);
+    const int minutes = end ? writtenEndMinutes(bytes, separator) : writtenTimeMinutes(bytes, separator);
     if (minutes == kOtherForm)
         return std::nullopt;
     return minutes;
@@ -267,21 +269,19 @@ private:
                      std::size_t toSize, const std::uint8_t* pause, std::size_t pauseSize)
     {
         const auto start = simpleMinutes(from, fromSize, m_timeSeparator);
-        const auto end = simpleMinutes(to, toSize, m_timeSeparator);
+        const auto end = simpleMinutes(to, toSize, m_timeSeparator, true);
         const auto rest = pauseSize == 0 ? std::optional<int>(0) : simpleMinutes(pause, pauseSize, m_timeSeparator);
         if (!m_plainDecimal || !start || !end || !rest)
             return writeHoursSlowly(o, from, fromSize, to, toSize, pause, pauseSize);
         if (*start < 0 || *end < 0)
             return o;
-        // As FormatHours writes them: hundredths of an hour rounded half away from zero, which
-        // for whole minutes is (60 000 m + 18 000) / 36 000 = (10 m + 3) / 6. Times of day keep
-        // the whole hours below 48.
-        const int worked = *end - *start - std::max(*rest, 0);
-        const int magnitude = worked < 0 ? -worked : worked;
-        const int hundredths = (magnitude * 10 + 3) / 6;
-        // In whole minutes no value other than zero rounds to zero.
-        if (worked < 0)
-            *o++ = '-';
+        // As workedTime counts and FormatHours writes them: no period before its start, the break
+        // up to the period; hundredths of an hour rounded half away from zero, which for whole
+        // minutes is (60 000 m + 18 000) / 36 000 = (10 m + 3) / 6. A period up to 24:00 keeps the
+        // whole hours at most 24.
+        const int period = std::max(*end - *start, 0);
+        const int worked = period - std::min(std::max(*rest, 0), period);
+        const int hundredths = (worked * 10 + 3) / 6;
         const int whole = hundredths / 100, part = hundredths % 100;
         if (whole >= 10)
             *o++ = static_cast<char>('0' + whole / 10);

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 #include <QProgressDialog>
 #include <QStandardPaths>
 
@@ -15,10 +17,27 @@
 
 namespace horavant {
 
-std::optional<std::filesystem::path> askExportFile(QWidget* parent, const QString& caption, const QString& filter,
-                                                   const QString& suffix, const std::u16string& defaultName)
+namespace {
+
+const QString kFolderEntry = QStringLiteral("Export/Ordner");
+
+QString offeredFolder(const Services& services)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString last = services.settings()->value(kFolderEntry).toString();
+    for (const QString& folder : {last, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> askExportFile(QWidget* parent, const Services& services, const QString& caption,
+                                                   const QString& filter, const QString& suffix,
+                                                   const std::u16string& defaultName)
+{
+    const QString folder = offeredFolder(services);
     QFileDialog dialog(parent, caption, folder, filter);
     dialog.setObjectName(QStringLiteral("ExportFileDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -27,7 +46,9 @@ std::optional<std::filesystem::path> askExportFile(QWidget* parent, const QStrin
     dialog.selectFile(QDir(folder).filePath(qs(safeFileName(defaultName)) + u'.' + suffix));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return std::filesystem::path(dialog.selectedFiles().constFirst().toStdString());
+    const QString chosen = dialog.selectedFiles().constFirst();
+    services.settings()->setValue(kFolderEntry, QFileInfo(chosen).absolutePath());
+    return std::filesystem::path(chosen.toStdString());
 }
 
 QProgressDialog* makeExportProgress(QWidget* parent)

@@ -15,10 +15,12 @@ class QWidget;
 
 namespace horavant {
 
-// Asks for the file to save: the user's documents folder, `defaultName` (a file name, made safe
-// here) with `suffix` when the user types none. Nothing when the dialog is cancelled.
-std::optional<std::filesystem::path> askExportFile(QWidget* parent, const QString& caption, const QString& filter,
-                                                   const QString& suffix, const std::u16string& defaultName);
+// Asks for the file to save, offering `defaultName` (a file name, made safe here) with `suffix`
+// when the user types none, in a folder that is there: the one last saved into, else the user's
+// documents folder, else the home folder. Nothing when the dialog is cancelled.
+std::optional<std::filesystem::path> askExportFile(QWidget* parent, const Services& services, const QString& caption,
+                                                   const QString& filter, const QString& suffix,
+                                                   const std::u16string& defaultName);
 
 // A progress dialog for a window's long exports, kept hidden between them. It appears only when
 // an export runs longer than its minimum duration; its cancel button cancels the export.

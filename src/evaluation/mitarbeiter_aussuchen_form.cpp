@@ -78,6 +78,12 @@ std::chrono::sys_days TMitarbeiterAussuchenForm::fromDate() const
     return daysOf(m_ui.DateTimePicker1->date());
 }
 
+void TMitarbeiterAussuchenForm::setPeriod(const QDate& from, const QDate& to)
+{
+    m_ui.DateTimePicker1->setDate(from);
+    m_ui.DateTimePicker2->setDate(to);
+}
+
 std::chrono::sys_days TMitarbeiterAussuchenForm::toDate() const
 {
     return daysOf(m_ui.DateTimePicker2->date());

@@ -3,6 +3,7 @@
 
 #include "ui_mitarbeiter_aussuchen_form.h"
 
+#include <QDate>
 #include <QDialog>
 #include <chrono>
 #include <string>
@@ -22,6 +23,7 @@ public:
     int subjectIndex() const;
     std::chrono::sys_days fromDate() const;
     std::chrono::sys_days toDate() const;
+    void setPeriod(const QDate& from, const QDate& to);
 
     void setVisible(bool visible) override;
 

@@ -111,14 +111,23 @@ std::u16string FormatHours(std::int64_t totalMs, const Regional& regional)
     return std::u16string(p, std::end(digits));
 }
 
-std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
-                                     const Regional& regional)
+std::optional<RowHours> workedTime(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
+                                   const Regional& regional)
 {
-    const auto end = readStoredTime(to, regional);
+    const auto end = readStoredEndTime(to, regional);
     const auto start = readStoredTime(from, regional);
     if (!end || !start)
         return std::nullopt;
-    return *end - *start - readStoredTime(pause, regional).value_or(0);
+    const std::int64_t period = std::max<std::int64_t>(*end - *start, 0);
+    const std::int64_t deducted = std::min(readStoredTime(pause, regional).value_or(0), period);
+    return RowHours {period - deducted, deducted};
+}
+
+std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
+                                     const Regional& regional)
+{
+    const auto time = workedTime(from, to, pause, regional);
+    return time ? std::optional<std::int64_t>(time->worked) : std::nullopt;
 }
 
 ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
@@ -195,12 +204,12 @@ ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std:
                 cells.push_back(table.fieldText(field));
         }
 
-        const auto worked = workedMs(from, to, pause, regional);
-        cells.push_back(worked ? FormatHours(*worked, regional) : std::u16string());
+        const auto time = workedTime(from, to, pause, regional);
+        cells.push_back(time ? FormatHours(time->worked, regional) : std::u16string());
         report.rows.push_back(std::move(cells));
-        if (worked) {
-            workTotal += *worked;
-            breakTotal += readStoredTime(pause, regional).value_or(0);
+        if (time) {
+            workTotal += time->worked;
+            breakTotal += time->deducted;
         }
     };
     const auto records = gathered ? gathered->recordsOf(table, subject) : std::nullopt;

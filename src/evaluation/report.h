@@ -47,9 +47,16 @@ std::u16string FormatPeriodDate(std::chrono::year_month_day date);
 // to 0,00 has no sign).
 std::u16string FormatHours(std::int64_t totalMs, const Regional& regional);
 
-// The worked time of one row: end - start - break. Nothing when the start or the end cannot be
-// read; a break that cannot be read counts as none. No clamping: an end before the start gives
-// a negative time.
+// The time of one row: its period, end - start, less its break. A period whose end is not after
+// its start (a row written by another program) counts as none, and a break counts up to the
+// period, so no row takes hours away from a total.
+struct RowHours {
+    std::int64_t worked = 0;
+    std::int64_t deducted = 0;  // the part of the break taken off
+};
+// Nothing when the start or the end cannot be read; a break that cannot be read counts as none.
+std::optional<RowHours> workedTime(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
+                                   const Regional& regional);
 std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_view to, std::u16string_view pause,
                                      const Regional& regional);
 

@@ -63,6 +63,18 @@ std::u16string textLine(const ReportTable& report, const ReportRow* cells)
         if (!first)
             line += u' ';
         first = false;
+        if (column.alignRight) {
+            const std::u16string_view text = !cells              ? std::u16string_view(column.title)
+                                             : c < cells->size() ? (*cells)[c]
+                                                                 : std::u16string_view();
+            const std::size_t length = text.size() + (cells ? column.textSuffix.size() : 0);
+            if (length < column.width)
+                line.append(column.width - length, u' ');
+            line += text;
+            if (cells)
+                line += column.textSuffix;
+            continue;
+        }
         if (!cells) {
             appendPadded(line, column.title, column.width);
             continue;
@@ -96,6 +108,7 @@ std::vector<std::u16string> reportLines(const ReportTable& report)
     lines.emplace_back();
     for (const auto& s : report.summary)
         lines.push_back(s.label + u' ' + s.value);
+    lines.insert(lines.end(), report.footer.begin(), report.footer.end());
     return lines;
 }
 

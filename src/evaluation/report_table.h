@@ -21,6 +21,8 @@ struct ReportColumn {
     bool number = false;
     // Follows every cell of the column in the text, not in the CSV (a colon after a label).
     std::u16string textSuffix {};
+    // The title and the cells stand at the right end of the column in the text (figures).
+    bool alignRight = false;
 };
 
 // One row's cells, kept in one string, each after its length: a report of many thousand rows
@@ -75,11 +77,13 @@ struct ReportTable {
     // The text's line in place of the rows when there are none; nothing when empty.
     std::u16string noRowsText;
     std::vector<ReportSummary> summary;
+    // Lines of the text after the summary, not in the CSV (the lines to sign on paper).
+    std::vector<std::u16string> footer;
 };
 
 // The report as text, one line per paragraph: the heading lines and an empty line (when there is
-// a heading), the column titles (with titleLine), one line per row (or noRowsText), an empty line
-// and "label value" per summary value.
+// a heading), the column titles (with titleLine), one line per row (or noRowsText), an empty line,
+// "label value" per summary value and the footer.
 std::vector<std::u16string> reportLines(const ReportTable& report);
 
 }  // namespace horavant

@@ -1,11 +1,15 @@
 // The login window.
 #include "recording/einloggen_form.h"
 
+#include "admin/datensicherung_form.h"
 #include "translation_editor/translate_form.h"
 #include "recording/erfassen_form.h"
 #include "recording/login.h"
 #include "recording/suggestions.h"
+#include "store/dbf_table.h"
 #include "store/options_file.h"
+#include "timesheet/balance.h"
+#include "timesheet/timesheet_form.h"
 #include "ui/error_report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -19,6 +23,15 @@
 #include <QTimer>
 
 namespace horavant {
+namespace {
+
+std::chrono::sys_days today()
+{
+    const QDate d = QDate::currentDate();
+    return std::chrono::sys_days(std::chrono::year(d.year()) / static_cast<int>(d.month()) / d.day());
+}
+
+}  // namespace
 
 TEinloggenForm::TEinloggenForm(Services& services, const Windows& windows, QWidget* parent)
     : QDialog(parent), m_services(services), m_windows(windows)
@@ -107,12 +120,31 @@ void TEinloggenForm::BitBtnXP1Click()
         return;
     }
     arbeiter = users[*entry].EmployeeName;
+    // A program kept open over days backs each day up at its first login.
+    m_windows.datensicherung->dailyBackup(this);
     TErfassenForm& erfassen = *m_windows.erfassen;
     erfassen.setRecordingDate(QDate::currentDate());
     hide();
-    guarded(this, [&] {
-        erfassen.setSuggestions(FillSuggestionLists(m_windows.main->workTimeTable(), m_services.userData.settings));
+    DbfTable& table = m_windows.main->workTimeTable();
+    // The balance up to yesterday is counted in the scan that builds the suggestion lists.
+    std::optional<AccountBalance> balance;
+    guardedTables(this, m_services, [&] {
+        balance.emplace(table.folder(), arbeiter, today() - std::chrono::days(1), m_services.regional);
+        if (!balance->hasAccount())
+            balance.reset();
     });
+    std::function<void(const DbfTable&)> alsoEach;
+    if (balance)
+        alsoEach = [&](const DbfTable& t) { balance->take(t); };
+    QString balanceText;
+    guarded(this, [&] {
+        erfassen.setSuggestions(FillSuggestionLists(table, m_services.userData.settings, alsoEach));
+        if (balance)
+            balanceText = m_services.translate(QStringLiteral("Saldo bis gestern: %1 Std."))
+                              .replace(QStringLiteral("%1"),
+                                       qs(formatSignedHours(balance->balance(), m_services.regional)));
+    });
+    erfassen.setBalance(balanceText);
     erfassen.exec();
     show();
     m_ui.Edit1->clear();
@@ -124,6 +156,7 @@ void TEinloggenForm::BitBtnXP2Click()
     m_windows.main->reloadUsersIfChanged();
     if (!m_windows.main->IsAdmin())
         return;
+    m_windows.datensicherung->dailyBackup(this);
     hide();
     m_windows.main->exec();
     show();
@@ -158,15 +191,14 @@ QAction* TEinloggenForm::languageItem(std::int32_t language) const
 
 void TEinloggenForm::LoadOptions()
 {
-    languagesetto = 2;
-    m_services.store.setCurrentLanguage(2);
-    dontchlang = true;
-    m_ui.Espanol1->setChecked(true);
-    dontchlang = false;
-    const auto stored = LoadOptionsFile(m_windows.main->programFile("options.dat"));
+    const auto file = m_windows.main->programFile("options.dat");
+    const auto stored = LoadOptionsFile(file);
+    // A start without a usable options.dat (the program copied by hand, or run where it was
+    // built) speaks the desktop's language, as an installation does, and keeps it.
+    languagesetto = stored.value_or(desktopLanguage());
     if (!stored)
-        return;
-    languagesetto = *stored;
+        SaveOptionsFile(file, languagesetto);
+    m_services.store.setCurrentLanguage(languagesetto);
     dontchlang = true;
     if (QAction* item = languageItem(languagesetto))
         item->setChecked(true);

@@ -19,6 +19,8 @@ public:
 
     void setRecordingDate(const QDate& date);
     void setSuggestions(const SuggestionLists& lists);
+    // The line under the buttons with the employee's balance; empty without an account.
+    void setBalance(const QString& text);
 
     void ErfassenBtnClick();
     void PauseBtnClick();

@@ -15,4 +15,9 @@ namespace horavant {
 std::optional<std::size_t> findLoginEntry(const UserList& users, std::u16string_view userName,
                                           std::u16string_view password);
 
+// Another entry than `except` whose user name is `userName` ignoring letter case (of the
+// characters the user file holds); nothing for an empty name, which logs nobody in.
+std::optional<std::size_t> findUserNameTaken(const UserList& users, std::u16string_view userName,
+                                             std::optional<std::size_t> except);
+
 }  // namespace horavant

@@ -22,7 +22,8 @@ std::vector<std::u16string> textLines(std::u16string_view text)
     return lines;
 }
 
-SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& settings)
+SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& settings,
+                                    const std::function<void(const DbfTable&)>& alsoEach)
 {
     SuggestionLists lists;
     const bool autoActivities = settings.ActivityTextMode == 0;
@@ -33,9 +34,7 @@ SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& sett
         fields.push_back(workfield::kActivity);
     if (autoPlaces)
         fields.push_back(workfield::kPlace);
-    std::vector<std::vector<std::u16string>> gathered;
-    if (!fields.empty())
-        gathered = collectDistinctTexts(table, fields);
+    std::vector<std::vector<std::u16string>> gathered = collectDistinctTexts(table, fields, alsoEach);
     lists.activities = autoActivities ? std::move(gathered.front()) : textLines(settings.ActivityTexts);
     lists.places = autoPlaces ? std::move(gathered.back()) : textLines(settings.PlaceTexts);
     return lists;

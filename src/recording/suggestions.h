@@ -3,6 +3,7 @@
 
 #include "store/user_model.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,9 @@ struct SuggestionLists {
 };
 
 // Builds the activity list, then the place list, each from its own mode: 0 the distinct texts of
-// the table's field, any other value the lines of the stored texts.
-SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& settings);
+// the table's field, any other value the lines of the stored texts. `alsoEach`, when given, sees
+// every record in the same scan, which then runs whatever the modes.
+SuggestionLists FillSuggestionLists(DbfTable& table, const ProgramSettings& settings,
+                                    const std::function<void(const DbfTable&)>& alsoEach = {});
 
 }  // namespace horavant

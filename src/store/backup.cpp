@@ -22,11 +22,6 @@ namespace horavant::backup {
 
 namespace fs = std::filesystem;
 
-BackupError::BackupError(std::string pattern, std::vector<std::string> details)
-    : Error(formatMessageArgs(pattern, details)), m_pattern(std::move(pattern)), m_details(std::move(details))
-{
-}
-
 namespace detail {
 
 void Steps::run(std::string_view step, const fs::path& file, const std::function<bool()>& action) const
@@ -65,11 +60,12 @@ std::uint64_t dataFileBytes(const fs::path& folder)
     return bytes;
 }
 
-unsigned currentUmask()
+void giveFolderAccessOf(const fs::path& model, const fs::path& folder)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    const auto access = fileAccess(model);
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (access && fd)
+        giveFileAccess(fd.get(), *access);
 }
 
 }  // namespace detail
@@ -103,6 +99,11 @@ std::vector<Entry> scanBackups(const fs::path& programFolder)
     return entries;
 }
 
+bool complete(const fs::path& programFolder, const Entry& e)
+{
+    return detail::describeBackup(programFolder / kFolder / e.name, e.name, e.parsed).state == BackupState::Complete;
+}
+
 // A backup folder of a copy of the program that no longer runs is left over from a crash.
 void removeStaleTemps(const fs::path& backups)
 {
@@ -120,15 +121,19 @@ void removeStaleTemps(const fs::path& backups)
         fs::remove_all(path, ec);
 }
 
-// Copies up to `limit` bytes of source into a new file and syncs it; the bytes copied.
+// Copies up to `limit` bytes of source into a new file and syncs it; the bytes copied. The copy
+// has the source's permission bits, owner and group: a user file readable by its owner only is
+// not readable by everybody in the backup.
 long long copyInto(const detail::Steps& steps, int source, std::uint64_t limit, const fs::path& target,
                    detail::Meter* meter)
 {
     UniqueFd out;
     steps.run("create", target, [&] {
-        out.reset(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        out.reset(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         return static_cast<bool>(out);
     });
+    if (const auto access = fileAccess(source))
+        giveFileAccess(out.get(), *access);
     long long copied = 0;
     steps.run("copy", target, [&] {
         copied = copyFileBytes(source, out.get(), limit, CopyMethod::Kernel,
@@ -167,11 +172,13 @@ std::optional<std::string> writeBackup(const fs::path& programFolder, int tableF
     const fs::path backups = programFolder / kFolder;
     bool madeFolder = false;
     steps.run("create folder", backups, [&] {
-        madeFolder = ::mkdir(backups.c_str(), 0777) == 0;
+        madeFolder = ::mkdir(backups.c_str(), 0700) == 0;
         return madeFolder || errno == EEXIST;
     });
-    if (madeFolder)
+    if (madeFolder) {
+        giveFolderAccessOf(programFolder, backups);
         steps.run("sync folder", programFolder, [&] { return syncFolder(programFolder); });
+    }
     removeStaleTemps(backups);
 
     std::string tempName = (backups / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
@@ -179,7 +186,7 @@ std::optional<std::string> writeBackup(const fs::path& programFolder, int tableF
     const fs::path temp = tempName;
     std::error_code ec;
     try {
-        ::chmod(temp.c_str(), 0777 & ~currentUmask());
+        giveFolderAccessOf(programFolder, temp);
         for (const char* name : kFiles) {
             const fs::path original = programFolder / name;
             if (name == kFiles.front()) {
@@ -260,13 +267,26 @@ BackupInfo describeBackup(const fs::path& folder, std::string name, BackupName p
 
 }  // namespace detail
 
+namespace {
+
+// A backup with the table read from `tableFd`, whose append lock the caller holds.
+std::optional<std::string> backupUnderLock(const fs::path& programFolder, int tableFd, BackupKind kind, Moment now,
+                                           const FailStep& fail, detail::Meter* meter)
+{
+    // Asked under the lock: two copies of the program starting on one day make one backup.
+    if (kind == BackupKind::Daily && !dailyBackupDue(programFolder, now))
+        return std::nullopt;
+    return detail::writeBackup(programFolder, tableFd, candidateNames(kind, now), fail, meter);
+}
+
+}  // namespace
+
 std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment now, const FailStep& fail)
 {
     std::optional<std::string> name;
-    table.withAppendLock(
-        true, [&](int fd) { name = detail::writeBackup(table.folder(), fd, candidateNames(kind, now), fail); });
+    table.withAppendLock(true, [&](int fd) { name = backupUnderLock(table.folder(), fd, kind, now, fail, nullptr); });
     if (name && kind != BackupKind::BeforeRestore)
-        pruneBackups(table.folder());
+        pruneBackups(table.folder(), now, *name);
     return name;
 }
 
@@ -281,26 +301,62 @@ std::optional<std::string> makeBackupOfFolder(const fs::path& programFolder, Bac
     {
         const dbf::AppendLock lock(fd.get());
         detail::Meter meter(progress, detail::dataFileBytes(programFolder));
-        name = detail::writeBackup(programFolder, fd.get(), candidateNames(kind, now), fail, &meter);
+        name = backupUnderLock(programFolder, fd.get(), kind, now, fail, &meter);
     }
     if (name && kind != BackupKind::BeforeRestore)
-        pruneBackups(programFolder);
+        pruneBackups(programFolder, now, *name);
     return name;
 }
 
 bool dailyBackupDue(const fs::path& programFolder, Moment now)
 {
-    std::error_code ec;
-    return !fs::exists(programFolder / kFolder / candidateNames(BackupKind::Daily, now).front(), ec);
+    // Only a whole backup of the day's files counts: not a file or an empty folder of its name,
+    // nor the files as they were before a restore.
+    for (const Entry& e : scanBackups(programFolder)) {
+        if (e.parsed.day == now.day && !e.parsed.beforeRestore && complete(programFolder, e))
+            return false;
+    }
+    return true;
 }
 
-void pruneBackups(const fs::path& programFolder)
+std::vector<std::string> untoldFutureBackups(const fs::path& programFolder, Moment now)
+{
+    const fs::path told = programFolder / kFolder / kToldFuture;
+    std::string before;
+    try {
+        before = "\n" + readWholeFile(told).value_or(std::string());
+    } catch (const IoError&) {
+    }
+    std::vector<std::string> future;
+    std::vector<std::string> untold;
+    for (const Entry& e : scanBackups(programFolder)) {
+        if (e.parsed.day <= now.day)
+            continue;
+        future.push_back(e.name);
+        if (before.find("\n" + e.name + "\n") == std::string::npos)
+            untold.push_back(e.name);
+    }
+    if (!untold.empty()) {
+        std::string text;
+        for (const std::string& name : future)
+            text += name + "\n";
+        try {
+            saveFileAtomically(told, text);
+        } catch (const IoError&) {
+            // Not noted: told again the next time.
+        }
+    }
+    return untold;
+}
+
+void pruneBackups(const fs::path& programFolder, Moment now, const std::string& justMade)
 {
     const std::vector<Entry> entries = scanBackups(programFolder);
-    std::vector<std::chrono::sys_days> days;
+    std::vector<RetainedBackup> retained;
     for (const Entry& e : entries)
-        days.push_back(e.parsed.day);
-    const std::vector<bool> keep = backupsToKeep(days);
+        retained.push_back({e.parsed.day, complete(programFolder, e), e.parsed.beforeRestore, e.name == justMade,
+                            static_cast<long long>(e.made.time_since_epoch().count())});
+    const std::vector<bool> keep = backupsToKeep(retained, now.day);
     const fs::path backups = programFolder / kFolder;
     bool removed = false;
     for (std::size_t i = 0; i < entries.size(); ++i) {

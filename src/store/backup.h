@@ -19,18 +19,10 @@ class DbfTable;
 
 namespace backup {
 
-// A backup or restore that failed. Its text is German and reaches the user through the
-// translation lookup as a pattern, whose %s are then filled from the details (a file, the
-// system's reason) in order.
-class BackupError : public Error {
+// A backup or restore that failed.
+class BackupError : public PatternError {
 public:
-    BackupError(std::string pattern, std::vector<std::string> details);
-    const std::string& pattern() const { return m_pattern; }
-    const std::vector<std::string>& details() const { return m_details; }
-
-private:
-    std::string m_pattern;
-    std::vector<std::string> m_details;
+    using PatternError::PatternError;
 };
 
 // Told how far a backup or restore has come: the bytes copied so far, of how many in all. Returning
@@ -53,10 +45,11 @@ using Runner = std::function<void(const std::function<void(const Progress&)>& wo
 using FailStep = std::function<bool(std::string_view step, const std::filesystem::path& file)>;
 
 // Copies the data files of the table's folder that exist into a new folder of Sicherung/: first
-// into a temporary folder beside the others, each file synced, the table copied while holding its
-// append lock and checked, then renamed into place. A failure leaves no partial backup and throws
-// BackupError. A daily or manual backup then prunes the old ones. Returns the new folder's name,
-// or nothing when a daily backup of the day exists already. The table must be open.
+// into a temporary folder beside the others, each file synced with the permission bits, owner and
+// group of its original, the table copied while holding its append lock and checked, then renamed
+// into place. A failure leaves no partial backup and throws BackupError. A daily or manual backup
+// then prunes the old ones, never the one just made. Returns the new folder's name, or nothing
+// when a daily backup of the day exists already. The table must be open.
 std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment now, const FailStep& fail = {});
 
 // As makeBackup, for a thread beside the windows: the table file of the program folder is read
@@ -64,11 +57,16 @@ std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment n
 std::optional<std::string> makeBackupOfFolder(const std::filesystem::path& programFolder, BackupKind kind, Moment now,
                                               const Progress& progress = {}, const FailStep& fail = {});
 
-// True when the program folder has no backup of the day yet.
+// True when the program folder has no complete backup of the day's files yet.
 bool dailyBackupDue(const std::filesystem::path& programFolder, Moment now);
 
-// Deletes the backups that the retention rule does not keep. Backups that cannot be deleted stay.
-void pruneBackups(const std::filesystem::path& programFolder);
+// Deletes the backups that the retention rule does not keep on `now`'s day, never `justMade`.
+// Backups that cannot be deleted stay.
+void pruneBackups(const std::filesystem::path& programFolder, Moment now, const std::string& justMade = {});
+
+// The backups dated after today that were not told before; they are noted as told in Sicherung/,
+// so that each is told once. Such a backup blocks no backup of today and is never pruned.
+std::vector<std::string> untoldFutureBackups(const std::filesystem::path& programFolder, Moment now);
 
 enum class BackupState {
     Complete,
@@ -97,6 +95,16 @@ std::vector<BackupInfo> listBackups(const std::filesystem::path& programFolder);
 std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail = {},
                           const Runner& run = {});
 
+// What a restore that did not finish (the program ended while it replaced the files) left.
+struct InterruptedRestore {
+    std::string backup;  // the backup it restored
+    std::string saved;  // the backup of the files before
+};
+// Clears what a crash left in the program folder: the temporary files of a restore or of a save
+// of the data files, and the marker of a restore that did not finish, which is returned. A
+// restore that another copy of the program is running is left alone.
+std::optional<InterruptedRestore> recoverAfterCrash(const std::filesystem::path& programFolder);
+
 // The texts of the failures, German, with %s for the details.
 inline constexpr const char* kCannotWrite
     = "Die Datensicherung konnte nicht geschrieben werden: %s (%s). Die bisherigen Sicherungen sind unverändert.";
@@ -112,6 +120,16 @@ inline constexpr const char* kNotRestorable
 inline constexpr const char* kRestoreFailed
     = "Die Wiederherstellung ist fehlgeschlagen: %s (%s). Die Daten sind "
       "unverändert.";
+inline constexpr const char* kFutureBackups
+    = "Die Sicherung %s ist auf einen Tag nach dem heutigen datiert. Vielleicht geht die Uhr des Computers falsch, "
+      "oder sie ging falsch, als die Sicherung gemacht wurde. Bitte prüfen Sie Datum und Uhrzeit; die täglichen "
+      "Sicherungen werden weiter gemacht.";
+inline constexpr const char* kBackupGone
+    = "Die Sicherung %s ist nicht mehr vorhanden. Es wurde nichts wiederhergestellt.";
+inline constexpr const char* kRestoreInterrupted
+    = "Die Wiederherstellung der Sicherung %s ist nicht zu Ende geführt worden: Das Programm wurde dabei beendet. "
+      "Die Dateien im Programmordner stammen zum Teil aus dieser Sicherung, zum Teil vom Stand davor, der in der "
+      "Sicherung %s ist. Bitte stellen Sie eine der beiden wieder her.";
 inline constexpr const char* kRestoreHalfDone
     = "Die Wiederherstellung ist beim Austausch der Dateien fehlgeschlagen: %s (%s). Der Stand vor der "
       "Wiederherstellung ist in der Sicherung %s.";

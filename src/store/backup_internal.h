@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/backup.h"
+#include "store/posix_file.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -56,8 +57,9 @@ std::uint64_t dataFileBytes(const std::filesystem::path& folder);
 
 // fsync of a folder, so a new entry or a rename in it lasts; false with errno set.
 bool syncFolder(const std::filesystem::path& folder);
-// The process's file mode creation mask, for files made with mkstemp and folders with mkdtemp.
-unsigned currentUmask();
+// Gives a backup folder the permission bits, owner and group of `model`, the program folder: a
+// backup is no more open than the data it holds.
+void giveFolderAccessOf(const std::filesystem::path& model, const std::filesystem::path& folder);
 
 // Writes a backup of the data files of `programFolder` (the table read from tableFd, whose append
 // lock the caller holds) and renames it to the first free name of `names`. Nothing when every
@@ -65,6 +67,20 @@ unsigned currentUmask();
 std::optional<std::string> writeBackup(const std::filesystem::path& programFolder, int tableFd,
                                        const std::vector<std::string>& names, const FailStep& fail,
                                        Meter* meter = nullptr);
+
+// The marker of a restore under way in the program folder: written and synced before the first
+// file is replaced, marked as being written while it lasts, removed once the last file is in
+// place. Left behind, it tells the next start that the folder holds a mix of two states.
+class RestoreMarker {
+public:
+    RestoreMarker(const std::filesystem::path& programFolder, const std::string& backup, const std::string& saved,
+                  const Steps& steps);
+    void remove();
+
+private:
+    std::filesystem::path m_path;
+    UniqueFd m_file;
+};
 
 // The state, record count and size of one backup folder.
 BackupInfo describeBackup(const std::filesystem::path& folder, std::string name, BackupName parsed);

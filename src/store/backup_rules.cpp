@@ -63,8 +63,6 @@ std::vector<std::string> candidateNames(BackupKind kind, Moment now)
     if (kind == BackupKind::BeforeRestore)
         base += "-" + std::string(kBeforeRestore);
     std::vector<std::string> names {base};
-    if (kind == BackupKind::Daily)
-        return names;
     const std::string timed = base + "-" + timeText(now.time);
     names.push_back(timed);
     for (int n = 2; n <= kMaxNumbered; ++n)
@@ -106,34 +104,43 @@ std::optional<BackupName> parseBackupName(std::string_view name)
     return result;
 }
 
-std::vector<bool> backupsToKeep(const std::vector<sys_days>& oldestFirst)
+std::vector<bool> backupsToKeep(const std::vector<RetainedBackup>& oldestFirst, sys_days today)
 {
     std::vector<bool> keep(oldestFirst.size(), false);
-    if (oldestFirst.empty())
-        return keep;
-
-    std::set<sys_days, std::greater<>> days(oldestFirst.begin(), oldestFirst.end());
+    const auto counts = [today](const RetainedBackup& b) { return b.complete && b.day <= today; };
     const auto monthOf = [](sys_days d) {
         const year_month_day ymd {d};
         return ymd.year() / ymd.month();
     };
-    std::set<year_month, std::greater<>> months;
-    for (sys_days d : oldestFirst)
-        months.insert(monthOf(d));
-
-    const auto daysEnd = std::next(days.begin(), std::min<std::ptrdiff_t>(kKeptDays, std::ssize(days)));
-    const std::set<sys_days> keptDays(days.begin(), daysEnd);
-    const auto monthsEnd = std::next(months.begin(), std::min<std::ptrdiff_t>(kKeptMonths, std::ssize(months)));
-    std::set<year_month> keptMonths(months.begin(), monthsEnd);
+    std::set<sys_days, std::greater<>> dated;
+    std::set<year_month, std::greater<>> monthly;
+    std::optional<std::size_t> newest;
+    for (std::size_t i = 0; i < oldestFirst.size(); ++i) {
+        const RetainedBackup& b = oldestFirst[i];
+        if (counts(b)) {
+            dated.insert(b.day);
+            monthly.insert(monthOf(b.day));
+        }
+        if (b.complete && (!newest || b.made >= oldestFirst[*newest].made))
+            newest = i;
+    }
+    const auto daysEnd = std::next(dated.begin(), std::min<std::ptrdiff_t>(kKeptDays, std::ssize(dated)));
+    const std::set<sys_days> keptDays(dated.begin(), daysEnd);
+    const auto monthsEnd = std::next(monthly.begin(), std::min<std::ptrdiff_t>(kKeptMonths, std::ssize(monthly)));
+    std::set<year_month> keptMonths(monthly.begin(), monthsEnd);
+    const sys_days oldestKeptDay = keptDays.empty() ? today : *keptDays.begin();
 
     for (std::size_t i = 0; i < oldestFirst.size(); ++i) {
-        if (keptDays.contains(oldestFirst[i]))
-            keep[i] = true;
-        // The first backup met of a kept month is its first; the month is then done.
-        if (keptMonths.erase(monthOf(oldestFirst[i])) > 0)
+        const RetainedBackup& b = oldestFirst[i];
+        if (counts(b)) {
+            // The first backup met of a kept month is its first; the month is then done.
+            keep[i] = keptDays.contains(b.day) || keptMonths.erase(monthOf(b.day)) > 0;
+        } else {
+            keep[i] = b.day > today || b.day >= oldestKeptDay;
+        }
+        if (b.justMade || i == newest || (b.beforeRestore && b.day >= today - days {kKeptBeforeRestoreDays}))
             keep[i] = true;
     }
-    keep.back() = true;
     return keep;
 }
 

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace horavant {
@@ -21,6 +23,15 @@ namespace {
 std::string fieldCountError(long long n)
 {
     return formatMessage("Invalid field count: %d (must be between 1 and 4095).", {std::to_string(n)});
+}
+
+// True when the path names the open file.
+bool stillNamed(const std::string& path, int fd)
+{
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev
+           && open.st_ino == named.st_ino;
 }
 
 }  // namespace
@@ -253,7 +264,12 @@ TableFileSummary DbfTable::inspect(const std::filesystem::path& file)
             throw Error(formatMessage("Open: file not found: \"%s\".", {file.string()}));
         throw Error(formatMessage("Open: cannot open \"%s\": %s.", {file.string(), std::strerror(errno)}));
     }
-    const TableLayout layout = readLayout(fd.get());
+    return inspect(fd.get());
+}
+
+TableFileSummary DbfTable::inspect(int fd)
+{
+    const TableLayout layout = readLayout(fd);
     return {layout.storedCount, layout.wholeRecords, static_cast<int>(layout.fields.size())};
 }
 
@@ -262,13 +278,22 @@ void DbfTable::Open()
     if (active())
         return;
     const std::string fileName = path().string();
-    UniqueFd fd(::open(fileName.c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd) {
-        if (errno == ENOENT)
-            throw Error(formatMessage("Open: file not found: \"%s\".", {fileName}));
-        throw Error(formatMessage("Open: cannot open \"%s\": %s.", {fileName, std::strerror(errno)}));
+    UniqueFd fd;
+    std::optional<dbf::AppendLock> lock;
+    // A restore by another copy holds the lock while it puts another file under the name; the file
+    // opened before it did is then opened again. Renamed again and again, the last one is taken.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        lock.reset();
+        fd.reset(::open(fileName.c_str(), O_RDWR | O_CLOEXEC));
+        if (!fd) {
+            if (errno == ENOENT)
+                throw Error(formatMessage("Open: file not found: \"%s\".", {fileName}));
+            throw Error(formatMessage("Open: cannot open \"%s\": %s.", {fileName, std::strerror(errno)}));
+        }
+        lock.emplace(fd.get());
+        if (stillNamed(fileName, fd.get()))
+            break;
     }
-    dbf::AppendLock lock(fd.get());
     TableLayout layout = readLayout(fd.get());
     const std::uint8_t version = layout.header[dbf::kVersionOffset];
 

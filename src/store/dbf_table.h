@@ -102,6 +102,7 @@ public:
     // Reads a table file's header and field descriptors without writing anything; throws what
     // Open throws for a file that is no table.
     static TableFileSummary inspect(const std::filesystem::path& file);
+    static TableFileSummary inspect(int fd);
     // Writes back a pending edit or insert and releases the file.
     void Close();
     bool active() const { return m_fd.get() >= 0; }

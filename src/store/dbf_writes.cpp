@@ -1,5 +1,8 @@
 // The table layer's writes: editing, posting, appending, deleting and re-reading, each under the
-// locks that keep two copies of the program from writing over each other.
+// locks that keep two copies of the program from writing over each other. Every write (and the
+// start of an edit) holds the append lock while it checks the file and writes: a backup or a
+// restore holds it from the first byte copied to the last file renamed, so a write waits for it,
+// and after a restore finds its file replaced and refuses.
 #include "store/dbf_table.h"
 
 #include "store/byte_io.h"
@@ -50,6 +53,7 @@ void DbfTable::Edit()
         return;
     if (Eof())
         throw Error(dbf::kEmpty);
+    dbf::AppendLock writing(m_fd.get());
     requireSameFile();
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(m_pos), 1, true))
         throw Error(dbf::kRecordLocked);
@@ -100,9 +104,12 @@ void DbfTable::Post()
         appendPending();
         return;
     }
-    requireSameFile();
-    writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
-    sync();
+    {
+        dbf::AppendLock writing(m_fd.get());
+        requireSameFile();
+        writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
+        sync();
+    }
     storeInCache(m_pos, m_current.data());
     releaseRecordLock();
     m_state = TableState::Browse;
@@ -191,16 +198,20 @@ void DbfTable::Delete()
         Cancel();
     if (Eof())
         throw Error(dbf::kEmpty);
-    requireSameFile();
     const std::uint32_t record = m_pos;
-    if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
-        throw Error(dbf::kRecordLocked);
+    {
+        dbf::AppendLock writing(m_fd.get());
+        requireSameFile();
+        if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
+            throw Error(dbf::kRecordLocked);
+        const std::uint8_t flag = dbf::kDeletedFlag;
+        const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record))
+                        && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+        oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
+        if (!ok)
+            writeFailed();
+    }
     const std::uint8_t flag = dbf::kDeletedFlag;
-    const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record))
-                    && (m_bulk || ::fdatasync(m_fd.get()) == 0);
-    oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
-    if (!ok)
-        writeFailed();
     keepCurrent();
     m_current[0] = flag;
     storeInCache(record, m_current.data());

@@ -106,12 +106,17 @@ std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position)
     return std::move(collectDistinctTexts(table, std::vector<int> {position}).front());
 }
 
-std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, const std::vector<int>& positions)
+std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, const std::vector<int>& positions,
+                                                              const std::function<void(const DbfTable&)>& alsoEach)
 {
     std::vector<DistinctTexts> fields(positions.begin(), positions.end());
+    if (fields.empty() && !alsoEach)
+        return {};
     for (table.First(); !table.Eof(); table.Next()) {
         for (DistinctTexts& f : fields)
             f.take(table);
+        if (alsoEach)
+            alsoEach(table);
     }
     std::vector<std::vector<std::u16string>> found;
     for (DistinctTexts& f : fields)

@@ -19,7 +19,10 @@ class DbfTable;
 // Moves the cursor.
 std::vector<std::u16string> collectDistinctTexts(DbfTable& table, int position);
 // The same for several fields in one scan, a list for each position in the order given.
-std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, const std::vector<int>& positions);
+// `alsoEach`, when given, is called on every record the scan visits; with it the table is read
+// even for no position.
+std::vector<std::vector<std::u16string>> collectDistinctTexts(
+    DbfTable& table, const std::vector<int>& positions, const std::function<void(const DbfTable&)>& alsoEach = {});
 
 // The distinct texts of a field and which of them each record holds, so that a later pass over
 // one text's rows visits those records alone instead of reading the whole table again.

@@ -30,6 +30,11 @@ std::string formatMessage(std::string_view pattern, std::initializer_list<std::s
     return fill(pattern, args);
 }
 
+PatternError::PatternError(std::string pattern, std::vector<std::string> details)
+    : Error(formatMessageArgs(pattern, details)), m_pattern(std::move(pattern)), m_details(std::move(details))
+{
+}
+
 std::string formatMessageArgs(std::string_view pattern, const std::vector<std::string>& args)
 {
     return fill(pattern, args);

@@ -18,7 +18,25 @@ public:
 // An input/output error while reading or writing one of the program's own files.
 class IoError : public Error {
 public:
-    using Error::Error;
+    explicit IoError(const std::string& text, int error = 0) : Error(text), m_error(error) {}
+    // The system's error number behind it; 0 when there is none.
+    int error() const { return m_error; }
+
+private:
+    int m_error;
+};
+
+// An error whose text is German and reaches the user through the translation lookup as a pattern,
+// whose %s are then filled from the details (a file, the system's reason) in order.
+class PatternError : public Error {
+public:
+    PatternError(std::string pattern, std::vector<std::string> details);
+    const std::string& pattern() const { return m_pattern; }
+    const std::vector<std::string>& details() const { return m_details; }
+
+private:
+    std::string m_pattern;
+    std::vector<std::string> m_details;
 };
 
 // A silent abort: the operation stops and nothing is shown to the user.

@@ -5,6 +5,8 @@
 #include "store/error.h"
 #include "store/posix_file.h"
 
+#include <cstdlib>
+
 namespace horavant {
 namespace {
 constexpr std::size_t kLanguageOffset = 0;
@@ -26,6 +28,26 @@ std::optional<std::int32_t> LoadOptionsFile(const std::filesystem::path& file)
     if (language < 0 || language >= kLanguageCount)
         return std::nullopt;
     return language;
+}
+
+std::int32_t languageOfLocale(std::string_view locale)
+{
+    const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
+    if (language == "en")
+        return 1;
+    if (language == "es")
+        return 2;
+    return 0;
+}
+
+std::int32_t desktopLanguage()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return languageOfLocale(value);
+    }
+    return 0;
 }
 
 void SaveOptionsFile(const std::filesystem::path& file, std::int32_t language)

@@ -2,7 +2,10 @@
 #include "store/posix_file.h"
 
 #include "store/error.h"
+#include "store/os_lock.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -120,8 +123,10 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path)
         return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size), '\0');
     const long long got = readFullyAt(fd.get(), bytes.data(), bytes.size(), 0);
-    if (got < 0)
-        throw IoError(formatMessage("Read error in file \"%s\": %s.", {path.string(), std::strerror(errno)}));
+    if (got < 0) {
+        const int error = errno;
+        throw IoError(formatMessage("Read error in file \"%s\": %s.", {path.string(), std::strerror(error)}), error);
+    }
     bytes.resize(static_cast<std::size_t>(got));
     return bytes;
 }
@@ -149,6 +154,82 @@ bool renameNoReplaceByLink(const std::filesystem::path& from, const std::filesys
     if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT)
         return false;
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+namespace {
+
+FileAccess accessOf(const struct stat& st)
+{
+    return {static_cast<unsigned>(st.st_mode & 07777), st.st_uid, st.st_gid};
+}
+
+// The length of the random part mkstemp puts after the name and a dot.
+constexpr std::size_t kTempSuffix = 6;
+
+bool isTemporaryOf(const std::string& entry, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        if (entry.size() != name.size() + 1 + kTempSuffix || !entry.starts_with(name) || entry[name.size()] != '.')
+            continue;
+        const auto random = std::string_view(entry).substr(name.size() + 1);
+        if (std::all_of(random.begin(), random.end(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<FileAccess> fileAccess(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return accessOf(st);
+}
+
+std::optional<FileAccess> fileAccess(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return accessOf(st);
+}
+
+void giveFileAccess(int fd, const FileAccess& access)
+{
+    // Owner and group first: changing them may clear the set-id bits that the mode then sets.
+    if ((access.owner != ::geteuid() || access.group != ::getegid()) && ::fchown(fd, access.owner, access.group) != 0
+        && ::fchown(fd, static_cast<uid_t>(-1), access.group) != 0) {
+        // Neither is allowed: the file belongs to whoever writes it.
+    }
+    ::fchmod(fd, access.mode);
+}
+
+void markBeingWritten(int fd)
+{
+    oslock::tryLock(fd, 0, 0, true);
+}
+
+void removeStaleTemporaries(const std::filesystem::path& folder, const std::vector<std::string>& names)
+{
+    std::error_code ec;
+    std::vector<std::filesystem::path> stale;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        std::error_code kind;
+        if (!entry.is_regular_file(kind) || entry.is_symlink(kind)
+            || !isTemporaryOf(entry.path().filename().string(), names))
+            continue;
+        // A file that a running program writes is locked; one left by a crash is not.
+        UniqueFd fd(::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (fd && oslock::tryLock(fd.get(), 0, 0, false))
+            stale.push_back(entry.path());
+    }
+    for (const auto& path : stale)
+        ::unlink(path.c_str());
+    if (!stale.empty())
+        syncDirectory(folder);
 }
 
 void syncDirectory(const std::filesystem::path& folder)
@@ -189,17 +270,12 @@ bool AtomicFileWriter::open()
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
+    markBeingWritten(fd);
     // mkostemp creates the file 0600: a file that is replaced keeps its permissions (a user file
-    // made readable by its owner only stays so), a new one gets those of an ordinary new file.
-    struct stat old {};
-    if (::stat(m_target.c_str(), &old) == 0) {
-        // The owner and group too: others who share the file keep their access. Only the
-        // superuser may give a file away, a member of the group may still keep the group.
-        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0
-            && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
-            // Neither is allowed: the new file belongs to whoever saves it.
-        }
-        ::fchmod(fd, old.st_mode & 07777);
+    // made readable by its owner only stays so), and its owner and group, so that others who share
+    // it keep their access; a new one gets those of an ordinary new file.
+    if (const auto old = fileAccess(m_target)) {
+        giveFileAccess(fd, *old);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -214,9 +290,10 @@ bool AtomicFileWriter::open()
 void AtomicFileWriter::write(std::string_view bytes)
 {
     if (!writeFullyAt(m_fd.get(), bytes.data(), bytes.size(), m_written)) {
-        const std::string reason = std::strerror(errno);
+        const int error = errno;
         discard();
-        throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), reason}));
+        throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), std::strerror(error)}),
+                      error);
     }
     // A large file written block by block sends each block on its way to the disk at once, so
     // the fsync at commit has little left to wait for. Only a hint: its failure changes nothing.
@@ -229,12 +306,15 @@ void AtomicFileWriter::write(std::string_view bytes)
 
 void AtomicFileWriter::commit()
 {
-    if (::fsync(m_fd.get()) != 0 || ::close(m_fd.release()) != 0 || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
+    // The file stays open, and so marked as being written, until it has its name.
+    if (::fsync(m_fd.get()) != 0 || ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        const int error = errno;
         discard();
-        throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), reason}));
+        throw IoError(formatMessage("Write error in file \"%s\": %s.", {m_target.string(), std::strerror(error)}),
+                      error);
     }
     m_temp.clear();
+    m_fd.reset();
     syncDirectory(m_target.parent_path());
 }
 
@@ -249,16 +329,35 @@ void AtomicFileWriter::discard()
 
 namespace {
 
+[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error)
+{
+    throw IoError(formatMessage("Write error in file \"%s\": %s.", {path.string(), std::strerror(error)}), error);
+}
+
 // The file's own descriptor: written from the start, cut to the new length, synced.
 bool saveInPlace(const std::filesystem::path& path, std::string_view bytes)
 {
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
     if (!fd)
         return false;
+    // The room for the new length comes first: a full disk or quota then fails the save before an
+    // old byte is overwritten, where it would leave the file half old, half new.
+    const long long old = fileSize(fd.get());
+    if (old < 0)
+        throwWriteError(path, errno);
+    if (static_cast<long long>(bytes.size()) > old) {
+        const int error = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
+        if (error != 0) {
+            if (::ftruncate(fd.get(), static_cast<off_t>(old)) != 0) {
+                // What was granted of the room stays; the old bytes are untouched all the same.
+            }
+            throwWriteError(path, error);
+        }
+    }
     // Cut only once the new bytes are in, so the file is never found empty.
     if (!writeFullyAt(fd.get(), bytes.data(), bytes.size(), 0)
         || ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0)
-        throw IoError(formatMessage("Write error in file \"%s\": %s.", {path.string(), std::strerror(errno)}));
+        throwWriteError(path, errno);
     return true;
 }
 

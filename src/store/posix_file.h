@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace horavant {
 
@@ -52,8 +53,8 @@ struct FileStamp {
 std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 std::optional<FileStamp> fileStamp(int fd);
 
-// The whole file, or nothing when it cannot be opened for reading. A read that fails half-way
-// throws IoError.
+// The whole file, or nothing when it cannot be opened for reading (errno then says why: ENOENT
+// for a file that is not there). A read that fails half-way throws IoError.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);
 
 // Renames without replacing an existing target; false when the target exists or the rename
@@ -62,6 +63,26 @@ bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 // The same with a hard link and an unlink, or, where there are no hard links either, a look at
 // the target and a rename.
 bool renameNoReplaceByLink(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The permission bits, owner and group of a file or folder: what a copy or a replacement keeps.
+struct FileAccess {
+    unsigned mode = 0;  // the permission bits, 07777
+    unsigned owner = 0;
+    unsigned group = 0;
+};
+// Nothing when the file cannot be asked. The path's links are followed.
+std::optional<FileAccess> fileAccess(const std::filesystem::path& path);
+std::optional<FileAccess> fileAccess(int fd);
+// Gives the open file the owner and group as far as the system allows (only the superuser may
+// give a file away; a member of the group may still keep the group), then the permission bits.
+void giveFileAccess(int fd, const FileAccess& access);
+
+// A file written under a temporary name (the target's name and six characters) holds a lock on
+// itself until it has its final name, so that removeStaleTemporaries passes it by.
+void markBeingWritten(int fd);
+// Removes the temporary files of `names` in `folder` that a crash left: those that no running
+// program holds marked as being written.
+void removeStaleTemporaries(const std::filesystem::path& folder, const std::vector<std::string>& names);
 
 // Makes a rename or a new file in the folder durable.
 void syncDirectory(const std::filesystem::path& folder);
@@ -73,7 +94,8 @@ std::filesystem::path followSymlinks(std::filesystem::path path);
 // Writes a file beside the target and renames it over the target only when every byte is on
 // disk, so a save that fails leaves the old file exactly as it was. A target reached through
 // symbolic links is replaced where it lies, the links stay; the new file keeps the old one's
-// permission bits (and its owner, where the system allows).
+// permission bits (and its owner, where the system allows). The temporary file is marked as being
+// written until it is renamed.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(const std::filesystem::path& target);
@@ -101,10 +123,11 @@ private:
 };
 
 // Saves bytes to path atomically. Where the folder refuses a new file beside it (a folder the
-// user may not write to, holding files he may), the file is written and cut in place instead.
-// False when the file can be written neither way (the caller decides whether that is silent);
-// throws IoError when writing fails half-way: the old file is then kept on the atomic way, and
-// may be left incomplete in place.
+// user may not write to, holding files he may), the file is written and cut in place instead,
+// once the disk has granted the room for the new length. False (errno set) when the file can be
+// written neither way (the caller decides whether that is silent); throws IoError (with the
+// system's error number) when writing fails: the old file is then kept, on the atomic way whole,
+// in place unless the disk failed after granting the room.
 bool saveFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // The running executable, and its folder.

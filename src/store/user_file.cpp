@@ -8,6 +8,8 @@
 #include "store/posix_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -111,14 +113,19 @@ std::u16string unscramblePassword(std::string_view stored)
 
 void LoadBenutzer(const std::filesystem::path& file, UserData& data)
 {
+    // Only a file that is not there means "no users yet": one that is there and cannot be read
+    // would otherwise leave the administrator password empty.
     std::optional<std::string> bytes;
     try {
         bytes = readWholeFile(file);
-    } catch (const IoError&) {
-        return;  // unreadable counts as missing
+    } catch (const IoError& e) {
+        throw PatternError(kUsersUnreadable, {file.string(), std::strerror(e.error())});
     }
-    if (!bytes)
-        return;
+    if (!bytes) {
+        if (errno == ENOENT)
+            return;
+        throw PatternError(kUsersUnreadable, {file.string(), std::strerror(errno)});
+    }
 
     // Every value goes into data as soon as it is read, so a damaged file keeps what came before.
     ByteReader in(*bytes, file.string());
@@ -166,7 +173,12 @@ void SaveBenutzer(const std::filesystem::path& file, const UserData& data)
     WriteCountedWideString(out, s.ActivityTexts);
     out.writeI32(modeOnDisk(s.ActivityTextMode));
     out.writeU8(s.ShowBreakTimeInEvaluation ? 1 : 0);
-    saveFileAtomically(file, out.bytes());
+    try {
+        if (!saveFileAtomically(file, out.bytes()))
+            throw PatternError(kUsersNotSaved, {file.string(), std::strerror(errno)});
+    } catch (const IoError& e) {
+        throw PatternError(kUsersNotSaved, {file.string(), e.error() != 0 ? std::strerror(e.error()) : e.what()});
+    }
 }
 
 }  // namespace horavant

@@ -13,14 +13,23 @@
 namespace horavant {
 
 // Replaces the users and the settings the file holds; settings of tail sections the file lacks
-// keep their values. A missing or unreadable file changes nothing, silently; a file that can be
-// read but not written is loaded. A damaged file keeps what was read before the damage in data
-// and throws IoError.
+// keep their values. A missing file changes nothing, silently; a file that can be read but not
+// written is loaded. A file that is there but cannot be read (its permissions, an input/output
+// error) changes nothing and throws PatternError(kUsersUnreadable). A damaged file keeps what was
+// read before the damage in data and throws IoError.
 void LoadBenutzer(const std::filesystem::path& file, UserData& data);
 
-// Replaces the file atomically. Silent when the file cannot be created; a failed write throws
-// IoError and leaves the old file as it was.
+// Replaces the file atomically (in place where the folder takes no new file). A save that fails
+// throws PatternError(kUsersNotSaved) and leaves the old file as it was.
 void SaveBenutzer(const std::filesystem::path& file, const UserData& data);
+
+// The texts of the user file's failures, German, with %s for the file and the system's reason.
+inline constexpr const char* kUsersUnreadable
+    = "Die Benutzerdatei %s kann nicht gelesen werden (%s). Solange das so ist, kann sich niemand als "
+      "Administrator anmelden, und die Benutzer werden nicht gespeichert.";
+inline constexpr const char* kUsersNotSaved
+    = "Die Benutzerdatei %s konnte nicht gespeichert werden (%s). Die Änderungen an den Benutzern und "
+      "Einstellungen gehen beim Beenden des Programms verloren.";
 
 // Two copies of the program on one folder each hold the users in memory and save them whole.
 // Reads the file into data again when it changed on disk since `stamp` (the file as this copy last

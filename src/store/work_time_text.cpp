@@ -90,7 +90,10 @@ std::optional<std::chrono::sys_days> readStoredDate(std::u16string_view text, co
     return std::nullopt;
 }
 
-std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regional& regional)
+namespace {
+
+// A time of day; with `endOfDay` also 24:00 and 24:00:00, the end of the day.
+std::optional<std::int64_t> readTime(std::u16string_view text, const Regional& regional, bool endOfDay)
 {
     // HH:MM, the form the program writes, is read without splitting: scans over the whole table
     // read three times a row.
@@ -98,6 +101,8 @@ std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regio
         && (text[2] == u':' || text[2] == regional.timeSeparator)) {
         const int hours = (text[0] - u'0') * 10 + (text[1] - u'0');
         const int minutes = (text[3] - u'0') * 10 + (text[4] - u'0');
+        if (endOfDay && hours == 24 && minutes == 0)
+            return kMsPerDay;
         if (hours > 23 || minutes > 59)
             return std::nullopt;
         return hours * kMsPerHour + minutes * kMsPerMinute;
@@ -117,9 +122,23 @@ std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regio
         hms = {hm[0], hm[1], 0};
     else if (!splitNumbers<3>(text, separator, {1, 2, 2}, {2, 2, 2}, hms))
         return std::nullopt;
+    if (endOfDay && hms == std::array<int, 3> {24, 0, 0})
+        return kMsPerDay;
     if (hms[0] > 23 || hms[1] > 59 || hms[2] > 59)
         return std::nullopt;
     return hms[0] * kMsPerHour + hms[1] * kMsPerMinute + hms[2] * kMsPerSecond;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regional& regional)
+{
+    return readTime(text, regional, false);
+}
+
+std::optional<std::int64_t> readStoredEndTime(std::u16string_view text, const Regional& regional)
+{
+    return readTime(text, regional, true);
 }
 
 std::u16string formatStoredDate(std::chrono::year_month_day date)
@@ -135,6 +154,11 @@ std::u16string formatStoredTime(std::int64_t ms)
     if (ms < 0)
         ms += kMsPerDay;
     return PadZeros(decimal(ms / kMsPerHour), 2) + u':' + PadZeros(decimal(ms % kMsPerHour / kMsPerMinute), 2);
+}
+
+std::u16string formatStoredEndTime(std::int64_t ms)
+{
+    return ms == kMsPerDay ? std::u16string(u"24:00") : formatStoredTime(ms);
 }
 
 }  // namespace horavant

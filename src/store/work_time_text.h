@@ -37,6 +37,10 @@ std::optional<std::chrono::sys_days> readStoredDate(std::u16string_view text, co
 // unreadable.
 std::optional<std::int64_t> readStoredTime(std::u16string_view text, const Regional& regional);
 
+// Reads a stored end time: as readStoredTime, and also 24:00 (or 24:00:00), the end of the day,
+// which a period up to midnight ends with. Never a start or a break.
+std::optional<std::int64_t> readStoredEndTime(std::u16string_view text, const Regional& regional);
+
 // The stored bytes of a time in the form the program writes, HH:MM (":" or the regional separator
 // `separator`), read in place: its minutes since 00:00, kNoTimeOfDay when it has that form but is
 // no time of day, kOtherForm when it has another form, which readStoredTime then reads.
@@ -53,11 +57,23 @@ constexpr int writtenTimeMinutes(std::string_view bytes, char separator)
     return hours > 23 || minutes > 59 ? kNoTimeOfDay : hours * 60 + minutes;
 }
 
+// As writtenTimeMinutes for an end time, which may also be 24:00 (1440 minutes).
+constexpr int writtenEndMinutes(std::string_view bytes, char separator)
+{
+    const int minutes = writtenTimeMinutes(bytes, separator);
+    if (minutes == kNoTimeOfDay && bytes[0] == '2' && bytes[1] == '4' && bytes[3] == '0' && bytes[4] == '0')
+        return 24 * 60;
+    return minutes;
+}
+
 // DD.MM.YYYY, numbers padded with "0" to two, two and four digits, whatever the regional settings.
 std::u16string formatStoredDate(std::chrono::year_month_day date);
 
 // HH:MM of a time of day; seconds and milliseconds are dropped. Values outside one day are
 // taken modulo a day first, as a time-of-day field would hold them.
 std::u16string formatStoredTime(std::int64_t ms);
+
+// HH:MM of an end time: as formatStoredTime, but the end of the day (kMsPerDay) is 24:00.
+std::u16string formatStoredEndTime(std::int64_t ms);
 
 }  // namespace horavant

@@ -36,6 +36,7 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
     // each, 80 MB over ten million), so only a shown grid is bound to the model.
     m_grid->installEventFilter(this);
     connect(m_navigator, &DbNavigator::clicked, this, &DataGrid::press);
+    connect(m_model, &WorkTimeModel::rowRefused, this, [this](int row, int field) { m_refused = {row, field}; });
     connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::updateButtons);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &DataGrid::updateButtons);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DataGrid::updateButtons);
@@ -100,9 +101,24 @@ void DataGrid::onCurrentRowChanged(int current, int previous)
             m_moving = true;
             goToRow(editing.value_or(previous));
             m_moving = false;
+            goToRefused();
         }
     }
     updateButtons();
+}
+
+void DataGrid::goToRefused()
+{
+    if (!m_refused)
+        return;
+    const QModelIndex cell = m_model->index(m_refused->first, m_refused->second);
+    m_refused.reset();
+    if (!cell.isValid())
+        return;
+    m_moving = true;
+    m_grid->setCurrentIndex(cell);
+    m_grid->scrollTo(cell);
+    m_moving = false;
 }
 
 void DataGrid::closeEditor(bool commit)
@@ -121,7 +137,12 @@ void DataGrid::closeEditor(bool commit)
 void DataGrid::postPending()
 {
     closeEditor(true);
-    m_model->leaveRow();
+    try {
+        m_model->leaveRow();
+    } catch (...) {
+        goToRefused();
+        throw;
+    }
     updateButtons();
 }
 
@@ -173,6 +194,7 @@ void DataGrid::press(DbNavigator::Button button)
         }
     });
     m_moving = false;
+    goToRefused();
     updateButtons();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QTableView;
@@ -39,6 +41,8 @@ private:
     void closeEditor(bool commit);
     int currentRow() const;
     void goToRow(int row);
+    // After a row was refused: its cell to correct becomes the current one.
+    void goToRefused();
 
     QTableView* m_grid;
     DbNavigator* m_navigator;
@@ -46,6 +50,7 @@ private:
     std::function<bool()> m_confirmDelete;
     QWidget* m_window;
     bool m_moving = false;
+    std::optional<std::pair<int, int>> m_refused;  // the row and field the row check refused
     std::vector<int> m_hiddenColumns;
 };
 

@@ -2,6 +2,7 @@
 #include "ui/services.h"
 
 #include "i18n/message_table.h"
+#include "store/error.h"
 #include "ui/error_report.h"
 
 #include <QLocale>
@@ -35,6 +36,12 @@ QString Services::message(int number) const
 QString Services::translate(const QString& text) const
 {
     return qs(lookUp([&] { return store.Translate(u16(text)); }, u16(text)));
+}
+
+QString Services::describe(const PatternError& error) const
+{
+    const QString pattern = translate(QString::fromStdString(error.pattern()));
+    return QString::fromStdString(formatMessageArgs(pattern.toStdString(), error.details()));
 }
 
 std::unique_ptr<QSettings> Services::settings() const

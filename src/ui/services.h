@@ -13,6 +13,8 @@
 
 namespace horavant {
 
+class PatternError;
+
 struct Services {
     TranslationStore& store;
     UserData& userData;
@@ -25,6 +27,8 @@ struct Services {
     // reported and still shown, so a lookup never ends what asked for it.
     QString message(int number) const;
     QString translate(const QString& text) const;
+    // A core error's German pattern in the current language, its %s filled from its details.
+    QString describe(const PatternError& error) const;
     std::function<std::u16string(int)> messageLookup() const
     {
         return [this](int n) { return store.GetMessageText(n); };

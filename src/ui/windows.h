@@ -22,6 +22,8 @@ class TAuswertenForm;
 class TPausenForm;
 class TTranslateForm;
 class TDatensicherungForm;
+class TSollzeitenForm;
+class TAbwesenheitenForm;
 
 struct Windows {
     TEinloggenForm* einloggen = nullptr;
@@ -39,6 +41,8 @@ struct Windows {
     TTranslateForm* translate = nullptr;
     // Created after the thirteen, so their order stays.
     TDatensicherungForm* datensicherung = nullptr;
+    TSollzeitenForm* sollzeiten = nullptr;
+    TAbwesenheitenForm* abwesenheiten = nullptr;
 
     // All of them, in creation order.
     std::vector<QWidget*> list;

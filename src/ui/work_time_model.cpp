@@ -2,6 +2,7 @@
 #include "ui/work_time_model.h"
 
 #include "store/dbf_table.h"
+#include "store/error.h"
 #include "ui/error_report.h"
 
 namespace horavant {
@@ -73,6 +74,9 @@ QVariant WorkTimeModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation == Qt::Horizontal) {
         if (!m_table.active() || section < 0 || section >= m_table.fieldCount())
             return {};
+        // The stored names are in the language the table was created in.
+        if (static_cast<std::size_t>(section) < m_titles.size())
+            return m_titles[static_cast<std::size_t>(section)];
         return QString::fromStdU16String(m_table.field(section).name);
     }
     if (isInserting() && section == m_rows - 1)
@@ -96,13 +100,15 @@ bool WorkTimeModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     bool set = false;
     guarded(nullptr, [&] {
+        const std::u16string text = value.toString().toStdU16String();
+        if (m_textCheck && !m_textCheck(index.column(), text))
+            return;
         const auto editing = editingRow();
         if (!editing || *editing != index.row())
             beginEdit(index.row());
         // Leaving the previous row may have taken this one away (a dropped or filtered-out row).
         if (editingRow() != index.row())
             return;
-        const std::u16string text = value.toString().toStdU16String();
         // A cell editor that closes hands back its text unchanged: that is no typing.
         if (isInserting() && m_table.fieldText(index.column()) != text)
             m_insertTyped = true;
@@ -160,6 +166,15 @@ void WorkTimeModel::post()
     const auto editing = editingRow();
     if (!editing)
         return;
+    if (m_rowCheck) {
+        std::vector<std::u16string> row;
+        for (int field = 0; field < m_table.fieldCount(); ++field)
+            row.push_back(m_table.fieldText(field));
+        if (const auto field = m_rowCheck(row)) {
+            emit rowRefused(*editing, *field);
+            throw AbortError();
+        }
+    }
     m_table.Post();
     m_editRecord.reset();
     reconcile(*editing);
@@ -281,6 +296,13 @@ void WorkTimeModel::reconcile(int row)
     } else {
         reload();
     }
+}
+
+void WorkTimeModel::setColumnTitles(std::vector<QString> titles)
+{
+    m_titles = std::move(titles);
+    if (columnCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 void WorkTimeModel::setInsertDefaults(std::vector<std::pair<int, std::u16string>> defaults)

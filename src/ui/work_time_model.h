@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -55,6 +56,21 @@ public:
     // Values given to a newly inserted row (field index, text).
     void setInsertDefaults(std::vector<std::pair<int, std::u16string>> defaults);
 
+    // Asked before a row is written, with its texts by field: a check that refuses tells the user
+    // and returns the field to correct; the row is not written (post throws AbortError).
+    using RowCheck = std::function<std::optional<int>(const std::vector<std::u16string>& row)>;
+    void setRowCheck(RowCheck check) { m_rowCheck = std::move(check); }
+    // Asked before a typed text goes into a cell: a check that refuses tells the user and returns
+    // false; the cell keeps its text.
+    using TextCheck = std::function<bool(int field, const std::u16string& text)>;
+    void setTextCheck(TextCheck check) { m_textCheck = std::move(check); }
+    // The column titles, by field; a field beyond them shows its name.
+    void setColumnTitles(std::vector<QString> titles);
+
+signals:
+    // A row the row check refused, and the field to correct.
+    void rowRefused(int row, int field);
+
 private:
     int countRows() const;
     void reset();
@@ -66,6 +82,9 @@ private:
     std::optional<std::uint32_t> m_editRecord;
     bool m_insertTyped = false;  // a text of the inserted row was changed after its defaults
     std::vector<std::pair<int, std::u16string>> m_insertDefaults;
+    RowCheck m_rowCheck;
+    TextCheck m_textCheck;
+    std::vector<QString> m_titles;
 };
 
 }  // namespace horavant

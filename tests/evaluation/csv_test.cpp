@@ -3,7 +3,7 @@
 #include "evaluation/csv.h"
 
 #include "evaluation/report.h"
-#include "evaluation/working_time_report.h"
+#include "law/working_time_report.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/error.h"
@@ -175,7 +175,7 @@ TEST_F(CsvExport, EveryLiveRecordAsTheGridShowsItWithTheHours)
               "Datum;Arbeiter;Ort;T\xC3\xA4tigkeit;Zeit von;Zeit bis;Bemerkungen;Auswaerts;Pause;Doppelt;Stunden\r\n"
               "01.03.2012;M\xC3\xBCller;\"Baustelle; Nord\";Maurern;07:30;16:15;'=1+1;Ja;00:45;Nein;8,00\r\n"
               "02.03.2012;Meier;B\xC3\xBCro;Rechnung 5 \xE2\x82\xAC;08:00;;\"sagte \"\"ja\"\"\";;;;\r\n"
-              "03.03.2012;Meier;\" Halle\";Aufr\xC3\xA4umen;12:00;11:00;;Nein;00:30;Ja;-1,50\r\n");
+              "03.03.2012;Meier;\" Halle\";Aufr\xC3\xA4umen;12:00;11:00;;Nein;00:30;Ja;0,00\r\n");
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls.front(), std::make_pair(std::uint64_t {0}, std::uint64_t {4}));
     EXPECT_EQ(calls.back(), std::make_pair(std::uint64_t {4}, std::uint64_t {4}));
@@ -252,7 +252,7 @@ TEST(CsvRecordExport, EachFieldAsItsStoredBytesGiveItAtEveryWidth)
         {u"07:30", u"16:15", u"00:45"}, {u"7:30", u"16:15", u""},          {u"23:59", u"00:00", u"00:00"},
         {u"24:00", u"08:00", u"00:00"}, {u"12:00:10", u"12:00", u"00:00"}, {u"10:00", u"10:00", u"00:01"},
         {u"", u"08:00", u""},           {u"08:00", u"09:00", u"xx"},       {u"08.00", u"09.30", u"00.15"},
-        {u"00:00", u"23:59", u"00:00"}};
+        {u"00:00", u"23:59", u"00:00"}, {u"22:00", u"24:00", u"00:30"},    {u"24:00", u"24:00", u"00:00"}};
     for (std::size_t r = 0; r < texts.size(); ++r) {
         const Times& t = times[r % times.size()];
         std::vector<std::u16string> values = {u"01.03.2012",
@@ -308,12 +308,12 @@ TEST_F(CsvExport, AReportsColumnsRowsHoursAndSummary)
               "Datum;Ort;T\xC3\xA4tigkeit;Von;Bis;\xC3\x9C"
               "bernachtung;Pause;Bemerkungen;Stunden\r\n"
               "02.03.2012;B\xC3\xBCro;Rechnung 5 \xE2\x82\xAC;08:00;;;;\"sagte \"\"ja\"\"\";\r\n"
-              "03.03.2012;\" Halle\";Aufr\xC3\xA4umen;12:00;11:00;;00:30;;-1,50\r\n"
+              "03.03.2012;\" Halle\";Aufr\xC3\xA4umen;12:00;11:00;;00:30;;0,00\r\n"
               "\r\n"
               "Ausw\xC3\xA4rts\xC3\xBC"
               "bernachtungen:;0\r\n"
-              "Abgezogene Pausenzeit in Stunden:;0,50\r\n"
-              "Gesamtstunden:;-1,50\r\n");
+              "Abgezogene Pausenzeit in Stunden:;0,00\r\n"
+              "Gesamtstunden:;0,00\r\n");
 }
 
 // Any report the output window shows is saved the same way: the law check's findings without

@@ -225,16 +225,20 @@ TEST_F(Evaluation, UnreadableFieldsAndTheirEffectOnTotals)
                                 Row {.date = u"1.3.12", .remarks = u"short year", .away = u"True"},
                                 Row {.date = u"", .remarks = u"no date", .away = u"True"},
                                 Row {.from = u"12:00", .to = u"11:00", .remarks = u"reversed", .pause = u"00:30"},
+                                Row {.from = u"24:00", .to = u"24:00", .remarks = u"midnight start"},
+                                Row {.from = u"22:00", .to = u"24:00", .remarks = u"until midnight"},
                             });
     const Lines lines = build(EvaluationLayout::Employee, u"Meier");
-    ASSERT_EQ(lines.size(), 3u + 1u + 6u + 1u + 3u);
-    const std::vector<std::u16string> listed = {u"empty break", u"invalid break", u"empty end",
-                                                u"invalid end", u"invalid start", u"reversed"};
+    ASSERT_EQ(lines.size(), 3u + 1u + 8u + 1u + 3u);
+    const std::vector<std::u16string> listed = {u"empty break",    u"invalid break", u"empty end",
+                                                u"invalid end",    u"invalid start", u"reversed",
+                                                u"midnight start", u"until midnight"};
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_TRUE(lines[4 + i].ends_with(u" " + listed[i])) << toUtf8(listed[i]);
-    // 4 + 4 hours from the two rows with unreadable breaks, -1 - 0.5 from the reversed row.
-    EXPECT_THAT(summary(lines), ElementsAre(u"Auswärtsübernachtungen: 2", u"Abgezogene Pausenzeit in Stunden: 0,50",
-                                            u"Gesamtstunden: 6,50"));
+    // 4 + 4 hours from the two rows with unreadable breaks, 2 until midnight; the reversed row,
+    // written by another program, counts no time and no break; 24:00 ends a period but starts none.
+    EXPECT_THAT(summary(lines), ElementsAre(u"Auswärtsübernachtungen: 2", u"Abgezogene Pausenzeit in Stunden: 0,00",
+                                            u"Gesamtstunden: 10,00"));
 }
 
 TEST_F(Evaluation, TwoAwayRowsOnOneDateCountTwice)

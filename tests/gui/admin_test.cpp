@@ -4,6 +4,7 @@
 #include "admin/admin_pass_form.h"
 #include "app/main_form.h"
 #include "recording/einloggen_form.h"
+#include "store/error.h"
 #include "store/user_file.h"
 
 #include <QCheckBox>
@@ -158,6 +159,25 @@ TEST_F(AdminTest, AUserTheFileCannotKeepIsRefusedWithTheCharactersNamed)
     EXPECT_EQ(saved().users, UserList({{u"Lukasz", u"lukasz", u"gut"}}));
 }
 
+// The login would find only the first of two users of one name, in whatever letter case.
+TEST_F(AdminTest, ALoginNameAnotherUserHasIsRefused)
+{
+    UserData data;
+    data.users = {{u"Anna Meier", u"anna", u"1"}};
+    SaveBenutzer(dir / "benutzer.dat", data);
+    start();
+    QString refusal;
+    ModalScript script;
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "NeuerBenutzerBtn")); })
+        .then(editUser("Anna Neu", "ANNA", "3", "BitBtn4"))
+        .answer(QMessageBox::Ok, &refusal)
+        .then(editUser("Anna Neu", "anna2", "3", "BitBtn4"))
+        .then([](QWidget* w) { clickLater(child<QPushButton>(w, "BitBtn4")); });
+    mainForm().Benutzerverwalten1Click();
+    EXPECT_EQ(refusal, "Den Benutzernamen „anna“ hat schon Anna Meier. Bitte wählen Sie einen anderen.");
+    EXPECT_EQ(saved().users.size(), 2u);
+}
+
 // Another copy of the program on the same folder saved the user file meanwhile: this copy works on
 // that file's contents, so its own save keeps the other copy's changes, and a password set there
 // is the one asked for here.
@@ -184,6 +204,37 @@ TEST_F(AdminTest, ChangesSavedByAnotherCopyAreNotUndone)
 
     ModalScript prompt;
     prompt.then(typePassword("neu"));
+    EXPECT_TRUE(mainForm().IsAdmin());
+}
+
+// A user file that is there but cannot be read (here a link to itself) is an error at start;
+// while it lasts the administration stays shut, whatever its password, and nothing is saved over
+// the file. Once it can be read, it is.
+TEST_F(AdminTest, AnUnreadableUserFileKeepsTheAdministrationShutUntilItCanBeRead)
+{
+    savePassword(u"Chef");
+    const auto file = dir / "benutzer.dat";
+    std::filesystem::rename(file, dir / "gut.dat");
+    std::filesystem::create_symlink("benutzer.dat", file);
+    const QString unreadable = startAnsweringOk(2).value(0);  // the day's backup cannot copy it either
+    EXPECT_TRUE(unreadable.startsWith("Die Benutzerdatei " + QString::fromStdString(file.string())
+                                      + " kann nicht gelesen werden"))
+        << unreadable.toStdString();
+    QString refused;
+    {
+        ModalScript script;
+        script.answer(QMessageBox::Ok, &refused);
+        EXPECT_FALSE(mainForm().IsAdmin());
+    }
+    EXPECT_EQ(refused, unreadable);
+    EXPECT_THROW(mainForm().SaveBenutzer(), Error);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+
+    std::filesystem::remove(file);
+    std::filesystem::rename(dir / "gut.dat", file);
+    mainForm().reloadUsersIfChanged();
+    ModalScript prompt;
+    prompt.then(typePassword("Chef"));
     EXPECT_TRUE(mainForm().IsAdmin());
 }
 

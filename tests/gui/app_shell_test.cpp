@@ -21,6 +21,7 @@
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
+#include <QTimeEdit>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -107,6 +108,8 @@ TEST_F(AppShellTest, CreatesTheWindowsInOrderWithTheirCaptions)
         {"TPausenForm", "Pausenzeiten eingeben"},
         {"TTranslateForm", "Übersetzen"},
         {"TDatensicherungForm", "Datensicherung"},
+        {"TSollzeitenForm", "Sollzeiten"},
+        {"TAbwesenheitenForm", "Abwesenheiten"},
     };
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(login().isVisible());
@@ -152,7 +155,7 @@ TEST_F(AppShellTest, AdministratorReachesTheGridAndComesBackToTheLogin)
     script.then([&](QWidget* w) {
         shown = w == &mainForm() && !login().isVisible();
         EXPECT_EQ(mainForm().model().rowCount(), 2);
-        EXPECT_EQ(mainForm().model().headerData(3, Qt::Horizontal).toString(), "TÄTIGKEIT");
+        EXPECT_EQ(mainForm().model().headerData(3, Qt::Horizontal).toString(), "Tätigkeit");
         // Enter in the grid presses no button: the window has no default one.
         auto* grid = child<QTableView>(w, "DBGrid1");
         grid->setFocus();
@@ -187,7 +190,7 @@ TEST_F(AppShellTest, GridInsertsEditsCancelsAndDeletesWithConfirmation)
             grid->setCurrentIndex(m.index(0, 0));
             navigatorButton(w, DbNavigator::Insert)->click();
             EXPECT_EQ(m.rowCount(), 4);
-            m.setData(m.index(3, 1), "D");
+            typeWorkTimeRow(m, 3, "D");
             navigatorButton(w, DbNavigator::Post)->click();
             // Delete the second row: asks first.
             grid->setCurrentIndex(m.index(1, 0));
@@ -252,7 +255,7 @@ TEST_F(AppShellTest, AnInsertedRowNobodyTypedIntoIsDroppedOnLeavingIt)
         EXPECT_EQ(m.rowCount(), 2);
 
         navigatorButton(w, DbNavigator::Insert)->click();
-        m.setData(m.index(2, 1), "C");
+        typeWorkTimeRow(m, 2, "C");
         grid->setCurrentIndex(m.index(0, 2));
         EXPECT_EQ(m.rowCount(), 3);
 
@@ -262,6 +265,57 @@ TEST_F(AppShellTest, AnInsertedRowNobodyTypedIntoIsDroppedOnLeavingIt)
     });
     EXPECT_THAT(column(1), ElementsAre("A", "B", "C"));
     EXPECT_EQ(readFile(dir / "arbeitszeit.dbf").size(), 353u + 3 * 263 + 1);
+}
+
+// A row that the recording window would refuse is not stored from the grid either: the same
+// message, the cell to correct current, the window open until the row is corrected or cancelled.
+TEST_F(AppShellTest, TheGridStoresARowOnlyWhenItPassesTheRecordingChecks)
+{
+    const std::string before = [&] {
+        writeTable({{.employee = u"A", .from = u"17:00", .to = u"22:00"}});
+        return readFile(dir / "arbeitszeit.dbf");
+    }();
+    start();
+    QString refused, onClosing;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            WorkTimeModel& m = mainForm().model();
+            auto* grid = child<QTableView>(w, "DBGrid1");
+            grid->setCurrentIndex(m.index(0, 6));
+            m.setData(m.index(0, 5), "16:00");
+            clickLater(navigatorButton(w, DbNavigator::Post));
+        })
+        .answer(QMessageBox::Ok, &refused)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(child<QTableView>(w, "DBGrid1")->currentIndex().column(), 5);
+            closeLater(w);
+        })
+        .answer(QMessageBox::Ok, &onClosing)
+        .then([&](QWidget* w) {
+            EXPECT_TRUE(w->isVisible());
+            navigatorButton(w, DbNavigator::Cancel)->click();
+            closeLater(w);
+        });
+    asAdministrator(script);
+    EXPECT_EQ(refused, "Die Bis-Zeit muss größer als die Von-Zeit sein!");
+    EXPECT_EQ(onClosing, refused);
+    EXPECT_EQ(readFile(dir / "arbeitszeit.dbf"), before);
+}
+
+// Times are typed in hours and minutes wherever a time is typed: Tab walks no seconds.
+TEST_F(AppShellTest, EveryTimeFieldTakesHoursAndMinutesOnly)
+{
+    start();
+    int fields = 0;
+    for (QWidget* window : windows().list) {
+        for (const QTimeEdit* edit : window->findChildren<QTimeEdit*>()) {
+            ++fields;
+            EXPECT_EQ(edit->displayedSections(), QDateTimeEdit::HourSection | QDateTimeEdit::MinuteSection)
+                << window->objectName().toStdString() << " " << edit->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(fields, 13);
 }
 
 TEST_F(AppShellTest, RefreshShowsRowsAppendedByAnotherCopy)

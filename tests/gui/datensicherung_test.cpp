@@ -14,6 +14,7 @@
 #include "ui/work_time_model.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QToolButton>
@@ -75,7 +76,7 @@ TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUs
             // New data: a row through the grid, another user saved.
             auto* navigator = child<DbNavigator>(w, "DBNavigator1");
             navigator->button(DbNavigator::Insert)->click();
-            mainForm().model().setData(mainForm().model().index(2, 1), "Neu");
+            typeWorkTimeRow(mainForm().model(), 2, "Neu");
             navigator->button(DbNavigator::Post)->click();
             application().userData().users = {{u"Neuer Nutzer", u"neu", u"2"}};
             mainForm().SaveBenutzer();
@@ -118,6 +119,38 @@ TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUs
     EXPECT_TRUE(mainForm().workTimeTable().active());
 }
 
+TEST_F(DatensicherungTest, AStartTellsOfARestoreThatDidNotFinish)
+{
+    writeFile(dir / backup::kRestoreMarker, "2024-05-03\n2024-05-03-vor-Wiederherstellung\n");
+    const QString text = startAnsweringOk();
+    EXPECT_TRUE(text.startsWith("Die Wiederherstellung der Sicherung 2024-05-03 ist nicht zu Ende geführt worden"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("2024-05-03-vor-Wiederherstellung"));
+    EXPECT_FALSE(std::filesystem::exists(dir / backup::kRestoreMarker));
+}
+
+// A program kept open over days backs each day up at the day's first login; a backup dated after
+// today is told once, and blocks nothing. The list writes dates in the program's own form.
+TEST_F(DatensicherungTest, EachDayIsBackedUpAtItsFirstLoginAndALaterDatedBackupIsToldOnce)
+{
+    UserData users;
+    users.users = {{u"Anna Meier", u"anna", u""}};
+    SaveBenutzer(dir / "benutzer.dat", users);
+    std::filesystem::create_directories(dir / "Sicherung" / "2099-01-01");
+    EXPECT_THAT(startAnsweringOk().toStdString(), testing::HasSubstr("Die Sicherung 2099-01-01 ist auf einen Tag"));
+    windows().datensicherung->setClock([] { return backup::Moment {backup::parseBackupName("2099-12-09")->day}; });
+    ModalScript script;
+    script.then([](QWidget* w) { clickLater(child<QPushButton>(w, "AusloggenBtn")); }).then([&](QWidget* d) {
+        EXPECT_EQ(listed(d, 0).value(0), "09.12.2099");  // whatever the regional date form
+        clickLater(child<QPushButton>(d, "SchliessenBtn"));
+    });
+    application().services().regional = {DateOrder::MonthDayYear, u'/', u':', u'.'};
+    child<QLineEdit>(windows().einloggen, "Edit1")->setText("anna");
+    child<QPushButton>(windows().einloggen, "BitBtnXP1")->click();
+    finishTheDaysBackup();
+    windows().datensicherung->exec();
+}
+
 TEST_F(DatensicherungTest, ADailyBackupThatCannotBeWrittenIsToldOnceAndTheProgramGoesOn)
 {
     // A file where the backup folder belongs: nothing can be written into it.
@@ -141,6 +174,7 @@ TEST_F(DatensicherungTest, BackupsAreCopiedBesideTheWindowsAndCanBeStopped)
     UniqueFd other(::open((dir / "arbeitszeit.dbf").c_str(), O_RDWR));
     ASSERT_TRUE(oslock::tryLock(other.get(), dbf::kAppendLockOffset, 1, true));
 
+    form.setClock([] { return backup::Moment {backup::parseBackupName("2099-12-09")->day}; });  // a new day
     form.dailyBackup(windows().einloggen);
     processEvents(150);
     EXPECT_TRUE(form.copying());

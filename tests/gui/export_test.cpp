@@ -29,6 +29,14 @@ namespace {
 
 class ExportTest : public AppTest {
 protected:
+    // A home folder of the test's own, with a documents folder.
+    ExportTest() : m_home(qgetenv("HOME"))
+    {
+        std::filesystem::create_directory(home / "Documents");
+        qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+    }
+    ~ExportTest() override { qputenv("HOME", m_home); }
+
     // Without a print server the program finds no printer: the exports must not need one.
     void startWithoutPrinter(const std::vector<Row>& rows)
     {
@@ -39,7 +47,6 @@ protected:
         t.Close();
         start();
         application().services().regional = Regional::german();
-        noPrinter = QPrinterInfo::availablePrinters().isEmpty();
     }
 
     static std::vector<Row> manyRows()
@@ -59,8 +66,6 @@ protected:
             child<QDateEdit>(s, "DateTimePicker2")->setDate(QDate(2012, 3, 31));
             clickLater(child<QPushButton>(s, "OkayBtn"));
         });
-        if (noPrinter)
-            script.answer(QMessageBox::Ok);
         return script.then(inOutput);
     }
 
@@ -87,9 +92,9 @@ protected:
         clickLater(child<QPushButton>(o, "BitBtn1"));
     }
 
-    static QString documents(const QString& name)
+    QString documents(const QString& name) const
     {
-        return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
+        return QString::fromStdString((home / "Documents").string()) + u'/' + name;
     }
 
     static QByteArray run(const QString& tool, const QStringList& arguments)
@@ -107,8 +112,11 @@ protected:
         return QDir(QString::fromStdString(dir.path().string())).entryList(QDir::Files, QDir::Name);
     }
 
-    bool noPrinter = false;
     QString offered;
+    TempDir home;
+
+private:
+    QByteArray m_home;
 };
 
 TEST_F(ExportTest, ThePreviewShowsThePagesOfThePrinterThatPrints)
@@ -242,6 +250,26 @@ TEST_F(ExportTest, CancellingTheRecordsExportLeavesNoFile)
     EXPECT_EQ(files().filter("alle").size(), 0);
     // Not a failure: nothing is reported.
     EXPECT_EQ(script.handled(), 1);
+}
+
+// The save dialog offers a folder that is there: the documents folder, else the home folder;
+// and once a file was saved, the folder it went into.
+TEST_F(ExportTest, TheSaveDialogOffersAFolderThatIsThere)
+{
+    std::filesystem::remove(home / "Documents");
+    const auto folder = dir / "Ablage";
+    std::filesystem::create_directory(folder);
+    startWithoutPrinter({{}});
+    QStringList offers;
+    for (const auto& file : {folder / "eins.csv", folder / "zwei.csv", home / "drei.csv"}) {
+        ModalScript script;
+        script.then(saveAs(file));
+        application().mainForm().AlleBuchungenalsCSVexportieren1Click();
+        offers << QString::fromStdString(std::filesystem::path(offered.toStdString()).parent_path().string());
+        std::filesystem::remove_all(file.filename() == "zwei.csv" ? folder : dir / "nichts");
+    }
+    const QString homeFolder = QString::fromStdString(home.path().string());
+    EXPECT_EQ(offers, QStringList({homeFolder, QString::fromStdString(folder.string()), homeFolder}));
 }
 
 // The file as a German spreadsheet reads it: LibreOffice converts it to its flat XML, whose cells

@@ -5,6 +5,8 @@
 #include "i18n/translation_store.h"
 #include "recording/einloggen_form.h"
 #include "store/byte_io.h"
+#include "support/work_time_table.h"
+#include "ui/work_time_model.h"
 
 #include <QElapsedTimer>
 
@@ -85,6 +87,14 @@ void ModalScript::poll()
         Qt::QueuedConnection);
 }
 
+void typeWorkTimeRow(WorkTimeModel& model, int row, const QString& employee)
+{
+    const Row r;
+    const QStringList texts {qs(r.date), employee, qs(r.place), qs(r.activity), qs(r.from), qs(r.to)};
+    for (int field = 0; field < texts.size(); ++field)
+        model.setData(model.index(row, field), texts[field]);
+}
+
 void clickLater(QAbstractButton* button)
 {
     QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
@@ -158,13 +168,19 @@ void AppTest::start(const std::function<void()>& beforeShowing)
 
 QString AppTest::startAnsweringOk()
 {
-    QString text;
+    return startAnsweringOk(1).value(0);
+}
+
+QStringList AppTest::startAnsweringOk(int count)
+{
+    std::vector<QString> texts(static_cast<std::size_t>(count));
     ModalScript script;
-    script.answer(QMessageBox::Ok, &text);
+    for (QString& text : texts)
+        script.answer(QMessageBox::Ok, &text);
     start();
     while (!script.finished())
         processEvents(10);
-    return text;
+    return QStringList(texts.begin(), texts.end());
 }
 
 }  // namespace horavant::test

@@ -26,6 +26,10 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
+namespace horavant {
+class WorkTimeModel;
+}
+
 namespace horavant::test {
 
 // Runs the steps in order, each on the next modal window that appears. A step should end the
@@ -58,6 +62,10 @@ private:
     int m_handled = 0;
 };
 
+// Types a whole work period into row `row` of the grid's model, as the row checks want it: the
+// test rows' date, place, activity and times, with `employee`.
+void typeWorkTimeRow(WorkTimeModel& model, int row, const QString& employee);
+
 void clickLater(QAbstractButton* button);
 // Closes the window as its close box would, after the current event.
 void closeLater(QWidget* window);
@@ -85,6 +93,8 @@ protected:
     // Starts as start() does, where the start shows one message box: answers it with OK once it
     // appears and returns its text.
     QString startAnsweringOk();
+    // The same where the start shows `count` message boxes, one after the other: their texts.
+    QStringList startAnsweringOk(int count);
     // Waits until the backup of the day, which the start begins beside the windows, is written.
     void finishTheDaysBackup();
     Application& application() { return *m_app; }

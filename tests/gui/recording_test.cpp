@@ -169,14 +169,17 @@ TEST_F(RecordingTest, ChecksRunInOrderAndRefuseWithTheirMessages)
         QTime from, to, pause;
         QString message;
         const char* focus;
+        QMessageBox::StandardButton answer = QMessageBox::Ok;
     };
     const std::vector<Case> cases = {
         {"", "", QTime(8, 0), QTime(8, 0), QTime(0, 0), "Das Feld für den Ort darf nicht leer sein!", "Orted"},
         {" ", "", QTime(8, 0), QTime(9, 0), QTime(0, 0), "Das Feld für die Tätigkeit darf nicht leer sein!", "TatEd"},
         {"Bau", "X", QTime(8, 0), QTime(8, 0), QTime(0, 0), "Die Von- und Bis-Zeit muss unterschiedlich sein!",
          "DateTimePicker1"},
-        {"Bau", "X", QTime(17, 0), QTime(8, 0), QTime(0, 0), "Die Bis-Zeit muss größer als die Von-Zeit sein!",
-         "DateTimePicker1"},
+        // An end before the start asks about a night shift; No returns to the start time.
+        {"Bau", "X", QTime(17, 0), QTime(8, 0), QTime(0, 0),
+         "Die Arbeitszeit endet am nächsten Tag. Als zwei Buchungen bis 24:00 und ab 00:00 erfassen?",
+         "DateTimePicker1", QMessageBox::No},
         {"Bau", "X", QTime(8, 0), QTime(12, 0), QTime(4, 1),
          "Die Pauszeit kann nicht länger als der Arbeitszeitraum sein!", "DateTimePicker4"},
     };
@@ -190,7 +193,7 @@ TEST_F(RecordingTest, ChecksRunInOrderAndRefuseWithTheirMessages)
                 child<QLineEdit>(w, "BemEd")->setText("bleibt");
                 clickLater(child<QPushButton>(w, "ErfassenBtn"));
             })
-            .answer(QMessageBox::Ok, &text, &title)
+            .answer(c.answer, &text, &title)
             .then([&](QWidget* w) {
                 focused = w->focusWidget();
                 EXPECT_EQ(child<QLineEdit>(w, "BemEd")->text(), "bleibt");
@@ -205,6 +208,29 @@ TEST_F(RecordingTest, ChecksRunInOrderAndRefuseWithTheirMessages)
         QWidget* expected = child<QWidget>(&erfassen(), c.focus);
         EXPECT_TRUE(focused == expected || expected->isAncestorOf(focused)) << c.focus;
     }
+    EXPECT_TRUE(storedRows().empty());
+}
+
+// The fields keep what the employee before typed: the window says who is logged in now. A
+// character the table cannot hold is refused where it is typed, not stored as "?".
+TEST_F(RecordingTest, TheWindowSaysWhoIsLoggedInAndRefusesCharactersTheTableCannotHold)
+{
+    writeTable({});
+    start();
+    QString shown, refusal;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            shown = child<QLabel>(w, "AngemeldetLabel")->text();
+            fill(w, "Baustelle ✓", "Maurern", QTime(8, 0), QTime(12, 0));
+            child<QLineEdit>(w, "BemEd")->setText("Łódź");
+            clickLater(child<QPushButton>(w, "ErfassenBtn"));
+        })
+        .answer(QMessageBox::Ok, &refusal)
+        .then([&](QWidget* w) { logout(w); });
+    loginAs("bert", "", script);
+    EXPECT_EQ(shown, "Angemeldet: Bert Schulz");
+    EXPECT_EQ(refusal, "Diese Zeichen können nicht gespeichert werden:\nOrt/Baustelle/Kunde: ✓\nBemerkungen: Ł ź");
     EXPECT_TRUE(storedRows().empty());
 }
 
@@ -471,12 +497,14 @@ TEST_F(RecordingTest, DataListWithPermissionEditsAndKeepsInsertedRowsWithTheEmpl
             WorkTimeModel& m = windows().main->model();
             auto* grid = child<QTableView>(list, "DBGrid1");
             grid->setCurrentIndex(m.index(0, 4));
-            // No recording checks here: an end before the start is taken as typed.
+            // The checks come when the row is stored, not cell by cell: an end before the start
+            // may be typed on the way.
             EXPECT_TRUE(m.setData(m.index(0, 5), "07:00"));
             EXPECT_TRUE(m.setData(m.index(0, 4), "09:00"));
             EXPECT_TRUE(m.setData(m.index(0, 5), "11:00"));
             child<DbNavigator>(list, "DBNavigator1")->button(DbNavigator::Insert)->click();
             EXPECT_EQ(m.rowCount(), 2);
+            typeWorkTimeRow(m, 1, "Bert Schulz");
             m.setData(m.index(1, 2), "Nachtrag");
             child<DbNavigator>(list, "DBNavigator1")->button(DbNavigator::Post)->click();
             EXPECT_EQ(m.rowCount(), 2);  // the new row stays in the employee's list

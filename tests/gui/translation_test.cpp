@@ -77,9 +77,13 @@ protected:
     }
 };
 
-TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTranslated)
+// A start without options.dat takes the desktop's language and keeps it.
+TEST_F(TranslationTest, WithoutAnOptionsFileTheDesktopsLanguageIsTickedAndEveryWindowIsTranslated)
 {
     std::filesystem::remove(dir / "options.dat");
+    const QByteArray before = qgetenv("LC_ALL");
+    const bool wasSet = qEnvironmentVariableIsSet("LC_ALL");
+    qputenv("LC_ALL", "es_ES.UTF-8");
     writeStore({{u"Programm beenden", u"Quit", u"Salir"},
                 {u"Sprache", u"Language", u"Idioma"},
                 {u"Zurück...", u"Back...", u"Atrás..."},
@@ -87,9 +91,14 @@ TEST_F(TranslationTest, WithoutAnOptionsFileSpanishIsTickedAndEveryWindowIsTrans
                 {u"Auswertung nach Mitarbeiter", u"By employee", u"Por empleado"},
                 {u"Mitarbeiter:", u"Employee:", u"Empleado:"}});
     start();
+    if (wasSet)
+        qputenv("LC_ALL", before);
+    else
+        qunsetenv("LC_ALL");
 
     EXPECT_EQ(ticks(), (std::vector<bool> {false, false, true}));
     EXPECT_EQ(application().store().CurrentLanguage(), 2);
+    EXPECT_EQ(readFile(dir / "options.dat"), std::string("\x02\0\0\0", 4));
     // The first window, the last window, a menu, a navigator's button, a hint, a labelled edit.
     EXPECT_EQ(child<QPushButton>(&login(), "BeendenBtn")->text(), "Salir");
     EXPECT_EQ(login().findChild<QMenu*>("Sprache1")->title(), "Idioma");
@@ -133,11 +142,13 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
     EXPECT_TRUE(std::equal(registered.begin(), registered.end(), texts.begin()));
 
     // The windows' titles, the last created first ("Übersetzen" and "Auswertung" are messages),
-    // then the controls of the backup window and of the editor, each from its last to its first
-    // ("Datum" is a message).
+    // then the controls of the last window, the absences, from its last to its first ("Löschen"
+    // is a message, "Mitarbeiter:" a text of a window before).
     const std::vector<std::u16string> walked(texts.begin() + static_cast<std::ptrdiff_t>(registered.size()),
                                              texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 24);
     EXPECT_THAT(walked, ElementsAreArray<std::u16string>({
+                            u"Abwesenheiten",
+                            u"Sollzeiten",
                             u"Datensicherung",
                             u"Pausenzeiten eingeben",
                             u"Mitarbeiter/Ort/Tätigkeit auswählen",
@@ -151,17 +162,15 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
                             u"Benutzer verwalten",
                             u"Als Benutzer einloggen",
                             u"Schließen",
-                            u"Wiederherstellen",
-                            u"Jetzt sichern",
-                            u"Datensätze",
-                            u"Größe",
-                            u"Zustand",
-                            u"Erste Spalte soll immer sichtbar sein",
-                            u"Zeile löschen",
-                            u"Suchen",
-                            u"Spanische Übersetzungen importieren",
-                            u"Fehlende spanische Texte exportieren",
-                            u"Zurück...",
+                            u"Hinzufügen",
+                            u"Bemerkung:",
+                            u"Bis:",
+                            u"Von:",
+                            u"Urlaub",
+                            u"Krank",
+                            u"Freizeitausgleich",
+                            u"Sonstiges",
+                            u"Art:",
                         }));
     // Components owned by components come last: the data list's navigator, its buttons reversed.
     const std::vector<std::u16string> last(texts.end() - 10, texts.end());

@@ -40,6 +40,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindLoginEntry,
                                          LoginCase {"UnknownName", u"carla", u"", std::nullopt}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Two users of one login name would be one user at the login: the first.
+TEST(FindUserNameTaken, AnotherEntryOfTheNameInAnyLetterCase)
+{
+    EXPECT_EQ(findUserNameTaken(kUsers, u"BERT", std::nullopt), 1u);
+    EXPECT_EQ(findUserNameTaken(kUsers, u"Anna", 0), 2u);
+    EXPECT_EQ(findUserNameTaken(kUsers, u"bert", 1), std::nullopt);
+    EXPECT_EQ(findUserNameTaken({{u"Jörg", u"jörg", u""}}, u"JÖRG", std::nullopt), 0u);
+    EXPECT_EQ(findUserNameTaken(kUsers, u"carla", std::nullopt), std::nullopt);
+    EXPECT_EQ(findUserNameTaken(kUsers, u"", std::nullopt), std::nullopt);
+}
+
 TEST(FindLoginEntryList, EmptyListMatchesNothing)
 {
     EXPECT_EQ(findLoginEntry({}, u"anna", u"geheim"), std::nullopt);

@@ -95,6 +95,35 @@ TEST(FileSave, AReadOnlyFolderWithWritableFilesIsWrittenInPlace)
     EXPECT_EQ(namesIn(folder), (std::vector<std::string> {"benutzer.dat", "options.dat"}));
 }
 
+// Written in place, a save that the disk has no room for fails before an old byte is
+// overwritten: the users are not half old, half new, with an empty administrator password.
+TEST(FileSave, InPlaceAFullDiskLeavesTheOldFileWhole)
+{
+    TempDir dir;
+    const fs::path folder = dir / "program";
+    fs::create_directory(folder);
+    UserData old;
+    old.users = {{u"Anna Meier", u"anna", u"geheim"}};
+    old.settings.AdminPassword = u"chef";
+    SaveBenutzer(folder / "benutzer.dat", old);
+    const std::string before = readFile(folder / "benutzer.dat");
+    ASSERT_EQ(::chmod((folder / "benutzer.dat").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+    UserData bigger = old;
+    bigger.settings.PlaceTexts.assign(2000, u'x');
+    const int status = savedWithoutWritingRights([&] {
+        test::FileSizeLimit limit(before.size() + 100);
+        SaveBenutzer(folder / "benutzer.dat", bigger);
+    });
+    ::chmod(folder.c_str(), 0755);
+    if (status == kNoRights)
+        GTEST_SKIP() << "running as the superuser, and the user nobody cannot be taken on here";
+    EXPECT_EQ(status, 1) << "the save did not fail";
+    EXPECT_EQ(readFile(folder / "benutzer.dat"), before);
+}
+
 TEST(FileSave, AReplacedFileKeepsItsPermissionsWhereTheFolderIsWritable)
 {
     TempDir dir;

@@ -38,6 +38,20 @@ INSTANTIATE_TEST_SUITE_P(Files, OptionsFileLoad,
                                          Stored {"Longer", std::string("\x01\0\0\0\x02\0\0\0", 8), 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(OptionsFile, TheDesktopsLocaleGivesEnglishSpanishOrElseGerman)
+{
+    for (const auto& [locale, language] : std::vector<std::pair<std::string_view, int>> {{"en_GB.UTF-8", 1},
+                                                                                         {"en", 1},
+                                                                                         {"es_MX.UTF-8", 2},
+                                                                                         {"es_ES@euro", 2},
+                                                                                         {"de_DE.UTF-8", 0},
+                                                                                         {"fr_FR.UTF-8", 0},
+                                                                                         {"C.UTF-8", 0},
+                                                                                         {"", 0},
+                                                                                         {"eng", 0}})
+        EXPECT_EQ(languageOfLocale(locale), language) << locale;
+}
+
 TEST(OptionsFile, AMissingFileHasNoLanguage)
 {
     TempDir dir;

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sys/stat.h>
 
 namespace horavant {
@@ -283,14 +284,27 @@ TEST_F(UserFileTest, ANegativeUserCountMeansNoUsers)
     EXPECT_EQ(loaded.settings.AdminPassword, u"pw");
 }
 
-TEST_F(UserFileTest, AMissingOrUnreadableFileChangesNothing)
+// Only a missing file means no users yet; one that is there and cannot be read (an input/output
+// error, a link that leads nowhere) is an error naming the file, and changes nothing.
+TEST_F(UserFileTest, AMissingFileChangesNothingAnUnreadableOneIsAnError)
 {
     UserData loaded = goldenData();
     LoadBenutzer(file(), loaded);
     EXPECT_EQ(loaded, goldenData());
-    std::filesystem::create_directory(file());
-    LoadBenutzer(file(), loaded);
-    EXPECT_EQ(loaded, goldenData());
+    for (const auto& unreadable :
+         std::vector<std::function<void()>> {[&] { std::filesystem::create_directory(file()); },
+                                             [&] { std::filesystem::create_symlink("benutzer.dat", file()); }}) {
+        std::filesystem::remove(file());
+        unreadable();
+        try {
+            LoadBenutzer(file(), loaded);
+            ADD_FAILURE() << "read as if missing";
+        } catch (const PatternError& e) {
+            EXPECT_EQ(e.pattern(), kUsersUnreadable);
+            EXPECT_EQ(e.details().at(0), file().string());
+        }
+        EXPECT_EQ(loaded, goldenData());
+    }
 }
 
 TEST_F(UserFileTest, LoadsAFileThatCannotBeWritten)
@@ -302,10 +316,16 @@ TEST_F(UserFileTest, LoadsAFileThatCannotBeWritten)
     EXPECT_EQ(loaded, goldenData());
 }
 
-TEST_F(UserFileTest, SavingWhereNoFileCanBeCreatedIsSilent)
+TEST_F(UserFileTest, ASaveWhereNoFileCanBeCreatedIsAnErrorNamingTheFile)
 {
     const auto nowhere = dir / "missing" / "benutzer.dat";
-    EXPECT_NO_THROW(SaveBenutzer(nowhere, goldenData()));
+    try {
+        SaveBenutzer(nowhere, goldenData());
+        ADD_FAILURE() << "no error";
+    } catch (const PatternError& e) {
+        EXPECT_EQ(e.pattern(), kUsersNotSaved);
+        EXPECT_EQ(e.details().at(0), nowhere.string());
+    }
     EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
 }
 
@@ -317,7 +337,7 @@ TEST_F(UserFileTest, ASaveThatFailsHalfWayLeavesTheOldFileByteForByte)
     bigger.settings.PlaceTexts.assign(5000, u'x');
     {
         test::FileSizeLimit limit(before.size() + 100);
-        EXPECT_THROW(SaveBenutzer(file(), bigger), IoError);
+        EXPECT_THROW(SaveBenutzer(file(), bigger), PatternError);
     }
     EXPECT_EQ(readFile(file()), before);
     std::vector<std::string> names;

@@ -83,9 +83,13 @@ struct TimeCase {
 
 class ReadStoredTime : public testing::TestWithParam<TimeCase> {};
 
+// An end time reads what a time of day reads, and 24:00 besides.
 TEST_P(ReadStoredTime, ReadsOnlyTheAcceptedForms)
 {
-    EXPECT_EQ(readStoredTime(GetParam().text, GetParam().regional), GetParam().expected);
+    const TimeCase& c = GetParam();
+    const bool endOfDay = c.expected == kMsPerDay;
+    EXPECT_EQ(readStoredTime(c.text, c.regional), endOfDay ? std::nullopt : c.expected);
+    EXPECT_EQ(readStoredEndTime(c.text, c.regional), c.expected);
 }
 
 constexpr std::int64_t hm(int h, int m, int s = 0)
@@ -100,7 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
         TimeCase {"LastMinute", u"23:59", kGerman, hm(23, 59)}, TimeCase {"OneDigitHour", u"7:05", kGerman, hm(7, 5)},
         TimeCase {"Seconds", u"07:05:30", kGerman, hm(7, 5, 30)},
         TimeCase {"LastSecond", u"23:59:59", kGerman, hm(23, 59, 59)},
-        TimeCase {"Hour24", u"24:00", kGerman, std::nullopt}, TimeCase {"Minute60", u"12:60", kGerman, std::nullopt},
+        TimeCase {"Hour24", u"24:00", kGerman, kMsPerDay}, TimeCase {"Hour24Seconds", u"24:00:00", kGerman, kMsPerDay},
+        TimeCase {"Hour24OwnSeparator", u"24.00", kMonthFirstWithPoints, kMsPerDay},
+        TimeCase {"AfterHour24", u"24:01", kGerman, std::nullopt},
+        TimeCase {"AfterHour24Seconds", u"24:00:01", kGerman, std::nullopt},
+        TimeCase {"Minute60", u"12:60", kGerman, std::nullopt},
         TimeCase {"Second60", u"12:00:60", kGerman, std::nullopt}, TimeCase {"Empty", u"", kGerman, std::nullopt},
         TimeCase {"BareHour", u"7", kGerman, std::nullopt}, TimeCase {"OneDigitMinute", u"07:5", kGerman, std::nullopt},
         TimeCase {"ThreeDigitHour", u"007:05", kGerman, std::nullopt},
@@ -124,6 +132,11 @@ TEST(FormatStoredText, WritesZeroPaddedDatesAndTimes)
     EXPECT_EQ(formatStoredTime(hm(0, 45)), u"00:45");
     EXPECT_EQ(formatStoredTime(hm(23, 59, 59) + 999), u"23:59");
     EXPECT_EQ(formatStoredTime(0), u"00:00");
+    EXPECT_EQ(formatStoredEndTime(kMsPerDay), u"24:00");
+    EXPECT_EQ(formatStoredEndTime(hm(23, 59)), u"23:59");
+    static_assert(writtenEndMinutes("24:00", ':') == 24 * 60 && writtenTimeMinutes("24:00", ':') == kNoTimeOfDay
+                  && writtenEndMinutes("24:01", ':') == kNoTimeOfDay
+                  && writtenEndMinutes("23:59", ':') == 23 * 60 + 59);
 }
 
 // What the program writes, every minute and every day of two centuries, reads back the same

@@ -1,8 +1,10 @@
-// The working-time law check: the scan that gathers each employee's days, then the rules per day.
-#include "evaluation/working_time_check.h"
+// The working-time law check: the scan that gathers each employee's days, then the rules per
+// employee.
+#include "law/working_time_check.h"
 
-#include "evaluation/working_time_day.h"
-#include "evaluation/working_time_scan.h"
+#include "law/working_time_breaks.h"
+#include "law/working_time_rules.h"
+#include "law/working_time_scan.h"
 #include "store/byte_io.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
@@ -18,20 +20,6 @@ namespace {
 
 using std::chrono::days;
 using std::chrono::sys_days;
-
-constexpr std::int64_t kSixHours = 6 * kMsPerHour;
-constexpr std::int64_t kNineHours = 9 * kMsPerHour;
-constexpr std::int64_t kTenHours = 10 * kMsPerHour;
-constexpr std::int64_t kEightHours = 8 * kMsPerHour;
-constexpr std::int64_t kShortestRest = 11 * kMsPerHour;
-// The average of the working days is judged over at least 24 weeks.
-constexpr days kAveragingPeriod {24 * 7};
-
-struct DayRecord {
-    sys_days day;
-    std::uint32_t employee;
-    WorkDay work;
-};
 
 // Finds the record of an employee's day; a table is mostly in date order, so the employee's
 // last day is tried first, then an open-addressed index over all of them.
@@ -114,54 +102,7 @@ std::vector<std::uint32_t> orderByKey(const std::vector<std::uint64_t>& keys)
     return order;
 }
 
-std::int64_t roundedQuotient(std::int64_t value, std::int64_t divisor)
-{
-    return divisor > 0 ? (value + divisor / 2) / divisor : 0;
-}
-
-// The rules of one day; `previous` is the employee's day before when it had periods.
-void judgeDay(const DayRecord& record, const DayFigures& f, const DayFigures* previous,
-              std::vector<WorkingTimeFinding>& out)
-{
-    const auto add = [&](LawFinding kind, std::array<std::int64_t, 5> figures) {
-        out.push_back(WorkingTimeFinding {kind, record.day, record.employee, figures});
-    };
-    if (f.presence == 0)
-        return;
-    const std::int64_t breakNeeded = f.net > kNineHours ? 45 * kMsPerMinute : f.net > kSixHours ? 30 * kMsPerMinute : 0;
-    if (f.breaksTaken < breakNeeded)
-        add(LawFinding::BreakTooShort, {f.breaksTaken, f.net});
-    for (int i = 0; i < f.longStretchCount; ++i) {
-        const TimeSpan s = f.longStretches[static_cast<std::size_t>(i)];
-        add(LawFinding::NoBreakOverSixHours, {s.to - s.from, s.from, s.to});
-    }
-    if (f.net > kTenHours)
-        add(LawFinding::OverTenHours, {f.net});
-    if (previous) {
-        const std::int64_t rest = kMsPerDay - previous->lastEnd + f.firstStart;
-        if (rest < kShortestRest)
-            add(LawFinding::RestUnderEleven, {rest, previous->lastEnd, f.firstStart});
-    }
-    if (std::chrono::weekday(record.day) == std::chrono::Sunday)
-        add(LawFinding::SundayWork, {f.net});
-    if (f.doubleBookings > 0) {
-        add(LawFinding::DoubleBooking,
-            {f.shown.from, f.shown.to, f.hasOther ? f.other.from : -1, f.hasOther ? f.other.to : -1, f.doubleBookings});
-    }
-}
-
 }  // namespace
-
-std::uint32_t countWorkingDays(sys_days fromDate, sys_days toDate)
-{
-    if (toDate < fromDate)
-        return 0;
-    const auto length = static_cast<std::uint64_t>((toDate - fromDate).count()) + 1;
-    std::uint64_t count = length / 7 * 6;
-    for (sys_days d = fromDate + days(static_cast<int>(length / 7 * 7)); d <= toDate; d += days(1))
-        count += std::chrono::weekday(d) != std::chrono::Sunday;
-    return static_cast<std::uint32_t>(count);
-}
 
 LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 {
@@ -189,96 +130,132 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 
 namespace {
 
-// The records a check of from..to must read, in physical order: those of the period and the day
-// before, and those without a readable date. Nothing when the gathered rows are out of date or
-// a scan is quicker.
-std::optional<std::vector<std::uint32_t>> recordsToCheck(const DbfTable& table, const LawCheckRows& gathered,
-                                                         std::optional<std::u16string_view> employee,
-                                                         sys_days dayBefore, sys_days toDate)
+constexpr std::int32_t kNoFirstDay = INT32_MAX;
+
+std::int32_t dayNumber(sys_days day)
+{
+    return static_cast<std::int32_t>(day.time_since_epoch().count());
+}
+
+struct Candidates {
+    std::vector<std::uint32_t> records;
+    // Per employee as the check numbers them, the first day with a readable date in the table.
+    std::vector<std::int32_t> firstDays;
+};
+
+// The records a check must read, in physical order: those dated first..last, and those without a
+// readable date. Nothing when the gathered rows are out of date or a scan is quicker.
+std::optional<Candidates> recordsToCheck(const DbfTable& table, const LawCheckRows& gathered,
+                                         std::optional<std::u16string_view> employee, sys_days firstDay,
+                                         sys_days lastDay)
 {
     const DistinctTextRows& names = gathered.employees;
     if (!names.stillCurrent(table) || gathered.dayOfRecord.size() != names.records)
         return std::nullopt;
     // The employee's place in the list, or every visited record's text for everybody.
     std::uint32_t wanted = DistinctTextRows::kNotVisited;
+    Candidates c;
     if (employee) {
         const auto at = std::find(names.texts.begin(), names.texts.end(), *employee);
         if (at == names.texts.end())
-            return std::vector<std::uint32_t>();
+            return c;
         wanted = static_cast<std::uint32_t>(at - names.texts.begin());
     }
-    const auto first = static_cast<std::int32_t>(dayBefore.time_since_epoch().count());
-    const auto last = static_cast<std::int32_t>(toDate.time_since_epoch().count());
-    std::vector<std::uint32_t> candidates;
+    // Everybody is numbered in the order of the list, one employee as the only one.
+    std::vector<std::int32_t> firstOfText(names.texts.size(), kNoFirstDay);
+    const std::int32_t first = dayNumber(firstDay);
+    const std::int32_t last = dayNumber(lastDay);
     for (std::uint32_t r = 0; r < names.records; ++r) {
         const std::uint32_t text = names.textOfRecord[r];
         if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
             continue;
         const std::int32_t day = gathered.dayOfRecord[r];
         if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
-            candidates.push_back(r);
+            c.records.push_back(r);
+        if (day != LawCheckRows::kNoDay)
+            firstOfText[text] = std::min(firstOfText[text], day);
     }
-    if (!names.fewEnough(candidates.size()))
+    if (!names.fewEnough(c.records.size()))
         return std::nullopt;
-    return candidates;
+    c.firstDays = employee ? std::vector<std::int32_t> {firstOfText[wanted]} : std::move(firstOfText);
+    return c;
 }
 
 }  // namespace
 
 WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16string_view> employee, sys_days fromDate,
-                                     sys_days toDate, const Regional& regional, const LawCheckRows* gathered)
+                                     sys_days toDate, const Regional& regional, const LawCheckRows* gathered,
+                                     const TimesheetData* timesheet)
 {
     WorkingTimeCheck result;
     std::vector<WorkingTimeFinding> undated;
     std::vector<WorkingTimeFinding> dated;
     DayRecords byDay;
-    const sys_days dayBefore = fromDate - std::chrono::days(1);
+    // The day before for the rest before the first shift, the day after for a shift that runs
+    // past midnight.
+    const sys_days dayBefore = fromDate - days(1);
+    const sys_days dayAfter = toDate + days(1);
+    std::vector<std::int32_t> firstDays;
 
     RowReader rows(table, employee, regional);
-    const auto unreadable = [&](std::uint32_t who, std::optional<sys_days> day) {
-        WorkingTimeFinding f {LawFinding::Unreadable, day, who, {}};
-        f.figures[0] = static_cast<std::int64_t>(result.unreadableRows.size());
-        result.unreadableRows.push_back(rows.storedTexts());
+    const auto listed = [&](LawFinding kind, std::uint32_t who, std::optional<sys_days> day) {
+        WorkingTimeFinding f {kind, day, who, {}};
+        f.figures[0] = static_cast<std::int64_t>(result.listedRows.size());
+        result.listedRows.push_back(rows.storedTexts());
         (day ? dated : undated).push_back(f);
     };
-    const auto takeRow = [&] {
+    const auto takeRow = [&](bool noteFirstDay) {
         rows.read();
         const std::uint32_t who = rows.employee();
         if (who == RowReader::kOther)
             return;
         const std::optional<sys_days> day = rows.date();
         if (!day) {
-            unreadable(who, std::nullopt);
+            listed(LawFinding::Unreadable, who, std::nullopt);
             return;
         }
-        if (*day < dayBefore || *day > toDate)
+        if (noteFirstDay) {
+            if (who >= firstDays.size())
+                firstDays.resize(who + 1, kNoFirstDay);
+            firstDays[who] = std::min(firstDays[who], dayNumber(*day));
+        }
+        if (*day < dayBefore || *day > dayAfter)
             return;
         DayRecord& record = byDay.records[byDay.find(who, *day)];
-        const std::optional<RowTimes> times = rows.times();
-        if (!times) {
-            if (*day >= fromDate)
-                unreadable(who, day);
+        const RowTimes times = rows.times();
+        if (times.problem != RowProblem::None) {
+            if (*day >= fromDate && *day <= toDate) {
+                listed(times.problem == RowProblem::Unreadable         ? LawFinding::Unreadable
+                       : times.problem == RowProblem::EndNotAfterStart ? LawFinding::EndNotAfterStart
+                                                                       : LawFinding::BreakLongerThanRow,
+                       who, day);
+            }
             return;
         }
-        record.work.add(TimeSpan {times->from, times->to}, times->recordedBreak, rows.markedDouble());
+        const TimeSpan span {times.from, times.to};
+        record.work.add(
+            span,
+            times.recordedBreak > 0 ? placeBreak(span, times.recordedBreak, rows.remarksWithColon()) : RowBreaks {},
+            rows.markedDouble());
     };
-    const auto records = gathered ? recordsToCheck(table, *gathered, employee, dayBefore, toDate) : std::nullopt;
-    if (records) {
+    const auto candidates = gathered ? recordsToCheck(table, *gathered, employee, dayBefore, dayAfter) : std::nullopt;
+    if (candidates) {
         // Employees are numbered by their first row in the whole table, as a scan of every
         // row numbers them, though only the period's rows are read.
         if (!employee)
             rows.knowEmployees(gathered->employees.texts);
-        for (const std::uint32_t r : *records) {
+        firstDays = candidates->firstDays;
+        for (const std::uint32_t r : candidates->records) {
             if (table.gotoRecord(r))
-                takeRow();
+                takeRow(false);
         }
     } else {
         for (table.First(); !table.Eof(); table.Next())
-            takeRow();
+            takeRow(true);
     }
     result.employees = rows.takeEmployees();
 
-    // Each employee's days in calendar order, so that a day meets the day before it.
+    // Each employee's days in calendar order, so that a shift meets the day after it.
     const auto offset = [&](sys_days day) { return static_cast<std::uint64_t>((day - dayBefore).count()); };
     std::uint64_t lastOffset = 0;
     for (const DayRecord& record : byDay.records)
@@ -288,74 +265,57 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
     keys.reserve(byDay.records.size());
     for (const DayRecord& record : byDay.records)
         keys.push_back(std::uint64_t {record.employee} << dayBits | offset(record.day));
-    const std::vector<std::uint32_t> order = orderByKey(keys);
+    std::vector<DayRecord*> ordered;
+    ordered.reserve(byDay.records.size());
+    for (const std::uint32_t index : orderByKey(keys))
+        ordered.push_back(&byDay.records[index]);
 
-    result.workingDays = countWorkingDays(fromDate, toDate);
-    const bool averaged = toDate >= fromDate && toDate - fromDate + days(1) >= kAveragingPeriod;
-    std::int64_t netOfAll = 0;
-    std::uint32_t employeesChecked = 0;
-    std::int64_t netOfEmployee = 0;
-    const auto closeEmployee = [&](std::uint32_t who, bool checked) {
-        if (!checked)
-            return;
-        ++employeesChecked;
-        netOfAll += netOfEmployee;
-        if (averaged && result.workingDays > 0 && netOfEmployee > kEightHours * result.workingDays) {
-            dated.push_back(
-                WorkingTimeFinding {LawFinding::AverageOverEight,
-                                    toDate,
-                                    who,
-                                    {roundedQuotient(netOfEmployee, result.workingDays), result.workingDays}});
-        }
-        netOfEmployee = 0;
-    };
-
-    DayFigures previous;
-    const DayRecord* previousRecord = nullptr;
-    bool employeeChecked = false;
-    for (const std::uint32_t index : order) {
-        const DayRecord& record = byDay.records[index];
-        if (previousRecord && previousRecord->employee != record.employee) {
-            closeEmployee(previousRecord->employee, employeeChecked);
-            employeeChecked = false;
-        }
-        const DayFigures figures = record.work.figures();
-        const bool follows = previousRecord && previousRecord->employee == record.employee
-                             && previousRecord->day + days(1) == record.day && previous.presence > 0;
-        if (record.day >= fromDate) {
-            ++result.checkedDays;
-            employeeChecked = true;
-            netOfEmployee += figures.net;
-            judgeDay(record, figures, follows ? &previous : nullptr, dated);
-        }
-        previous = figures;
-        previousRecord = &record;
+    std::vector<EmployeePlan> plans;
+    HolidayCalendar holidays;
+    if (timesheet) {
+        plans = timesheet->plansOf(result.employees);
+        result.unusableTables = timesheet->unusable;
+        result.unreadableTimesheetRows = timesheet->hasUnreadable(employee.value_or(u""));
     }
-    if (previousRecord)
-        closeEmployee(previousRecord->employee, employeeChecked);
-    result.averageNet = roundedQuotient(netOfAll, std::int64_t {result.workingDays} * employeesChecked);
+    std::int64_t netOfAll = 0;
+    std::uint64_t workingDaysWithRows = 0;
+    for (auto begin = ordered.begin(); begin != ordered.end();) {
+        const std::uint32_t who = (*begin)->employee;
+        const auto end = std::find_if(begin, ordered.end(), [&](const DayRecord* d) { return d->employee != who; });
+        const std::int32_t first = who < firstDays.size() ? firstDays[who] : kNoFirstDay;
+        const EmployeeTotals totals = judgeEmployee(
+            std::span<DayRecord* const>(&*begin, static_cast<std::size_t>(end - begin)), fromDate, toDate,
+            first == kNoFirstDay ? std::nullopt : std::optional(sys_days(days(first))), dated,
+            who < plans.size() ? PlannedDays(plans[who], holidays, fromDate, toDate) : PlannedDays());
+        result.checkedDays += totals.checkedDays;
+        netOfAll += totals.netOfWorkingDays;
+        workingDaysWithRows += totals.workingDaysWithRows;
+        result.averageChecked = result.averageChecked || totals.averageJudged;
+        begin = end;
+    }
+    result.averageNet = workingDaysWithRows > 0 ? (netOfAll + static_cast<std::int64_t>(workingDaysWithRows / 2))
+                                                      / static_cast<std::int64_t>(workingDaysWithRows)
+                                                : 0;
 
     // Findings by day, employee and kind, each kind's findings in the order they were made.
-    static_assert(static_cast<int>(LawFinding::AverageOverEight) < 8, "the kind takes three bits of the key");
+    constexpr int kKindBits = 4;
+    static_assert(static_cast<int>(LawFinding::AverageOverEight) < (1 << kKindBits));
     std::uint32_t lastEmployee = 0;
     for (const WorkingTimeFinding& f : dated)
         lastEmployee = std::max(lastEmployee, f.employee);
     const int employeeBits = std::bit_width(lastEmployee);
     keys.clear();
     for (const WorkingTimeFinding& f : dated)
-        keys.push_back((offset(*f.day) << employeeBits | f.employee) << 3 | static_cast<std::uint64_t>(f.kind));
+        keys.push_back((offset(*f.day) << employeeBits | f.employee) << kKindBits | static_cast<std::uint64_t>(f.kind));
 
     result.findings = std::move(undated);
     result.findings.reserve(result.findings.size() + dated.size());
     std::optional<std::uint64_t> lastDay;
     for (const std::uint32_t index : orderByKey(keys)) {
-        // The period's average belongs to no day.
-        if (dated[index].kind != LawFinding::AverageOverEight) {
-            const std::uint64_t dayAndEmployee = keys[index] >> 3;
-            if (lastDay != dayAndEmployee)
-                ++result.daysWithFindings;
-            lastDay = dayAndEmployee;
-        }
+        const std::uint64_t dayAndEmployee = keys[index] >> kKindBits;
+        if (lastDay != dayAndEmployee)
+            ++result.daysWithFindings;
+        lastDay = dayAndEmployee;
         result.findings.push_back(dated[index]);
     }
     return result;

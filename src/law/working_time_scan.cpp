@@ -1,5 +1,5 @@
 // Reading the rows for the working-time check.
-#include "evaluation/working_time_scan.h"
+#include "law/working_time_scan.h"
 
 #include "store/byte_io.h"
 #include "store/cp1252.h"
@@ -88,6 +88,7 @@ void RowReader::placeFields()
     m_to = place(workfield::kTo);
     m_break = place(workfield::kBreak);
     m_double = place(workfield::kDouble);
+    m_remarks = place(workfield::kRemarks);
     m_placed = true;
 }
 
@@ -162,7 +163,15 @@ std::int32_t RowReader::timeRead(std::string_view bytes)
     return e.value;
 }
 
-UnreadableRow RowReader::storedTexts() const
+std::int32_t RowReader::endOfDayRead(std::string_view bytes)
+{
+    // Only texts that are no time of day come here, which is rare: they are not kept.
+    cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), m_text);
+    const auto ms = readStoredEndTime(m_text, m_regional);
+    return ms ? static_cast<std::int32_t>(*ms) : -1;
+}
+
+ListedRow RowReader::storedTexts() const
 {
     return {m_table.fieldText(workfield::kDate), m_table.fieldText(workfield::kFrom), m_table.fieldText(workfield::kTo),
             m_table.fieldText(workfield::kBreak)};

@@ -2,7 +2,7 @@
 // and its times, from the stored bytes, with each distinct text read only once.
 #pragma once
 
-#include "evaluation/working_time_check.h"
+#include "law/working_time_check.h"
 #include "store/byte_io.h"
 #include "store/dbf_table.h"
 #include "store/field_padding.h"
@@ -11,6 +11,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,10 +22,35 @@
 
 namespace horavant {
 
+// Why a row is listed instead of counted.
+enum class RowProblem : std::uint8_t { None, Unreadable, EndNotAfterStart, BreakLongerThanRow };
+
+// Whether the `width` bytes at p hold a colon. Reads up to fifteen bytes beyond them, which the
+// record's spare bytes (dbf::kReadSlack) allow.
+[[gnu::always_inline]] inline bool holdsColon(const std::uint8_t* p, std::size_t width)
+{
+#if defined(__SSE2__)
+    const __m128i colon = _mm_set1_epi8(':');
+    __m128i found = _mm_setzero_si128();
+    std::size_t at = 0;
+    for (; at + 16 <= width; at += 16)
+        found = _mm_or_si128(found, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)), colon));
+    auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(found));
+    if (at < width) {
+        const __m128i tail = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)), colon);
+        bits |= static_cast<std::uint32_t>(_mm_movemask_epi8(tail)) & ((1u << (width - at)) - 1);
+    }
+    return bits != 0;
+#else
+    return std::memchr(p, ':', width) != nullptr;
+#endif
+}
+
 struct RowTimes {
     std::int32_t from = 0;
-    std::int32_t to = 0;
+    std::int32_t to = 0;  // up to kMsPerDay, which 24:00 reads as
     std::int32_t recordedBreak = 0;
+    RowProblem problem = RowProblem::None;
 };
 
 class RowReader {
@@ -65,17 +94,32 @@ public:
         return dateRead(text);
     }
 
-    // None when the start, the end or a break that is not empty cannot be read, or when the end
-    // is not after the start (the recording refuses such a period; only an edit makes one).
-    std::optional<RowTimes> times()
+    // Unreadable when the start, the end or a break that is not empty cannot be read. The
+    // recording refuses an end not after the start and a break longer than the period; only an
+    // edit makes such a row.
+    RowTimes times()
     {
-        const std::int32_t from = readTime(bytes(m_from));
-        const std::int32_t to = readTime(bytes(m_to));
+        const std::int32_t from = readTime(bytes(m_from), false);
+        const std::int32_t to = readTime(bytes(m_to), true);
         const std::string_view pause = bytes(m_break);
-        const std::int32_t recordedBreak = pause.empty() ? 0 : readTime(pause);
-        if (from < 0 || to < 0 || recordedBreak < 0 || to <= from)
-            return std::nullopt;
-        return RowTimes {from, to, recordedBreak};
+        const std::int32_t recordedBreak = pause.empty() ? 0 : readTime(pause, false);
+        RowProblem problem = RowProblem::None;
+        if (from < 0 || to < 0 || recordedBreak < 0)
+            problem = RowProblem::Unreadable;
+        else if (to <= from)
+            problem = RowProblem::EndNotAfterStart;
+        else if (recordedBreak > to - from)
+            problem = RowProblem::BreakLongerThanRow;
+        return RowTimes {from, to, recordedBreak, problem};
+    }
+
+    // The remarks where they may list break intervals; empty when they hold no colon, as most do,
+    // which is found without measuring their text.
+    std::string_view remarksWithColon() const
+    {
+        if (!holdsColon(m_record + m_remarks.offset, m_remarks.width))
+            return {};
+        return bytes(m_remarks);
     }
 
     bool markedDouble() const
@@ -86,7 +130,7 @@ public:
         return bytes(m_double) == "True";
     }
 
-    UnreadableRow storedTexts() const;
+    ListedRow storedTexts() const;
     std::vector<std::u16string> takeEmployees() { return std::move(m_names); }
     // Everybody: numbers these names in this order before any row is read, so that a check that
     // reads only some rows numbers the employees as one reading every row would.
@@ -106,15 +150,18 @@ private:
         return {reinterpret_cast<const char*>(p), dbf::textLength(p, field.width)};
     }
 
-    // A stored time read into ms, -1 when unreadable. HH:MM, the form the program writes, is
-    // read in place; other forms through the general reader, each distinct text once.
-    std::int32_t readTime(std::string_view text)
+    // A stored time read into ms, -1 when unreadable; an end may be 24:00. HH:MM, the form the
+    // program writes, is read in place; other forms through the general reader, each distinct
+    // text once.
+    std::int32_t readTime(std::string_view text, bool end)
     {
-        const int minutes = writtenTimeMinutes(text, m_timeSeparator);
+        const int minutes = end ? writtenEndMinutes(text, m_timeSeparator) : writtenTimeMinutes(text, m_timeSeparator);
         if (minutes != kOtherForm)
             return minutes == kNoTimeOfDay ? -1 : static_cast<std::int32_t>(minutes * kMsPerMinute);
-        return timeRead(text);
+        const std::int32_t ms = timeRead(text);
+        return ms < 0 && end ? endOfDayRead(text) : ms;
     }
+    std::int32_t endOfDayRead(std::string_view text);
     std::int32_t timeRead(std::string_view text);
     std::uint32_t employeeLookedUp(std::string_view name);
     std::uint32_t employeeOfAll(std::string_view bytes);
@@ -130,7 +177,7 @@ private:
 
     const std::uint8_t* m_record = nullptr;
     bool m_placed = false;
-    Field m_employee, m_date, m_from, m_to, m_break, m_double;
+    Field m_employee, m_date, m_from, m_to, m_break, m_double, m_remarks;
 
     // Everybody: the names and their stored bytes, an open-addressed index over them.
     std::vector<std::u16string> m_names;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "evaluation/report_table.h"
-#include "evaluation/working_time_check.h"
+#include "law/working_time_check.h"
 #include "store/regional.h"
 
 #include <array>
