@@ -8,7 +8,10 @@
 #include "ui/message_boxes.h"
 
 #include <QHeaderView>
+#include <QPointer>
 #include <QLocale>
+
+#include <memory>
 
 namespace horavant {
 namespace {
@@ -50,23 +53,43 @@ void TDatensicherungForm::dailyBackup(QWidget* shownOver)
 {
     DbfTable& table = m_windows.main->workTimeTable();
     const backup::Moment now = m_clock();
-    if (!table.active() || m_dayBackedUp == now.day)
+    if (!table.active() || m_dayBackedUp == now.day || m_worker.busy())
         return;
     m_dayBackedUp = now.day;
-    guarded(shownOver, [&] {
-        try {
-            m_services.journal.makeBackup(table, backup::BackupKind::Daily, now);
-        } catch (const backup::BackupError& e) {
-            showError(shownOver, m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
-                                     + "\n\n" + describe(e));
-        }
-        const std::vector<std::string> future = backup::untoldFutureBackups(table.folder(), now);
-        std::string names;
-        for (const std::string& name : future)
-            names += (names.empty() ? "" : ", ") + name;
-        if (!names.empty())
-            showInformation(shownOver, fill(QString::fromUtf8(backup::kFutureBackups), {names}));
-    });
+    const std::filesystem::path folder = table.folder();
+    QPointer<QWidget> over(shownOver);
+    ChangeJournal& journal = m_services.journal;
+    auto made = std::make_shared<std::optional<std::string>>();
+    m_worker.start(
+        [folder, now, made, &journal](const backup::Progress& progress) {
+            *made = backup::makeBackupOfFolder(folder, backup::BackupKind::Daily, now, progress);
+            if (*made)
+                journal.checkBackup(**made);  // reads only the backup's copies
+        },
+        [this, over, folder, now, made](std::exception_ptr failure) {
+            QWidget* parent = over ? over.data() : this;
+            guarded(parent, [&] {
+                try {
+                    if (failure)
+                        std::rethrow_exception(failure);
+                    if (*made)
+                        m_services.journal.backupMade(m_windows.main->workTimeTable(), **made);
+                } catch (const backup::Cancelled&) {
+                    m_dayBackedUp.reset();  // stopped by the user: tried again at the next login
+                    return;
+                } catch (const backup::BackupError& e) {
+                    showError(parent,
+                              m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
+                                  + "\n\n" + describe(e));
+                }
+                const std::vector<std::string> future = backup::untoldFutureBackups(folder, now);
+                std::string names;
+                for (const std::string& name : future)
+                    names += (names.empty() ? "" : ", ") + name;
+                if (!names.empty())
+                    showInformation(parent, fill(QString::fromUtf8(backup::kFutureBackups), {names}));
+            });
+        });
 }
 
 void TDatensicherungForm::recoverAfterCrash(QWidget* shownOver)
@@ -75,6 +98,15 @@ void TDatensicherungForm::recoverAfterCrash(QWidget* shownOver)
         if (const auto left = backup::recoverAfterCrash(m_windows.main->workTimeTable().folder()))
             showError(shownOver, fill(QString::fromUtf8(backup::kRestoreInterrupted), {left->backup, left->saved}));
     });
+}
+
+void TDatensicherungForm::runCopying(const QString& label, const BackupWorker::Work& work)
+{
+    const QString cancel = m_services.translate(QStringLiteral("Abbrechen"));
+    if (work)
+        m_worker.run(this, m_services.translate(label), cancel, work);
+    else
+        m_worker.finish(this, m_services.translate(label), cancel);
 }
 
 void TDatensicherungForm::fillList(const std::string& select)
@@ -146,12 +178,17 @@ QString TDatensicherungForm::describe(const backup::BackupError& error) const
 void TDatensicherungForm::JetztSichernBtnClick()
 {
     std::optional<std::string> made;
+    const std::filesystem::path folder = m_windows.main->workTimeTable().folder();
     guarded(this, [&] {
         try {
-            made = m_services.journal.makeBackup(m_windows.main->workTimeTable(), backup::BackupKind::Manual,
-                                                 backup::localNow());
+            runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), [&](const backup::Progress& progress) {
+                made = backup::makeBackupOfFolder(folder, backup::BackupKind::Manual, backup::localNow(), progress);
+            });
+            if (made)
+                m_services.journal.backupMade(m_windows.main->workTimeTable(), *made);
         } catch (const backup::BackupError& e) {
             showError(this, describe(e));
+        } catch (const backup::Cancelled&) {
         }
     });
     fillList(made.value_or(std::string()));
@@ -173,9 +210,16 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     std::optional<backup::BackupError> failure;
     guarded(this, [&] {
         try {
-            m_services.journal.restoreBackup(main.workTimeTable(), name, backup::localNow());
+            // A backup of the day still being copied holds the table's append lock: it ends first.
+            runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), {});
+            m_services.journal.restoreBackup(main.workTimeTable(), name, backup::localNow(),
+                                             [this](const std::function<void(const backup::Progress&)>& work) {
+                                                 runCopying(QStringLiteral("Die Sicherung wird wiederhergestellt..."),
+                                                            work);
+                                             });
         } catch (const backup::BackupError& e) {
             failure = e;
+        } catch (const backup::Cancelled&) {
         }
     });
     // Once files were replaced, everything is read again before a new text can be looked up: its

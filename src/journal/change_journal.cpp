@@ -189,12 +189,17 @@ std::optional<std::string> ChangeJournal::makeBackup(DbfTable& table, backup::Ba
     const auto name = backup::makeBackup(table, kind, now);
     if (!name)
         return name;
-    Entry e = entry(kBackedUp);
-    e.changes = "Sicherung: " + quotedText(*name);
-    table.withAppendLock(true, [&](int) { write(table, {std::move(e)}); });
+    backupMade(table, *name);
     if (kind == backup::BackupKind::Daily)
         checkBackup(*name);
     return name;
+}
+
+void ChangeJournal::backupMade(DbfTable& table, const std::string& name)
+{
+    Entry e = entry(kBackedUp);
+    e.changes = "Sicherung: " + quotedText(name);
+    table.withAppendLock(true, [&](int) { write(table, {std::move(e)}); });
 }
 
 void ChangeJournal::checkBackup(const std::string& name)
@@ -205,10 +210,11 @@ void ChangeJournal::checkBackup(const std::string& name)
         saveFileAtomically(m_folder / kNoticeFile, name + '\n' + serializeResult(result));
 }
 
-std::string ChangeJournal::restoreBackup(DbfTable& table, const std::string& name, backup::Moment now)
+std::string ChangeJournal::restoreBackup(DbfTable& table, const std::string& name, backup::Moment now,
+                                         const backup::Runner& run)
 {
     const Tail before = m_writer.tail();
-    return backup::restoreBackup(table, name, now, {}, [&](const backup::StagedRestore& staged) {
+    return backup::restoreBackup(table, name, now, {}, run, [&](const backup::StagedRestore& staged) {
         Entry e = entry(kRestored);
         e.changes = "Sicherung: " + quotedText(name) + "; Stand vorher gesichert in: " + quotedText(staged.saved)
                     + "; Eintrag vorher: " + std::to_string(before.number) + "; Kette vorher: " + before.chain;

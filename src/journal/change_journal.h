@@ -86,9 +86,16 @@ public:
     // Makes a backup and journals it; the day's backup is checked as well, and what it finds
     // waits for the next administrator login.
     std::optional<std::string> makeBackup(DbfTable& table, backup::BackupKind kind, backup::Moment now);
+    // Journals a backup made beside the windows.
+    void backupMade(DbfTable& table, const std::string& name);
+    // Checks the journal and the table of a backup against each other; what it finds waits for the
+    // next administrator login. Reads only the backup's files, on any thread.
+    void checkBackup(const std::string& name);
     // Restores a backup with its journal (or, when the backup has none, notes the restored
-    // table's state in the current one) and journals the restore before the files change.
-    std::string restoreBackup(DbfTable& table, const std::string& name, backup::Moment now);
+    // table's state in the current one) and journals the restore before the files change. The
+    // copying goes through `run`, as backup::restoreBackup's.
+    std::string restoreBackup(DbfTable& table, const std::string& name, backup::Moment now,
+                              const backup::Runner& run = {});
 
     // Checks the journal and the table while no copy of the program writes.
     journal::CheckResult check(DbfTable& table);
@@ -106,7 +113,6 @@ private:
     void write(const DbfTable& table, std::vector<journal::Entry> entries);
     void writeTo(journal::JournalWriter& writer, std::vector<journal::Entry>& entries);
     [[noreturn]] void writeFailed(const journal::WriteError& error) const;
-    void checkBackup(const std::string& name);
 
     std::filesystem::path m_folder;
     journal::JournalWriter m_writer;

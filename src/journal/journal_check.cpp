@@ -2,7 +2,6 @@
 #include "journal/journal_check.h"
 
 #include "journal/table_digests.h"
-#include "store/mapped_window.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -193,27 +192,10 @@ CheckResult checkJournal(const std::filesystem::path& journalFile, const std::fi
     const TableLayout layout = readLayout(table.get());
     RecordHasher hasher(table.get(), layout);
     Replay replay(layout.records);
-    // Read through a mapping where the system gives one: a table state's line is tens of
-    // megabytes, and copying it costs as much as checking it.
-    const long long size = fileSize(journal.get());
-    MappedWindow window;
-    if (size > 0 && window.map(journal.get(), 0, static_cast<std::size_t>(size), 0)) {
-        const auto* at = reinterpret_cast<const char*>(window.data());
-        const char* const end = at + size;
-        for (std::uint64_t number = 1; at < end; ++number) {
-            const auto* newline = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-            const char* lineEnd = newline ? newline : end;
-            replay.line(std::string_view(at, static_cast<std::size_t>(lineEnd - at)), number, !newline);
-            at = lineEnd + 1;
-        }
-        if (window.damaged())
-            throw IoError(formatMessage("Read error in file \"%s\": %s.", {journalFile.string(), std::strerror(EIO)}));
-    } else {
-        ForwardLines lines(journal.get());
-        std::string_view text;
-        for (std::uint64_t number = 1; lines.next(text); ++number)
-            replay.line(text, number, lines.cut());
-    }
+    ForwardLines lines(journal.get());
+    std::string_view text;
+    for (std::uint64_t number = 1; lines.next(text); ++number)
+        replay.line(text, number, lines.cut());
     replay.compare(hasher.digests(), layout.counted);
     return replay.take();
 }
