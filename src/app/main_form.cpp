@@ -5,6 +5,7 @@
 #include "admin/admin_pass_form.h"
 #include "admin/benutzer_verwalten_form.h"
 #include "admin/datensicherung_form.h"
+#include "admin/protokoll_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/csv.h"
 #include "evaluation/export_form.h"
@@ -30,6 +31,7 @@
 #include "ui/work_time_model.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace horavant {
@@ -69,6 +71,7 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.VorgabetextefrdasAusfllenfestlegen1, &QAction::triggered, this,
             &TMainForm::VorgabetextefrdasAusfllenfestlegen1Click);
     connect(m_ui.Datensicherung1, &QAction::triggered, this, &TMainForm::Datensicherung1Click);
+    connect(m_ui.nderungsprotokoll1, &QAction::triggered, this, &TMainForm::nderungsprotokoll1Click);
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
@@ -105,6 +108,7 @@ void TMainForm::FormCreate()
     };
     Dbf1.setFilter(filter);
     Dbf2.setFilter(filter);
+    m_services.journal.attach(Dbf1);
 }
 
 // A row typed into the grid or the data list passes the recording window's checks before it is
@@ -170,9 +174,14 @@ void TMainForm::LoadBenutzer()
     } catch (const PatternError& e) {
         // While the file cannot be read, nobody is let in as administrator (its password is
         // unknown) and nothing is saved over it.
+        m_savedUsers = m_services.userData;
         m_usersUnreadable = m_services.describe(e);
         throw Error(m_usersUnreadable.toStdString());
+    } catch (...) {
+        m_savedUsers = m_services.userData;
+        throw;
     }
+    m_savedUsers = m_services.userData;
 }
 
 void TMainForm::SaveBenutzer()
@@ -180,6 +189,14 @@ void TMainForm::SaveBenutzer()
     m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
     if (!m_usersUnreadable.isEmpty())
         throw Error(m_usersUnreadable.toStdString());
+    try {
+        m_services.journal.userDataSaved(Dbf1, m_savedUsers, m_services.userData);
+    } catch (...) {
+        // No change without its entry: the program goes on with the users and settings saved last.
+        m_services.userData = m_savedUsers;
+        m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_savedUsers.settings.ShowBreakTimeInEvaluation);
+        throw;
+    }
     const auto file = programFile("benutzer.dat");
     try {
         horavant::SaveBenutzer(file, m_services.userData);
@@ -187,6 +204,7 @@ void TMainForm::SaveBenutzer()
         throw Error(m_services.describe(e).toStdString());
     }
     m_usersStamp = fileStamp(file);
+    m_savedUsers = m_services.userData;
 }
 
 void TMainForm::reloadUsersIfChanged()
@@ -200,12 +218,19 @@ void TMainForm::reloadUsersIfChanged()
         }
         return;
     }
+    const auto before = m_usersStamp;
     ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
+    if (m_usersStamp != before)
+        m_savedUsers = m_services.userData;
 }
 
 void TMainForm::CreateandopenTables()
 {
-    horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    ChangeJournal& journal = m_services.journal;
+    horavant::CreateandopenTables(
+        Dbf1, Dbf2, m_services.messageLookup(), germanMessageText,
+        [&](const std::filesystem::path& upgraded) { journal.tableUpgraded(Dbf1, upgraded); });
+    journal.start(Dbf1);
     // The grid's titles in the current language, whatever language named the stored fields.
     std::vector<QString> titles;
     for (const auto& field : worktime::kSchema)
@@ -242,6 +267,29 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     guarded(this, [this] { m_model->reloadIfStale(); });
     MainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &TMainForm::showJournalNotice);
+}
+
+void TMainForm::showJournalNotice()
+{
+    std::optional<journal::Notice> notice;
+    guarded(this, [&] { notice = m_services.journal.takeNotice(); });
+    if (!notice || !isVisible())
+        return;
+    guarded(this, [&] {
+        QString text = QString::fromStdString(
+            formatMessage(m_services
+                              .translate(QStringLiteral("Die Prüfung des Änderungsprotokolls mit der Datensicherung "
+                                                        "%s hat Abweichungen gefunden:"))
+                              .toStdString(),
+                          {notice->backup}));
+        const auto translate = [this](std::u16string_view t) {
+            return u16(m_services.translate(QString::fromStdU16String(std::u16string(t))));
+        };
+        for (const std::u16string& line : journal::checkMessage(notice->result, translate))
+            text += u'\n' + qs(line);
+        showError(this, text);
+    });
 }
 
 void TMainForm::done(int result)
@@ -286,6 +334,14 @@ void TMainForm::Datensicherung1Click()
     if (!guarded(this, [this] { m_grid->postPending(); }))
         return;
     m_windows.datensicherung->exec();
+}
+
+void TMainForm::nderungsprotokoll1Click()
+{
+    // A row being edited in the grid is stored first, so the journal shows it.
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    m_windows.protokoll->showJournal();
 }
 
 void TMainForm::AuswertungnachMitarbeiter1Click()

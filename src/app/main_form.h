@@ -52,6 +52,7 @@ public:
     void AdministratorPasswortfestlegen1Click();
     void VorgabetextefrdasAusfllenfestlegen1Click();
     void Datensicherung1Click();
+    void nderungsprotokoll1Click();
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
@@ -70,6 +71,8 @@ protected:
 private:
     void FormCreate();
     void installRowChecks();
+    // Tells once what the check of the day's backup found.
+    void showJournalNotice();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
 
     Services& m_services;
@@ -82,6 +85,7 @@ private:
     DataGrid* m_grid = nullptr;
     QProgressDialog* m_exportProgress = nullptr;
     std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
+    UserData m_savedUsers;  // its contents then, which the journal compares a save with
     QString m_usersUnreadable;  // why the user file cannot be read; empty while it can
 };
 
