@@ -8,10 +8,29 @@
 #include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 
 namespace horavant {
+namespace {
+
+// Tells the model when a cell editor opens, so that an edit compares the row as it is stored then
+// with the row the user typed over.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    CellDelegate(WorkTimeModel* model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        m_model->noteEditStart(index.row());
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+private:
+    WorkTimeModel* m_model;
+};
+
+}  // namespace
 
 DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model, std::function<bool()> confirmDelete,
                    QWidget* window)
@@ -28,6 +47,7 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
     m_grid->horizontalHeader()->setDefaultSectionSize(110);
     sizeHeadersWhenShown(m_grid, {m_grid->horizontalHeader(), m_grid->verticalHeader()});
     m_grid->setModel(m_model);
+    m_grid->setItemDelegate(new CellDelegate(m_model, this));
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
