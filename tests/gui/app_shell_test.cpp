@@ -336,6 +336,65 @@ TEST_F(AppShellTest, RefreshShowsRowsAppendedByAnotherCopy)
     asAdministrator(script);
 }
 
+// Another copy of the program on the folder, in the user's language: its new row shows when the
+// grid does; a row it holds keeps the typed text until it can be stored; a row it changed since
+// the cell editor opened is asked about with both values.
+TEST_F(AppShellTest, AnotherCopyAtTheRowIsToldOfAndWhatWasTypedStays)
+{
+    writeLanguage(1);
+    writeTable({{.employee = u"A"}, {.employee = u"B"}});
+    start();
+    DbfTable other;
+    other.setFolder(dir.path());
+    other.setTableName("arbeitszeit.dbf");
+    other.Open();
+    appendRows(other, {{.employee = u"C"}});
+    // Opens the cell editor, types and presses Enter once the step is over.
+    const auto type = [](QTableView* grid, int row, const QString& text, const std::function<void()>& meanwhile) {
+        const QModelIndex index = grid->model()->index(row, 2);
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        meanwhile();
+        editor->setText(text);
+        QTimer::singleShot(0, editor, [editor] { QTest::keyClick(editor, Qt::Key_Return); });
+    };
+    QString locked, asked;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            EXPECT_THAT(column(1), ElementsAre("A", "B", "C"));
+            ASSERT_TRUE(other.gotoRecord(0));
+            other.Edit();
+            type(child<QTableView>(w, "DBGrid1"), 0, "Keller", [] {});
+        })
+        .answer(QMessageBox::Ok, &locked)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(column(2)[0], "Keller");
+            other.Cancel();
+            navigatorButton(w, DbNavigator::Post)->click();
+            type(child<QTableView>(w, "DBGrid1"), 1, "Dach", [&] {
+                ASSERT_TRUE(other.gotoRecord(1));
+                other.Edit();
+                other.setFieldText(2, u"Halle");
+                other.Post();
+            });
+        })
+        .answer(QMessageBox::Yes, &asked)
+        .then([&](QWidget* w) { clickLater(child<QPushButton>(w, "AusloggenBtn")); });
+    asAdministrator(script);
+    EXPECT_EQ(locked,
+              "This row is being changed on another computer or in another window. What you typed stays in "
+              "the row; store it again later.");
+    EXPECT_THAT(asked.toStdString(), testing::StartsWith("This row has been changed on another computer"));
+    EXPECT_THAT(asked.toStdString(), testing::HasSubstr("„Halle“"));
+    EXPECT_THAT(asked.toStdString(), testing::HasSubstr("„Dach“"));
+    other.Refresh();
+    EXPECT_EQ(other.fieldTextOf(other.peekRecord(0), 2), u"Keller");
+    EXPECT_EQ(other.fieldTextOf(other.peekRecord(1), 2), u"Dach");
+}
+
 TEST_F(AppShellTest, BreakToggleIsKeptOnlyWhenADialogClosesAfterIt)
 {
     start();

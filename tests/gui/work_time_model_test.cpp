@@ -122,5 +122,102 @@ TEST_F(WorkTimeModelTest, AReadOnlyTableRefusesCellsAndKeepsItsRows)
     EXPECT_EQ(cell(0, 2), "Bau");
 }
 
+// Another copy of the program at the row this copy starts to edit (the cell editor opened on the
+// second row, which shows "Bau"; then the other copy acts; then "Keller" is typed into it).
+struct OtherCopyCase {
+    const char* name;
+    std::function<void(DbfTable& other)> meanwhile;
+    bool overwrite;  // the answer to the question, where it is asked
+    const char* told;  // what the model told the window: "locked", "deleted", "changed"
+    QStringList rowsAfter;  // the places shown once the edit is posted
+    std::u16string stored;  // the second record's place in the file then
+};
+
+class WorkTimeModelOtherCopy : public WorkTimeModelTest, public testing::WithParamInterface<OtherCopyCase> {};
+
+TEST_P(WorkTimeModelOtherCopy, IsAskedAboutOrToldOfAndKeepsTheTypedText)
+{
+    DbfTable other;
+    other.setFolder(dir.path());
+    other.setTableName(table.path().filename().string());
+    other.Open();
+    QString told;
+    std::vector<std::u16string> now, shown;
+    model.setRowConflicts({[&] { told += "locked"; }, [&] { told += "deleted"; },
+                           [&](const auto& n, const auto& s, int field, const std::u16string& typed) {
+                               told += "changed";
+                               now = n;
+                               shown = s;
+                               EXPECT_EQ(field, 2);
+                               EXPECT_EQ(typed, u"Keller");
+                               return GetParam().overwrite;
+                           }});
+    model.noteEditStart(1);
+    GetParam().meanwhile(other);
+    model.setData(model.index(1, 2), "Keller", Qt::EditRole);
+    EXPECT_EQ(told, GetParam().told);
+    if (told == "changed") {
+        EXPECT_EQ(now[2], u"Dach");
+        EXPECT_EQ(shown[2], u"Bau");
+    }
+    if (told == "locked") {
+        EXPECT_EQ(cell(1, 2), "Keller");  // kept, to be stored again
+        EXPECT_THROW(model.post(), AbortError);  // still held: told again, nothing lost
+        EXPECT_EQ(told, "lockedlocked");
+        EXPECT_EQ(cell(1, 2), "Keller");
+        other.Cancel();
+    }
+    model.post();
+    QStringList places;
+    for (int r = 0; r < model.rowCount(); ++r)
+        places << cell(r, 2);
+    EXPECT_EQ(places, GetParam().rowsAfter);
+    other.Refresh();
+    EXPECT_EQ(other.fieldTextOf(other.peekRecord(1), 2), GetParam().stored);
+}
+
+void placeOfSecond(DbfTable& other, std::u16string place)
+{
+    ASSERT_TRUE(other.gotoRecord(1));
+    other.Edit();
+    other.setFieldText(2, place);
+    other.Post();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WorkTimeModelOtherCopy,
+    testing::Values(OtherCopyCase {"NobodyElse", [](DbfTable&) {}, true, "", {"Bau", "Keller", "Halle"}, u"Keller"},
+                    OtherCopyCase {"HeldThere",
+                                   [](DbfTable& other) {
+                                       ASSERT_TRUE(other.gotoRecord(1));
+                                       other.Edit();
+                                   },
+                                   true,
+                                   "locked",
+                                   {"Bau", "Keller", "Halle"},
+                                   u"Keller"},
+                    OtherCopyCase {"ChangedThereAndOverwritten",
+                                   [](DbfTable& other) { placeOfSecond(other, u"Dach"); },
+                                   true,
+                                   "changed",
+                                   {"Bau", "Keller", "Halle"},
+                                   u"Keller"},
+                    OtherCopyCase {"ChangedThereAndKept",
+                                   [](DbfTable& other) { placeOfSecond(other, u"Dach"); },
+                                   false,
+                                   "changed",
+                                   {"Bau", "Dach", "Halle"},
+                                   u"Dach"},
+                    OtherCopyCase {"DeletedThere",
+                                   [](DbfTable& other) {
+                                       ASSERT_TRUE(other.gotoRecord(1));
+                                       other.Delete();
+                                   },
+                                   true,
+                                   "deleted",
+                                   {"Bau", "Halle"},
+                                   u"Bau"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace horavant::test
