@@ -25,10 +25,10 @@ fs::path programFolder()
     const auto dir = dataDir() / "backup-run";
     const auto table = dir / "arbeitszeit.dbf";
     std::error_code ec;
-    if (fs::file_size(table, ec) != fs::file_size(workTimeTable(kMillion))) {
+    if (fs::file_size(table, ec) != fs::file_size(workTimeTable(benchRecords()))) {
         fs::remove_all(dir);
         fs::create_directories(dir);
-        fs::create_hard_link(workTimeTable(kMillion), table);
+        fs::create_hard_link(workTimeTable(benchRecords()), table);
     }
     return dir;
 }

@@ -24,6 +24,13 @@ std::filesystem::path dataDir()
     return dir;
 }
 
+std::uint32_t benchRecords()
+{
+    const char* env = std::getenv("HORAVANT_BENCH_RECORDS");
+    const unsigned long records = env && *env ? std::strtoul(env, nullptr, 10) : 0;
+    return records > 0 && records <= 100'000'000 ? static_cast<std::uint32_t>(records) : kMillion;
+}
+
 void defineWorkTimeFields(DbfTable& t)
 {
     t.clearFieldDefs();
@@ -170,7 +177,7 @@ void openTable(DbfTable& t, const std::filesystem::path& path)
 
 void BM_RawRead(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     for (auto _ : state)
         benchmark::DoNotOptimize(rawRead(path));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
@@ -178,15 +185,16 @@ void BM_RawRead(benchmark::State& state)
 
 void BM_FullScanAllFields(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     DbfTable t;
     openTable(t, path);
-    std::vector<std::u16string> fields(static_cast<std::size_t>(t.fieldCount()));
+    const int fieldCount = t.fieldCount();
+    std::vector<std::u16string> fields(static_cast<std::size_t>(fieldCount));
     std::size_t rows = 0;
     for (auto _ : state) {
         rows = 0;
         for (t.First(); !t.Eof(); t.Next()) {
-            for (int i = 0; i < t.fieldCount(); ++i)
+            for (int i = 0; i < fieldCount; ++i)
                 t.readFieldText(i, fields[static_cast<std::size_t>(i)]);
             ++rows;
         }

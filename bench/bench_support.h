@@ -26,6 +26,8 @@ void defineWorkTimeFields(DbfTable& table);
 // 50 activities, dates over three years; every 1000th record is deleted.
 std::filesystem::path workTimeTable(std::uint32_t records);
 constexpr std::uint32_t kMillion = 1'000'000;
+// The records of the table the benchmarks run on: $HORAVANT_BENCH_RECORDS, or a million.
+std::uint32_t benchRecords();
 
 // The folder of a sollzeit.dbf and an abwesend.dbf, made once per process: 50 employees (those of
 // the work-time table and ten more) from 2010 on, each in a state of their own, with a second

@@ -44,7 +44,7 @@ std::u16string germanMessage(int number)
 void BM_Evaluation(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     std::size_t lines = 0;
     for (auto _ : state) {
         const auto gathered = GatherSubjects(t, subjectPosition(EvaluationLayout::Employee));
@@ -65,7 +65,7 @@ BENCHMARK(BM_Evaluation)->Unit(benchmark::kMillisecond);
 void BM_WorkingTimeLawAll(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     const auto folder = timesheetTables();
     const sys_days from(2010y / January / 1);
     const sys_days to(2013y / December / 31);

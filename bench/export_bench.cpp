@@ -13,7 +13,7 @@ BENCHMARK(BM_FullScanAllFields)->Unit(benchmark::kMillisecond);
 void BM_ExportRecordsCsv(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     const RecordCsvTexts texts {recordCsvTitles(
                                     t, [](int) { return std::u16string(u"Feld"); }, u"Stunden"),
                                 u"Ja", u"Nein"};

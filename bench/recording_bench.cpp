@@ -22,7 +22,7 @@ constexpr char16_t kEmployee[] = u"Mitarbeiter 7";
 void BM_OverlapScan(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     for (auto _ : state) {
         const auto hit = findOverlap(t, kEmployee, kDay, 3 * kMsPerHour, 4 * kMsPerHour, Regional::german());
         if (hit)
@@ -37,7 +37,7 @@ BENCHMARK(BM_OverlapScan)->Unit(benchmark::kMillisecond);
 void BM_Recording(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     DbfTable target;
     target.setFolder(dataDir());
     target.setTableName("recording-bench.dbf");

@@ -21,10 +21,11 @@ int main(int argc, char** argv)
         t.setFolder(path.parent_path());
         t.setTableName(path.filename().string());
         t.Open();
-        std::vector<std::u16string> fields(static_cast<std::size_t>(t.fieldCount()));
+        const int fieldCount = t.fieldCount();
+        std::vector<std::u16string> fields(static_cast<std::size_t>(fieldCount));
         std::size_t rows = 0, chars = 0;
         for (t.First(); !t.Eof(); t.Next()) {
-            for (int i = 0; i < t.fieldCount(); ++i)
+            for (int i = 0; i < fieldCount; ++i)
                 t.readFieldText(i, fields[static_cast<std::size_t>(i)]);
             chars += fields[1].size();
             ++rows;

@@ -16,7 +16,7 @@ BENCHMARK(BM_FullScanAllFields)->Unit(benchmark::kMillisecond);
 
 void BM_OpenAndReachLastRecord(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     for (auto _ : state) {
         DbfTable t;
         openTable(t, path);

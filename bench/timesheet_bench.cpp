@@ -22,7 +22,7 @@ const Translator kGerman = [](std::u16string_view text) { return std::u16string(
 void BM_MonatsnachweisOneEmployee(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     const auto folder = timesheetTables();
     std::size_t rows = 0;
     for (auto _ : state) {
@@ -41,7 +41,7 @@ BENCHMARK(BM_MonatsnachweisOneEmployee)->Unit(benchmark::kMillisecond);
 void BM_MonatsnachweisEverybodyYear(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     const auto folder = timesheetTables();
     std::size_t rows = 0;
     for (auto _ : state) {
@@ -61,7 +61,7 @@ BENCHMARK(BM_MonatsnachweisEverybodyYear)->Unit(benchmark::kMillisecond);
 void BM_LoginLists(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     for (auto _ : state) {
         const SuggestionLists lists = FillSuggestionLists(t, ProgramSettings {});
         benchmark::DoNotOptimize(lists.places.data());
@@ -72,7 +72,7 @@ BENCHMARK(BM_LoginLists)->Unit(benchmark::kMillisecond);
 void BM_LoginListsAndBalance(benchmark::State& state)
 {
     DbfTable t;
-    openTable(t, workTimeTable(kMillion));
+    openTable(t, workTimeTable(benchRecords()));
     const auto folder = timesheetTables();
     std::int64_t balance = 0;
     for (auto _ : state) {

@@ -24,7 +24,7 @@ BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
 // The model alone: what the grid asks for before it paints the last screen of rows.
 void BM_ModelOpenAndLastRow(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     for (auto _ : state) {
         DbfTable t;
         openTable(t, path);
@@ -40,7 +40,7 @@ BENCHMARK(BM_ModelOpenAndLastRow)->Unit(benchmark::kMillisecond);
 // and the events processed until the last rows are painted.
 void BM_GridShownAtLastRow(benchmark::State& state)
 {
-    const auto path = workTimeTable(kMillion);
+    const auto path = workTimeTable(benchRecords());
     for (auto _ : state) {
         DbfTable t;
         openTable(t, path);

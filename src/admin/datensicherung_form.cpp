@@ -8,6 +8,7 @@
 #include "ui/message_boxes.h"
 
 #include <QHeaderView>
+#include <QPointer>
 #include <QLocale>
 
 namespace horavant {
@@ -50,23 +51,37 @@ void TDatensicherungForm::dailyBackup(QWidget* shownOver)
 {
     DbfTable& table = m_windows.main->workTimeTable();
     const backup::Moment now = m_clock();
-    if (!table.active() || m_dayBackedUp == now.day)
+    if (!table.active() || m_dayBackedUp == now.day || m_worker.busy())
         return;
     m_dayBackedUp = now.day;
-    guarded(shownOver, [&] {
-        try {
-            backup::makeBackup(table, backup::BackupKind::Daily, now);
-        } catch (const backup::BackupError& e) {
-            showError(shownOver, m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
-                                     + "\n\n" + describe(e));
-        }
-        const std::vector<std::string> future = backup::untoldFutureBackups(table.folder(), now);
-        std::string names;
-        for (const std::string& name : future)
-            names += (names.empty() ? "" : ", ") + name;
-        if (!names.empty())
-            showInformation(shownOver, fill(QString::fromUtf8(backup::kFutureBackups), {names}));
-    });
+    const std::filesystem::path folder = table.folder();
+    QPointer<QWidget> over(shownOver);
+    m_worker.start(
+        [folder, now](const backup::Progress& progress) {
+            backup::makeBackupOfFolder(folder, backup::BackupKind::Daily, now, progress);
+        },
+        [this, over, folder, now](std::exception_ptr failure) {
+            QWidget* parent = over ? over.data() : this;
+            guarded(parent, [&] {
+                try {
+                    if (failure)
+                        std::rethrow_exception(failure);
+                } catch (const backup::Cancelled&) {
+                    m_dayBackedUp.reset();  // stopped by the user: tried again at the next login
+                    return;
+                } catch (const backup::BackupError& e) {
+                    showError(parent,
+                              m_services.translate(QStringLiteral("Die tägliche Datensicherung ist fehlgeschlagen."))
+                                  + "\n\n" + describe(e));
+                }
+                const std::vector<std::string> future = backup::untoldFutureBackups(folder, now);
+                std::string names;
+                for (const std::string& name : future)
+                    names += (names.empty() ? "" : ", ") + name;
+                if (!names.empty())
+                    showInformation(parent, fill(QString::fromUtf8(backup::kFutureBackups), {names}));
+            });
+        });
 }
 
 void TDatensicherungForm::recoverAfterCrash(QWidget* shownOver)
@@ -75,6 +90,15 @@ void TDatensicherungForm::recoverAfterCrash(QWidget* shownOver)
         if (const auto left = backup::recoverAfterCrash(m_windows.main->workTimeTable().folder()))
             showError(shownOver, fill(QString::fromUtf8(backup::kRestoreInterrupted), {left->backup, left->saved}));
     });
+}
+
+void TDatensicherungForm::runCopying(const QString& label, const BackupWorker::Work& work)
+{
+    const QString cancel = m_services.translate(QStringLiteral("Abbrechen"));
+    if (work)
+        m_worker.run(this, m_services.translate(label), cancel, work);
+    else
+        m_worker.finish(this, m_services.translate(label), cancel);
 }
 
 void TDatensicherungForm::fillList(const std::string& select)
@@ -146,11 +170,15 @@ QString TDatensicherungForm::describe(const backup::BackupError& error) const
 void TDatensicherungForm::JetztSichernBtnClick()
 {
     std::optional<std::string> made;
+    const std::filesystem::path folder = m_windows.main->workTimeTable().folder();
     guarded(this, [&] {
         try {
-            made = backup::makeBackup(m_windows.main->workTimeTable(), backup::BackupKind::Manual, backup::localNow());
+            runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), [&](const backup::Progress& progress) {
+                made = backup::makeBackupOfFolder(folder, backup::BackupKind::Manual, backup::localNow(), progress);
+            });
         } catch (const backup::BackupError& e) {
             showError(this, describe(e));
+        } catch (const backup::Cancelled&) {
         }
     });
     fillList(made.value_or(std::string()));
@@ -172,9 +200,15 @@ void TDatensicherungForm::WiederherstellenBtnClick()
     std::optional<backup::BackupError> failure;
     guarded(this, [&] {
         try {
-            backup::restoreBackup(main.workTimeTable(), name, backup::localNow());
+            // A backup of the day still being copied holds the table's append lock: it ends first.
+            runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), {});
+            backup::restoreBackup(main.workTimeTable(), name, backup::localNow(), {},
+                                  [this](const std::function<void(const backup::Progress&)>& work) {
+                                      runCopying(QStringLiteral("Die Sicherung wird wiederhergestellt..."), work);
+                                  });
         } catch (const backup::BackupError& e) {
             failure = e;
+        } catch (const backup::Cancelled&) {
         }
     });
     // Once files were replaced, everything is read again before a new text can be looked up: its

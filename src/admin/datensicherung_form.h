@@ -2,6 +2,7 @@
 // the backup of the day at the first start of a day.
 #pragma once
 
+#include "admin/backup_worker.h"
 #include "store/backup.h"
 #include "ui/services.h"
 #include "ui/windows.h"
@@ -19,10 +20,13 @@ class TDatensicherungForm : public QDialog {
 public:
     TDatensicherungForm(Services& services, const Windows& windows, QWidget* parent = nullptr);
 
-    // Makes the backup of the day unless there is one, at the start and at each login (a program
-    // kept open over days backs each day up at its first login); a failure is told once a day,
-    // over `shownOver`, and the program goes on. Backups dated after today are told once.
+    // Starts the backup of the day unless there is one, at the start and at each login (a program
+    // kept open over days backs each day up at its first login), on a thread beside the windows; a
+    // failure is told once a day, over `shownOver`, and the program goes on. Backups dated after
+    // today are told once.
     void dailyBackup(QWidget* shownOver);
+    // True while a backup or restore is being copied.
+    bool copying() const { return m_worker.busy(); }
     // At the start: clears what a crash left, and tells of a restore that did not finish.
     void recoverAfterCrash(QWidget* shownOver);
     // The clock the day's backup goes by. For tests.
@@ -44,6 +48,10 @@ private:
     // The German pattern in the current language, its %s filled from the details in order.
     QString fill(const QString& pattern, const std::vector<std::string>& details) const;
     QString describe(const backup::BackupError& error) const;
+    // Runs a backup's or restore's copying beside the windows, with a progress dialog over this
+    // window that can stop it (then throwing backup::Cancelled); without work, waits for the
+    // copying that runs.
+    void runCopying(const QString& label, const BackupWorker::Work& work);
 
     Services& m_services;
     const Windows& m_windows;
@@ -51,6 +59,7 @@ private:
     std::vector<backup::BackupInfo> m_backups;
     std::function<backup::Moment()> m_clock = backup::localNow;
     std::optional<std::chrono::sys_days> m_dayBackedUp;  // the day whose backup was made or tried
+    BackupWorker m_worker;
 };
 
 }  // namespace horavant

@@ -56,7 +56,9 @@ QProgressDialog* makeExportProgress(QWidget* parent)
     auto* dialog = new QProgressDialog(parent);
     dialog->setObjectName(QStringLiteral("ExportProgress"));
     dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->setMinimumDuration(500);
+    // An export that would hold the windows longer than a tenth of a second shows its progress
+    // (and from then on lets the windows be drawn).
+    dialog->setMinimumDuration(100);
     // Shown and hidden by the exports alone: no reset when the bar is full, which would also
     // forget a cancel, and no showing by itself some time after it was made.
     dialog->setAutoReset(false);

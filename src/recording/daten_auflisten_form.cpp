@@ -48,7 +48,7 @@ void TDatenAuflistenForm::showList(const std::u16string& employee, bool mayEdit)
     // A row inserted here gets the employee's name, so it stays in the employee's own list.
     model.setInsertDefaults({{workfield::kEmployee, employee}});
     model.reload();
-    m_ui.DBGrid1->setColumnHidden(workfield::kEmployee, true);
+    m_grid->hideColumn(workfield::kEmployee);
     m_grid->updateButtons();
     exec();
 }

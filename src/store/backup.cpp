@@ -3,6 +3,7 @@
 
 #include "store/backup_internal.h"
 #include "store/dbf_table.h"
+#include "store/dbf_table_internal.h"
 #include "store/file_copy.h"
 #include "store/posix_file.h"
 
@@ -27,8 +28,11 @@ void Steps::run(std::string_view step, const fs::path& file, const std::function
 {
     if (m_fail && m_fail(step, file))
         failed(file, ENOSPC);
-    if (!action())
+    if (!action()) {
+        if (errno == ECANCELED)
+            throw Cancelled();
         failed(file, errno);
+    }
 }
 
 void Steps::failed(const fs::path& file, int error) const
@@ -42,6 +46,18 @@ bool syncFolder(const fs::path& folder)
 {
     UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd && ::fsync(fd.get()) == 0;
+}
+
+std::uint64_t dataFileBytes(const fs::path& folder)
+{
+    std::uint64_t bytes = 0;
+    for (const char* name : kFiles) {
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(folder / name, ec);
+        if (!ec)
+            bytes += size;
+    }
+    return bytes;
 }
 
 void giveFolderAccessOf(const fs::path& model, const fs::path& folder)
@@ -108,7 +124,8 @@ void removeStaleTemps(const fs::path& backups)
 // Copies up to `limit` bytes of source into a new file and syncs it; the bytes copied. The copy
 // has the source's permission bits, owner and group: a user file readable by its owner only is
 // not readable by everybody in the backup.
-long long copyInto(const detail::Steps& steps, int source, std::uint64_t limit, const fs::path& target)
+long long copyInto(const detail::Steps& steps, int source, std::uint64_t limit, const fs::path& target,
+                   detail::Meter* meter)
 {
     UniqueFd out;
     steps.run("create", target, [&] {
@@ -119,7 +136,8 @@ long long copyInto(const detail::Steps& steps, int source, std::uint64_t limit, 
         giveFileAccess(out.get(), *access);
     long long copied = 0;
     steps.run("copy", target, [&] {
-        copied = copyFileBytes(source, out.get(), limit);
+        copied = copyFileBytes(source, out.get(), limit, CopyMethod::Kernel,
+                               [meter](std::uint64_t bytes) { return !meter || meter->copied(bytes); });
         return copied >= 0;
     });
     steps.run("sync", target, [&] { return ::fsync(out.get()) == 0 && ::close(out.release()) == 0; });
@@ -148,7 +166,7 @@ void checkTableCopy(const fs::path& copy, const fs::path& table, long long size,
 namespace detail {
 
 std::optional<std::string> writeBackup(const fs::path& programFolder, int tableFd,
-                                       const std::vector<std::string>& names, const FailStep& fail)
+                                       const std::vector<std::string>& names, const FailStep& fail, Meter* meter)
 {
     const Steps steps(fail, kCannotWrite);
     const fs::path backups = programFolder / kFolder;
@@ -176,7 +194,7 @@ std::optional<std::string> writeBackup(const fs::path& programFolder, int tableF
                 const long long size = fileSize(tableFd);
                 if (size < 0)
                     steps.failed(original, errno);
-                if (copyInto(steps, tableFd, static_cast<std::uint64_t>(size), temp / name) != size)
+                if (copyInto(steps, tableFd, static_cast<std::uint64_t>(size), temp / name, meter) != size)
                     steps.failed(original, EIO);
                 checkTableCopy(temp / name, original, size, fail);
                 continue;
@@ -187,7 +205,7 @@ std::optional<std::string> writeBackup(const fs::path& programFolder, int tableF
                     continue;
                 steps.failed(original, errno);
             }
-            copyInto(steps, source.get(), kWholeFile, temp / name);
+            copyInto(steps, source.get(), kWholeFile, temp / name, meter);
         }
         steps.run("sync folder", temp, [&] { return syncFolder(temp); });
 
@@ -249,17 +267,44 @@ BackupInfo describeBackup(const fs::path& folder, std::string name, BackupName p
 
 }  // namespace detail
 
+namespace {
+
+// A backup with the table read from `tableFd`, whose append lock the caller holds.
+std::optional<std::string> backupUnderLock(const fs::path& programFolder, int tableFd, BackupKind kind, Moment now,
+                                           const FailStep& fail, detail::Meter* meter)
+{
+    // Asked under the lock: two copies of the program starting on one day make one backup.
+    if (kind == BackupKind::Daily && !dailyBackupDue(programFolder, now))
+        return std::nullopt;
+    return detail::writeBackup(programFolder, tableFd, candidateNames(kind, now), fail, meter);
+}
+
+}  // namespace
+
 std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment now, const FailStep& fail)
 {
     std::optional<std::string> name;
-    table.withAppendLock(true, [&](int fd) {
-        // Asked under the lock: two copies of the program starting on one day make one backup.
-        if (kind == BackupKind::Daily && !dailyBackupDue(table.folder(), now))
-            return;
-        name = detail::writeBackup(table.folder(), fd, candidateNames(kind, now), fail);
-    });
+    table.withAppendLock(true, [&](int fd) { name = backupUnderLock(table.folder(), fd, kind, now, fail, nullptr); });
     if (name && kind != BackupKind::BeforeRestore)
         pruneBackups(table.folder(), now, *name);
+    return name;
+}
+
+std::optional<std::string> makeBackupOfFolder(const fs::path& programFolder, BackupKind kind, Moment now,
+                                              const Progress& progress, const FailStep& fail)
+{
+    const fs::path table = programFolder / kFiles.front();
+    UniqueFd fd(::open(table.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd)
+        throw BackupError(kCannotWrite, {table.string(), std::strerror(errno)});
+    std::optional<std::string> name;
+    {
+        const dbf::AppendLock lock(fd.get());
+        detail::Meter meter(progress, detail::dataFileBytes(programFolder));
+        name = backupUnderLock(programFolder, fd.get(), kind, now, fail, &meter);
+    }
+    if (name && kind != BackupKind::BeforeRestore)
+        pruneBackups(programFolder, now, *name);
     return name;
 }
 

@@ -25,6 +25,21 @@ public:
     using PatternError::PatternError;
 };
 
+// Told how far a backup or restore has come: the bytes copied so far, of how many in all. Returning
+// false asks it to stop; it does so at the next step where stopping is safe, throws Cancelled and
+// leaves the data files and the backups as they were.
+using Progress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+class Cancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "cancelled"; }
+};
+
+// Runs the copying of a restore, `work`, and returns when it ended, passing on what it threw. The
+// windows run it on a thread beside them, with a progress dialog; without a runner it runs at once.
+// The work touches no table object and no window.
+using Runner = std::function<void(const std::function<void(const Progress&)>& work)>;
+
 // Asked before every step that writes (a folder or file made, a file copied or synced, a rename);
 // true makes that step fail as on a full disk. For tests.
 using FailStep = std::function<bool(std::string_view step, const std::filesystem::path& file)>;
@@ -36,6 +51,11 @@ using FailStep = std::function<bool(std::string_view step, const std::filesystem
 // then prunes the old ones, never the one just made. Returns the new folder's name, or nothing
 // when a daily backup of the day exists already. The table must be open.
 std::optional<std::string> makeBackup(DbfTable& table, BackupKind kind, Moment now, const FailStep& fail = {});
+
+// As makeBackup, for a thread beside the windows: the table file of the program folder is read
+// through a descriptor of its own, whose append lock the copy holds, and no table object is used.
+std::optional<std::string> makeBackupOfFolder(const std::filesystem::path& programFolder, BackupKind kind, Moment now,
+                                              const Progress& progress = {}, const FailStep& fail = {});
 
 // True when the program folder has no complete backup of the day's files yet.
 bool dailyBackupDue(const std::filesystem::path& programFolder, Moment now);
@@ -70,7 +90,10 @@ std::vector<BackupInfo> listBackups(const std::filesystem::path& programFolder);
 // backup lacks stays as it is. Runs under the table's append lock and refuses when another copy
 // of the program holds it. A pending edit of the table is posted first. The table is closed
 // afterwards, for the caller to open again. Returns the name of the backup of the files before.
-std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail = {});
+// The copying goes through `run`; stopped before the first file is replaced, the restore leaves
+// everything as it was, the backup of the files before included.
+std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail = {},
+                          const Runner& run = {});
 
 // What a restore that did not finish (the program ended while it replaced the files) left.
 struct InterruptedRestore {

@@ -5,6 +5,8 @@
 #include "store/backup.h"
 #include "store/posix_file.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -33,6 +35,26 @@ private:
     std::vector<std::string> m_extra;
 };
 
+// Counts the bytes copied against all there are to copy and tells the caller's Progress; a copy
+// step it answers with false fails with ECANCELED, which the steps turn into Cancelled.
+class Meter {
+public:
+    Meter(const Progress& progress, std::uint64_t total) : m_progress(progress), m_total(total) {}
+    bool copied(std::uint64_t bytes)
+    {
+        m_done += bytes;
+        return !m_progress || m_progress(m_done, std::max(m_total, m_done));
+    }
+
+private:
+    const Progress& m_progress;
+    std::uint64_t m_total;
+    std::uint64_t m_done = 0;
+};
+
+// The bytes of the data files in `folder` that exist.
+std::uint64_t dataFileBytes(const std::filesystem::path& folder);
+
 // fsync of a folder, so a new entry or a rename in it lasts; false with errno set.
 bool syncFolder(const std::filesystem::path& folder);
 // Gives a backup folder the permission bits, owner and group of `model`, the program folder: a
@@ -43,7 +65,8 @@ void giveFolderAccessOf(const std::filesystem::path& model, const std::filesyste
 // lock the caller holds) and renames it to the first free name of `names`. Nothing when every
 // name is taken.
 std::optional<std::string> writeBackup(const std::filesystem::path& programFolder, int tableFd,
-                                       const std::vector<std::string>& names, const FailStep& fail);
+                                       const std::vector<std::string>& names, const FailStep& fail,
+                                       Meter* meter = nullptr);
 
 // The marker of a restore under way in the program folder: written and synced before the first
 // file is replaced, marked as being written while it lasts, removed once the last file is in

@@ -8,6 +8,7 @@
 #include "store/file_copy.h"
 #include "store/posix_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -60,7 +61,8 @@ struct Staged {
 
 // Copies each file of the backup to a temporary file beside the one it replaces, synced. A
 // failure removes what was staged and leaves every data file as it was.
-std::vector<Staged> stageFiles(const fs::path& programFolder, const Source& source, const detail::Steps& steps)
+std::vector<Staged> stageFiles(const fs::path& programFolder, const Source& source, const detail::Steps& steps,
+                               detail::Meter& meter)
 {
     std::vector<Staged> staged;
     try {
@@ -87,7 +89,8 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const Source& sour
             const long long size = fileSize(source[i].get());
             steps.run("copy", target, [&] {
                 const long long copied = copyFileBytes(source[i].get(), s.file.get(),
-                                                       std::numeric_limits<std::uint64_t>::max());
+                                                       std::numeric_limits<std::uint64_t>::max(), CopyMethod::Kernel,
+                                                       [&meter](std::uint64_t bytes) { return meter.copied(bytes); });
                 if (copied >= 0 && copied != size)
                     errno = EIO;
                 return copied >= 0 && copied == size;
@@ -103,10 +106,10 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const Source& sour
 }
 
 void replaceFiles(const fs::path& programFolder, const Source& source, const std::string& name,
-                  const std::string& saved, const FailStep& fail)
+                  const std::string& saved, const FailStep& fail, detail::Meter& meter)
 {
     const detail::Steps before(fail, kRestoreFailed);
-    std::vector<Staged> staged = stageFiles(programFolder, source, before);
+    std::vector<Staged> staged = stageFiles(programFolder, source, before, meter);
     // Once a file is replaced, a failure leaves the data half restored: the message names the
     // backup that holds the state before, and the marker stays for the next start to tell.
     const detail::Steps after(fail, kRestoreHalfDone, {saved});
@@ -160,7 +163,7 @@ bool lockOtherTables(const fs::path& programFolder, std::vector<HeldTable>& held
 
 }  // namespace
 
-std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail)
+std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail, const Runner& run)
 {
     const fs::path programFolder = table.folder();
     if (!parseBackupName(name))
@@ -180,11 +183,30 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
             return;
         }
         const Source source = openBackup(programFolder / kFolder / name, name, detail::Steps(fail, kRestoreFailed));
-        const auto made = detail::writeBackup(programFolder, fd, candidateNames(BackupKind::BeforeRestore, now), fail);
-        if (!made)
-            throw BackupError(kCannotWrite, {(programFolder / kFolder).string(), std::strerror(EEXIST)});
-        saved = *made;
-        replaceFiles(programFolder, source, name, saved, fail);
+        // The copying, on whatever thread `run` chooses: it uses the descriptors, not the table.
+        const auto work = [&](const Progress& progress) {
+            std::uint64_t total = detail::dataFileBytes(programFolder);
+            for (const UniqueFd& file : source)
+                total += file ? static_cast<std::uint64_t>(std::max(0LL, fileSize(file.get()))) : 0;
+            detail::Meter meter(progress, total);
+            const auto made = detail::writeBackup(programFolder, fd, candidateNames(BackupKind::BeforeRestore, now),
+                                                  fail, &meter);
+            if (!made)
+                throw BackupError(kCannotWrite, {(programFolder / kFolder).string(), std::strerror(EEXIST)});
+            saved = *made;
+            try {
+                replaceFiles(programFolder, source, name, saved, fail, meter);
+            } catch (const Cancelled&) {
+                // Stopped before a file was replaced: the backup of the files before is not needed.
+                std::error_code ec;
+                fs::remove_all(programFolder / kFolder / saved, ec);
+                throw;
+            }
+        };
+        if (run)
+            run(work);
+        else
+            work({});
     });
     if (!locked || busy)
         throw BackupError(kTableBusy, {});

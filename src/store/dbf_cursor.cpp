@@ -37,51 +37,39 @@ void DbfTable::keepViewsOutOfBlock()
 const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
 {
     keepViewsOutOfBlock();
-    throwIfDamaged();
+    // A scan that goes on from one block to the next reads ever larger blocks, up to
+    // kBlockBytes; a look elsewhere reads a small one around its record.
+    const bool onward = m_blockCount != 0 && record == m_blockFirst + m_blockCount;
+    m_blockBytes = onward ? std::min(2 * m_blockBytes, dbf::kBlockBytes) : dbf::kFirstBlockBytes;
     m_blockCount = 0;
-    if (m_mapped) {
-        const std::uint32_t perWindow = std::max<std::uint32_t>(1, dbf::kMapWindowBytes / m_recordLength);
-        const std::uint32_t first = record / perWindow * perWindow;
-        const std::uint32_t n = std::min(perWindow, m_count - first);
-        const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
-        const std::uint64_t offset = recordOffset(first);
-        // Never a page the file does not have: the window ends at the last record, and the file
-        // must reach that far now. It may shrink later; the window then reports damage.
-        const long long size = fileSize(m_fd.get());
-        if (size < 0 || static_cast<std::uint64_t>(size) < offset + bytes) {
-            m_window.unmap();
-            throw Error(dbf::readErrorText(path()));
-        }
-        if (m_window.map(m_fd.get(), offset, bytes, dbf::kReadSlack)) {
-            m_blockData = m_window.data();
-            m_blockBegin = m_window.data();
-            m_blockLimit = m_window.end();
-            m_blockFirst = first;
-            m_blockCount = n;
-            return m_blockData + static_cast<std::size_t>(record - first) * m_recordLength;
-        }
-        m_mapped = false;  // this file cannot be mapped: read it
-    }
-    const std::uint32_t perBlock = std::max<std::uint32_t>(1, dbf::kCacheBytes / m_recordLength);
-    const std::uint32_t first = record / perBlock * perBlock;
+    const std::uint32_t perBlock = std::max<std::uint32_t>(1,
+                                                           static_cast<std::uint32_t>(m_blockBytes / m_recordLength));
+    const std::uint32_t first = onward ? record : record / perBlock * perBlock;
     const std::uint32_t n = std::min(perBlock, m_count - first);
     const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
-    m_cache.resize(dbf::kCopyAlignment + bytes + dbf::kReadSlack);
+    const std::size_t size = dbf::kCopyAlignment + bytes + dbf::kReadSlack;
+    if (size > m_cacheSize) {
+        // Uninitialised: the read fills the block, and its spare bytes are cleared below.
+        m_cache = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        m_cacheSize = size;
+    }
     // The kernel copies from the page cache several times faster when the buffer lies at the
     // same offset within a cache line as the file position (and far slower when it lies a few
     // bytes beyond it), so the block is placed to match.
     const std::uint64_t offset = recordOffset(first);
     const auto misalignment = [](std::uint64_t at) { return static_cast<std::size_t>(at % dbf::kCopyAlignment); };
-    std::uint8_t* data = m_cache.data()
-                         + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(m_cache.data()))
+    std::uint8_t* data = m_cache.get()
+                         + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(m_cache.get()))
                             + misalignment(offset))
                                % dbf::kCopyAlignment;
+    // A file cut short by another program since it was counted reads short: a failed read.
     const long long got = readFullyAt(m_fd.get(), data, bytes, offset);
     if (got != static_cast<long long>(bytes))
         throw Error(dbf::readErrorText(path()));
+    std::fill_n(data + bytes, dbf::kReadSlack, std::uint8_t {0});
     m_blockData = data;
-    m_blockBegin = m_cache.data();
-    m_blockLimit = m_cache.data() + m_cache.size();
+    m_blockBegin = data;
+    m_blockLimit = data + bytes + dbf::kReadSlack;
     m_blockFirst = first;
     m_blockCount = n;
     return data + static_cast<std::size_t>(record - first) * m_recordLength;
@@ -89,8 +77,6 @@ const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
 
 void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
 {
-    if (m_window.mapped())
-        return;
     if (const std::uint8_t* cached = cachedRecord(record))
         std::copy(bytes, bytes + m_recordLength, const_cast<std::uint8_t*>(cached));
 }
@@ -99,22 +85,7 @@ void DbfTable::invalidateCache()
 {
     keepViewsOutOfBlock();
     m_blockCount = 0;
-    m_window.unmap();
     m_blockBegin = m_blockLimit = nullptr;
-}
-
-void DbfTable::throwIfDamaged()
-{
-    if (!m_window.damaged())
-        return;
-    invalidateCache();
-    throw Error(dbf::readErrorText(path()));
-}
-
-void DbfTable::setMapped(bool mapped)
-{
-    m_mapped = mapped;
-    invalidateCache();
 }
 
 void DbfTable::viewCurrent()
@@ -182,8 +153,6 @@ void DbfTable::seekVisibleFrom(std::uint32_t record)
         return;
     }
     m_pos = m_count;
-    // Every scan ends here: whatever it read from a window that lost its file was zeros.
-    throwIfDamaged();
 }
 
 void DbfTable::checkBrowseMode()
@@ -196,6 +165,9 @@ void DbfTable::First()
 {
     requireActive();
     checkBrowseMode();
+    // Every scan reads the file afresh: another program may have changed records since the blocks
+    // were read.
+    invalidateCache();
     seekVisibleFrom(0);
 }
 
@@ -208,10 +180,6 @@ void DbfTable::Next()
         const std::uint8_t* p = cachedRecord(m_pos + 1);
         if (p && p[0] != dbf::kDeletedFlag) {
             ++m_pos;
-            // The processor's own prefetcher stops at every page boundary; asking for the lines
-            // of a record a little ahead keeps the memory busy while this one is decoded.
-            for (std::uint32_t k = 0; k < m_prefetchLines; ++k)
-                __builtin_prefetch(p + dbf::kPrefetchDistance + dbf::kCacheLine * k);
             m_view = cachedView(p);
             return;
         }
@@ -230,13 +198,10 @@ bool DbfTable::gotoRecord(std::uint32_t record)
 {
     requireActive();
     checkBrowseMode();
-    if (record >= m_count || recordPtr(record)[0] == dbf::kDeletedFlag) {
-        throwIfDamaged();
+    if (record >= m_count || recordPtr(record)[0] == dbf::kDeletedFlag)
         return false;
-    }
     m_pos = record;
     loadCurrent(record);
-    throwIfDamaged();
     return true;
 }
 
@@ -245,8 +210,6 @@ std::span<const std::uint8_t> DbfTable::peekRecord(std::uint32_t record)
     requireActive();
     if (record >= m_count)
         throw Error(dbf::kEmpty);
-    // Damage from an earlier look is reported here; the caller reads these bytes afterwards.
-    throwIfDamaged();
     return std::span(recordPtr(record), m_recordLength);
 }
 

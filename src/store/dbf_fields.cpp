@@ -3,10 +3,10 @@
 #include "store/dbf_table.h"
 
 #include "store/cp1252.h"
-#include "store/cp1252_widen.h"
 #include "store/dbf_table_internal.h"
 #include "store/error.h"
 #include "store/field_padding.h"
+#include "store/field_text.h"
 #include "store/text.h"
 
 #include <algorithm>
@@ -34,17 +34,14 @@ bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
 
 using dbf::bitEnd;
 using dbf::textBits16;
-// The length of a field's text where `bytes` is all that may be read around it: with the
-// record's spare bytes after it, dbf::textLength;
-// otherwise the padding is found sixteen bytes at a time from the end, and the last sixteen or
-// fewer bytes are one load that stays inside `bytes`.
+// The length of a field's text where `bytes` is all that may be read around it and the record's
+// spare bytes do not follow: the padding is found sixteen bytes at a time from the end, and the
+// last sixteen or fewer bytes are one load that stays inside `bytes`.
 [[gnu::always_inline]] inline std::size_t withoutPadding(std::span<const std::uint8_t> bytes, std::size_t offset,
                                                          std::size_t n)
 {
     const std::uint8_t* p = bytes.data() + offset;
 #if defined(__SSE2__)
-    if (offset + dbf::kReadSlack <= bytes.size())
-        return dbf::textLength(p, n);
     for (; n > 16; n -= 16) {
         if (const std::uint32_t text = textBits16(p + n - 16))
             return n - 16 + bitEnd(text);
@@ -59,45 +56,19 @@ using dbf::textBits16;
     return n;
 }
 
-// The first reading of a logical field into `out`, and a change from "True" to "False", make the
-// string longer; only those call the library.
-[[gnu::noinline]] void growLogical(std::u16string& out, std::u16string_view text)
-{
-    out.assign(text);
-}
-
-// Kept out of line so that reading a character field needs no registers saved.
-[[gnu::noinline]] void decodeLogical(const FieldInfo& field, const std::uint8_t* p, std::u16string& out)
-{
-    if (field.width < 1 || p[0] == ' ')
-        return out.clear();
-    const bool yes = p[0] == 'T' || p[0] == 't';
-    const std::u16string_view text = dbf::logicalText(yes);
-    if (text.size() > out.size())
-        return growLogical(out, text);
-    out.resize(text.size());
-    // Fixed sizes, so the copies are a move or two each.
-    if (yes)
-        std::memcpy(out.data(), dbf::kTrueText.data(), dbf::kTrueText.size() * sizeof(char16_t));
-    else
-        std::memcpy(out.data(), dbf::kFalseText.data(), dbf::kFalseText.size() * sizeof(char16_t));
-}
-
-[[gnu::always_inline]] inline void decode(const FieldInfo& field, std::span<const std::uint8_t> record,
-                                          std::u16string& out)
-{
-    const std::uint8_t* p = record.data() + field.offset;
-    if (field.type == FieldType::Logical)
-        return decodeLogical(field, p, out);
-    cp1252::decodeIntoInline(
-        p, withoutPadding(record, static_cast<std::size_t>(field.offset), static_cast<std::size_t>(field.width)), out);
-}
-
 }  // namespace
 
 void DbfTable::decodeField(const FieldInfo& field, std::span<const std::uint8_t> record, std::u16string& out)
 {
-    decode(field, record, out);
+    const auto offset = static_cast<std::size_t>(field.offset);
+    const dbf::FieldSlot slot = dbf::fieldSlot(field.type == FieldType::Logical, field.width, field.offset);
+    // Where `record` reaches dbf::kReadSlack bytes past the field (as the record buffers do, with
+    // their spare bytes), the field is read as the scans read it; otherwise without reading past it.
+    if (slot.kind == dbf::TextKind::Logical || slot.kind == dbf::TextKind::Empty
+        || offset + slot.width + dbf::kReadSlack <= record.size())
+        return dbf::fieldText(record.data(), slot, out);
+    cp1252::decodeInto(record.data() + offset, withoutPadding(record, offset, static_cast<std::size_t>(field.width)),
+                       out);
 }
 
 std::string_view DbfTable::fieldBytes(int index) const
@@ -107,33 +78,6 @@ std::string_view DbfTable::fieldBytes(int index) const
     const FieldInfo& f = m_fields[static_cast<std::size_t>(index)];
     const std::uint8_t* p = m_view.data() + f.offset;
     return {reinterpret_cast<const char*>(p), dbf::textLength(p, static_cast<std::size_t>(f.width))};
-}
-
-void DbfTable::readFieldText(int index, std::u16string& out) const
-{
-    if (static_cast<std::uint32_t>(index) >= m_readableFields)
-        throwNoField(index);
-    // The view always reaches dbf::kReadSlack bytes past the record, so the padding search
-    // needs no check of where the buffer ends.
-    const FieldInfo& f = m_fields[static_cast<std::size_t>(index)];
-    const std::uint8_t* p = m_view.data() + f.offset;
-    if (f.type == FieldType::Logical) {
-        // "True" or "False" in two fixed-size copies: the first four units of one text or the
-        // other, and then "False"'s fifth.
-        const std::uint8_t b = p[0];
-        const bool yes = (b | 0x20) == 't';
-        const std::size_t n = b == ' ' || f.width < 1 ? 0 : yes ? dbf::kTrueText.size() : dbf::kFalseText.size();
-        if (n > out.size())
-            return growLogical(out, dbf::logicalText(yes).substr(0, n));
-        out.resize(n);
-        if (n != 0) {
-            std::memcpy(out.data(), dbf::logicalText(yes).data(), dbf::kTrueText.size() * sizeof(char16_t));
-            if (!yes)
-                out[4] = dbf::kFalseText[4];
-        }
-        return;
-    }
-    cp1252::decodeIntoInline(p, dbf::textLength(p, static_cast<std::size_t>(f.width)), out);
 }
 
 std::u16string DbfTable::fieldText(int index) const

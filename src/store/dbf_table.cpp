@@ -308,10 +308,12 @@ void DbfTable::Open()
 
     m_fd = std::move(fd);
     m_fields = std::move(layout.fields);
+    m_slots.clear();
+    for (const FieldInfo& f : m_fields)
+        m_slots.push_back(dbf::fieldSlot(f.type == FieldType::Logical, f.width, f.offset));
     m_readableFields = static_cast<std::uint32_t>(m_fields.size());
     m_headerLength = layout.headerLength;
     m_recordLength = layout.recordLength;
-    m_prefetchLines = std::clamp<std::uint32_t>(m_recordLength / dbf::kCacheLine, 1, dbf::kMaxPrefetchLines);
     m_header.assign(layout.header.begin(), layout.header.begin() + dbf::kHeaderSize);
     m_version = static_cast<std::uint8_t>(version & ~dbf::kMemoBit);
     m_indexFlag = indexFlag;
@@ -390,6 +392,7 @@ void DbfTable::Close()
     m_fd.reset();
     m_state = TableState::Closed;
     m_fields.clear();
+    m_slots.clear();
     m_count = 0;
     m_pos = 0;
     invalidateCache();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "store/error.h"
-#include "store/mapped_window.h"
+#include "store/field_text.h"
 #include "store/posix_file.h"
 
 namespace horavant {
@@ -70,13 +71,6 @@ constexpr std::uint64_t kAppendLockOffset = 0xEFFFFFFFull;
 constexpr std::uint64_t recordLockOffset(std::uint32_t record)
 {
     return 0xEFFFFFFFull - (record + 1ull);
-}
-// The texts of a logical field's two values; an empty text is the blank value.
-constexpr std::u16string_view kTrueText = u"True";
-constexpr std::u16string_view kFalseText = u"False";
-constexpr std::u16string_view logicalText(bool value)
-{
-    return value ? kTrueText : kFalseText;
 }
 // The record buffers (the current record and the read cache) end in this many spare bytes, so a
 // reader may read a whole block at any field's start and mask off what lies beyond it.
@@ -147,7 +141,14 @@ public:
 
     // Field values of the current record (the edit buffer while editing or inserting).
     std::u16string fieldText(int index) const;
-    void readFieldText(int index, std::u16string& out) const;
+    // Inline, for the scans that read every record's fields.
+    [[gnu::always_inline]] void readFieldText(int index, std::u16string& out) const
+    {
+        if (static_cast<std::uint32_t>(index) >= m_readableFields)
+            throwNoField(index);
+        // The view always reaches dbf::kReadSlack bytes past the record.
+        dbf::fieldText(m_view.data(), m_slots[static_cast<std::size_t>(index)], out);
+    }
     // A character field's stored bytes without their padding, undecoded; valid until the cursor
     // moves. Decoding is one to one, so two texts are equal exactly when these bytes are.
     std::string_view fieldBytes(int index) const;
@@ -200,10 +201,6 @@ public:
     bool filtered() const { return m_filtered; }
     void setFilter(Filter filter);
 
-    // Records are read through a memory mapping of the file, in windows, unless this is switched
-    // off or the system cannot map the file; they are then read into a buffer block by block.
-    void setMapped(bool mapped);
-
     // Runs work on the open file while holding the append lock, so that no copy of the program
     // appends meanwhile. Waits for the lock; with wait false, returns false at once, without
     // running work, when another copy holds it.
@@ -237,7 +234,7 @@ private:
         return m_headerLength + static_cast<std::uint64_t>(record) * m_recordLength;
     }
 
-    // The records are read a block at a time: a mapped window of the file, or a copy in m_cache.
+    // The records are read a block at a time into m_cache.
     const std::uint8_t* recordPtr(std::uint32_t record)
     {
         const std::uint8_t* p = cachedRecord(record);
@@ -264,10 +261,8 @@ private:
     [[gnu::noinline]] void stepOn();
     void invalidateCache();
     void keepViewsOutOfBlock();
-    // A copy in m_cache must follow the table's own writes; a mapping shows them by itself.
+    // The block in m_cache follows the table's own writes.
     void storeInCache(std::uint32_t record, const std::uint8_t* bytes);
-    // A mapped window whose file was cut short under it read zeros: that is a failed read.
-    void throwIfDamaged();
     void resetIndex();
     void ensureIndex();
     void extendIndex(std::uint32_t from, std::uint32_t to);
@@ -281,6 +276,7 @@ private:
 
     UniqueFd m_fd;
     std::vector<FieldInfo> m_fields;
+    std::vector<dbf::FieldSlot> m_slots;  // how each field's text is read
     // The fields the getters may read: all of them while the table is open, none while closed,
     // so one compare of the index stands for both checks.
     std::uint32_t m_readableFields = 0;
@@ -312,10 +308,9 @@ private:
     std::uint32_t m_blockCount = 0;
     const std::uint8_t* m_blockBegin = nullptr;
     const std::uint8_t* m_blockLimit = nullptr;
-    bool m_mapped = true;
-    std::uint32_t m_prefetchLines = 1;  // cache lines of a record asked for ahead of a scan
-    MappedWindow m_window;
-    std::vector<std::uint8_t> m_cache;
+    std::size_t m_blockBytes = 0;  // the size the block was read at
+    std::unique_ptr<std::uint8_t[]> m_cache;
+    std::size_t m_cacheSize = 0;
 
     bool m_readOnly = false;
     bool m_filtered = false;

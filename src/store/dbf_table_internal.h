@@ -11,16 +11,12 @@
 
 namespace horavant::dbf {
 
-// Records are read through mapped windows of this size, so that a scan keeps only one window's
-// pages mapped however large the file, or, where the file cannot be mapped, read in blocks of
-// kCacheBytes.
-constexpr std::size_t kMapWindowBytes = 2 * 1024 * 1024;
-constexpr std::size_t kCacheBytes = 256 * 1024;
+// Records are read in blocks of whole records: a look at one record reads kFirstBlockBytes around
+// it, and a scan reads blocks twice as large each time up to kBlockBytes, where the kernel's
+// copy costs least per byte. One block is all the memory a scan needs however large the file.
+constexpr std::size_t kFirstBlockBytes = 64 * 1024;
+constexpr std::size_t kBlockBytes = 2 * 1024 * 1024;
 constexpr std::size_t kCopyAlignment = 64;
-constexpr std::size_t kCacheLine = 64;
-// A scan asks for the memory of the record this far ahead of the one it reads.
-constexpr std::size_t kPrefetchDistance = 1536;
-constexpr std::uint32_t kMaxPrefetchLines = 4;
 
 inline const char* const kInvalidFile = "Invalid DBF file.";
 inline const char* const kWriteError = "Error while writing occurred. (Disk full?)";

@@ -46,8 +46,8 @@ void DbfTable::ensureIndex()
         return;
     m_deletedList.clear();
     m_acceptedList.clear();
+    invalidateCache();  // a record deleted by another program since is seen
     extendIndex(0, m_count);
-    throwIfDamaged();
     m_indexBuilt = true;
 }
 

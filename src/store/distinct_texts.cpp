@@ -135,7 +135,11 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
     rows.textOfRecord.assign(rows.records, DistinctTextRows::kNotVisited);
     DistinctTexts field(position);
     for (table.First(); !table.Eof(); table.Next()) {
-        rows.textOfRecord[table.recNo()] = field.take(table);
+        const std::uint32_t text = field.take(table);
+        if (text < DistinctTextRows::kNotVisited)
+            rows.textOfRecord[table.recNo()] = static_cast<DistinctTextRows::TextIndex>(text);
+        else
+            rows.complete = false;
         if (alsoEach)
             alsoEach(table);
     }
@@ -145,7 +149,7 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
 
 bool DistinctTextRows::stillCurrent(const DbfTable& table) const
 {
-    return file && table.physicalCount() == records && table.fileStamp() == file;
+    return complete && file && table.physicalCount() == records && table.fileStamp() == file;
 }
 
 std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfTable& table,

@@ -27,18 +27,23 @@ std::vector<std::vector<std::u16string>> collectDistinctTexts(
 // The distinct texts of a field and which of them each record holds, so that a later pass over
 // one text's rows visits those records alone instead of reading the whole table again.
 struct DistinctTextRows {
-    static constexpr std::uint32_t kNotVisited = 0xFFFFFFFF;
+    // Two bytes a record keep ten million records in 20 MB; a field with more distinct texts
+    // than they count is noted as incomplete, and its texts' records are read from the table.
+    using TextIndex = std::uint16_t;
+    static constexpr TextIndex kNotVisited = 0xFFFF;
 
     std::vector<std::u16string> texts;
-    std::vector<std::uint32_t> textOfRecord;  // per physical record: an index into texts, or kNotVisited
+    std::vector<TextIndex> textOfRecord;  // per physical record: an index into texts, or kNotVisited
     std::uint32_t records = 0;
+    bool complete = true;  // every visited record's text is noted in textOfRecord
     std::optional<FileStamp> file;  // the table's file when the scan began
 
     // The records holding `text`, in physical order; nothing when the table's file has changed
     // since (written by this or another program), or when they are too many to be worth
     // visiting one by one: the caller must then read the table again.
     std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table, std::u16string_view text) const;
-    // Whether the table's file is still as the scan found it.
+    // Whether the noted texts still stand for the table: every one noted, and the table's file
+    // as the scan found it.
     bool stillCurrent(const DbfTable& table) const;
     // Whether reading these records one by one is quicker than a scan of the whole table: up to
     // half of them (on a million records, reading every fourth one by one took 0.7 times a scan,

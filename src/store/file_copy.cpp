@@ -26,8 +26,14 @@ bool kernelCannotCopy(int error)
 
 }  // namespace
 
-long long copyFileBytes(int from, int to, std::uint64_t limit, CopyMethod method)
+long long copyFileBytes(int from, int to, std::uint64_t limit, CopyMethod method, const CopyStep& step)
 {
+    const auto goOn = [&](std::uint64_t bytes) {
+        if (!step || step(bytes))
+            return true;
+        errno = ECANCELED;
+        return false;
+    };
     std::uint64_t done = 0;
     bool kernel = method == CopyMethod::Kernel;
     std::unique_ptr<char[]> buffer;
@@ -40,6 +46,8 @@ long long copyFileBytes(int from, int to, std::uint64_t limit, CopyMethod method
             if (n > 0) {
                 ::sync_file_range(to, static_cast<off_t>(done), n, SYNC_FILE_RANGE_WRITE);
                 done += static_cast<std::uint64_t>(n);
+                if (!goOn(static_cast<std::uint64_t>(n)))
+                    return -1;
                 continue;
             }
             if (n == 0)
@@ -61,6 +69,8 @@ long long copyFileBytes(int from, int to, std::uint64_t limit, CopyMethod method
         if (!writeFullyAt(to, buffer.get(), static_cast<std::size_t>(got), done))
             return -1;
         done += static_cast<std::uint64_t>(got);
+        if (!goOn(static_cast<std::uint64_t>(got)))
+            return -1;
     }
     return static_cast<long long>(done);
 }

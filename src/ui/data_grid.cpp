@@ -6,11 +6,14 @@
 #include "ui/work_time_model.h"
 
 #include <QAbstractItemDelegate>
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace horavant {
 namespace {
@@ -46,14 +49,12 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->horizontalHeader()->setDefaultSectionSize(110);
     sizeHeadersWhenShown(m_grid, {m_grid->horizontalHeader(), m_grid->verticalHeader()});
-    m_grid->setModel(m_model);
     m_grid->setItemDelegate(new CellDelegate(m_model, this));
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current, const QModelIndex& previous) {
-                onCurrentRowChanged(current.row(), previous.row());
-            });
+    // The grids share one model; a view keeps a record of every row it is told of (eight bytes
+    // each, 80 MB over ten million), so only a shown grid is bound to the model.
+    m_grid->installEventFilter(this);
     connect(m_navigator, &DbNavigator::clicked, this, &DataGrid::press);
     connect(m_model, &WorkTimeModel::rowRefused, this, [this](int row, int field) { m_refused = {row, field}; });
     connect(m_model, &QAbstractItemModel::modelReset, this, &DataGrid::updateButtons);
@@ -62,6 +63,37 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
     connect(m_model, &QAbstractItemModel::dataChanged, this, &DataGrid::updateButtons);
     connect(m_model, &QAbstractItemModel::headerDataChanged, this, &DataGrid::updateButtons);
     updateButtons();
+}
+
+bool DataGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && m_grid->model() != m_model)
+        bindModel(true);
+    else if (event->type() == QEvent::Hide && m_grid->model())
+        bindModel(false);
+    return QObject::eventFilter(watched, event);
+}
+
+void DataGrid::bindModel(bool bound)
+{
+    QItemSelectionModel* old = m_grid->selectionModel();
+    m_grid->setModel(bound ? m_model : nullptr);
+    delete old;
+    if (bound) {
+        for (int column : m_hiddenColumns)
+            m_grid->setColumnHidden(column, true);
+        connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current, const QModelIndex& previous) {
+                    onCurrentRowChanged(current.row(), previous.row());
+                });
+    }
+}
+
+void DataGrid::hideColumn(int column)
+{
+    if (std::find(m_hiddenColumns.begin(), m_hiddenColumns.end(), column) == m_hiddenColumns.end())
+        m_hiddenColumns.push_back(column);
+    m_grid->setColumnHidden(column, true);
 }
 
 int DataGrid::currentRow() const

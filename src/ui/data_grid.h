@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class QTableView;
 class QWidget;
@@ -28,8 +29,14 @@ public:
     void postPending();
     void press(DbNavigator::Button button);
     void updateButtons();
+    // Keeps the column hidden in the grid, also when the grid is bound to the model again.
+    void hideColumn(int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void bindModel(bool bound);
     void onCurrentRowChanged(int current, int previous);
     void closeEditor(bool commit);
     int currentRow() const;
@@ -44,6 +51,7 @@ private:
     QWidget* m_window;
     bool m_moving = false;
     std::optional<std::pair<int, int>> m_refused;  // the row and field the row check refused
+    std::vector<int> m_hiddenColumns;
 };
 
 }  // namespace horavant

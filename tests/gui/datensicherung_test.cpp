@@ -5,6 +5,9 @@
 #include "admin/datensicherung_form.h"
 #include "recording/einloggen_form.h"
 #include "store/backup.h"
+#include "store/dbf_table.h"
+#include "store/os_lock.h"
+#include "store/posix_file.h"
 #include "store/user_file.h"
 #include "support/work_time_table.h"
 #include "ui/db_navigator.h"
@@ -12,11 +15,14 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <gmock/gmock.h>
+
+#include <fcntl.h>
 
 namespace horavant::test {
 namespace {
@@ -58,8 +64,7 @@ TEST_F(DatensicherungTest, ABackupRestoredFromTheWindowBringsBackTheOldRowsAndUs
     // The day's backup follows once the login window is on screen.
     const auto daily = dir / "Sicherung"
                        / backup::candidateNames(backup::BackupKind::Daily, backup::localNow()).front();
-    for (int i = 0; i < 100 && !std::filesystem::exists(daily); ++i)
-        processEvents(10);
+    finishTheDaysBackup();
     EXPECT_TRUE(windows().einloggen->isVisible());
     EXPECT_EQ(readFile(daily / "benutzer.dat"), readFile(dir / "benutzer.dat"));
 
@@ -142,6 +147,7 @@ TEST_F(DatensicherungTest, EachDayIsBackedUpAtItsFirstLoginAndALaterDatedBackupI
     application().services().regional = {DateOrder::MonthDayYear, u'/', u':', u'.'};
     child<QLineEdit>(windows().einloggen, "Edit1")->setText("anna");
     child<QPushButton>(windows().einloggen, "BitBtnXP1")->click();
+    finishTheDaysBackup();
     windows().datensicherung->exec();
 }
 
@@ -153,6 +159,50 @@ TEST_F(DatensicherungTest, ADailyBackupThatCannotBeWrittenIsToldOnceAndTheProgra
     EXPECT_TRUE(text.startsWith("Die tägliche Datensicherung ist fehlgeschlagen.")) << text.toStdString();
     EXPECT_TRUE(windows().einloggen->isVisible());
     EXPECT_EQ(readFile(dir / "Sicherung"), "kein Ordner");
+}
+
+// The copying runs beside the windows: here it waits for another copy of the program to let go of
+// the table, and the windows go on meanwhile. A backup made now shows its progress once it takes a
+// moment, and stopping it leaves no backup and no message.
+TEST_F(DatensicherungTest, BackupsAreCopiedBesideTheWindowsAndCanBeStopped)
+{
+    start();
+    finishTheDaysBackup();
+    TDatensicherungForm& form = *windows().datensicherung;
+    const auto backups = dir / "Sicherung";
+    std::filesystem::remove_all(backups);
+    UniqueFd other(::open((dir / "arbeitszeit.dbf").c_str(), O_RDWR));
+    ASSERT_TRUE(oslock::tryLock(other.get(), dbf::kAppendLockOffset, 1, true));
+
+    form.setClock([] { return backup::Moment {backup::parseBackupName("2099-12-09")->day}; });  // a new day
+    form.dailyBackup(windows().einloggen);
+    processEvents(150);
+    EXPECT_TRUE(form.copying());
+    EXPECT_FALSE(std::filesystem::exists(backups));
+    oslock::unlock(other.get(), dbf::kAppendLockOffset, 1);
+    while (form.copying())
+        processEvents(10);
+    EXPECT_EQ(backup::listBackups(dir.path()).size(), 1u);
+
+    ASSERT_TRUE(oslock::tryLock(other.get(), dbf::kAppendLockOffset, 1, true));
+    QString label;
+    ModalScript script;
+    script.then([&](QWidget* d) { clickLater(child<QPushButton>(d, "JetztSichernBtn")); })
+        .then([&](QWidget* progress) {
+            EXPECT_EQ(progress->objectName(), "BackupProgress");
+            label = static_cast<QProgressDialog*>(progress)->labelText();
+            progress->findChild<QPushButton*>()->click();
+            oslock::unlock(other.get(), dbf::kAppendLockOffset, 1);
+        })
+        .then([&](QWidget* d) {
+            EXPECT_EQ(d, &form);  // no message
+            EXPECT_EQ(listed(d, 1).size(), 1);
+            clickLater(child<QPushButton>(d, "SchliessenBtn"));
+        });
+    form.exec();
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(label, "Die Datensicherung wird geschrieben...");
+    EXPECT_EQ(backup::listBackups(dir.path()).size(), 1u);
 }
 
 }  // namespace

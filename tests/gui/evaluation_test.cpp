@@ -230,6 +230,8 @@ TEST_F(EvaluationTest, TheSelectionKeepsItsDatesAndTheCloseBoxKeepsTheReport)
         EXPECT_TRUE(s->isVisible());
         closeLater(s);
     });
+    // The administrator works in the shown main window, whose grid is bound to the table.
+    mainForm().show();
     auto* grid = child<QTableView>(&mainForm(), "DBGrid1");
     grid->setCurrentIndex(mainForm().model().index(0, 2));
     mainForm().AuswertungnachOrtBaustelle1Click();

@@ -1,6 +1,7 @@
 // Window test support.
 #include "gui_support.h"
 
+#include "admin/datensicherung_form.h"
 #include "i18n/translation_store.h"
 #include "recording/einloggen_form.h"
 #include "store/byte_io.h"
@@ -130,6 +131,13 @@ AppTest::~AppTest()
     QObject::connect(&leave, &QTimer::timeout, [] { QCoreApplication::exit(0); });
     leave.start(0);
     QCoreApplication::exec();
+}
+
+void AppTest::finishTheDaysBackup()
+{
+    processEvents();
+    while (windows().datensicherung->copying())
+        processEvents(5);
 }
 
 std::vector<std::u16string> AppTest::storedGermanTexts() const

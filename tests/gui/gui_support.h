@@ -95,6 +95,8 @@ protected:
     QString startAnsweringOk();
     // The same where the start shows `count` message boxes, one after the other: their texts.
     QStringList startAnsweringOk(int count);
+    // Waits until the backup of the day, which the start begins beside the windows, is written.
+    void finishTheDaysBackup();
     Application& application() { return *m_app; }
     const Windows& windows() const { return m_app->windows(); }
     void writeLanguage(int language);

@@ -2,6 +2,7 @@
 #include "gui_support.h"
 
 #include "app/main_form.h"
+#include "recording/daten_auflisten_form.h"
 #include "recording/einloggen_form.h"
 #include "recording/erfassen_form.h"
 #include "store/dbf_table.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QSettings>
 #include <QTableView>
 #include <QTimeEdit>
@@ -441,6 +443,23 @@ TEST_F(RecordingTest, DataListShowsOnlyTheEmployeesRowsReadOnlyWithoutPermission
             logout(w);
         });
     loginAs("bert", "", script);
+}
+
+// The grids share one model, and a view keeps a record of every row it is told of: only a shown
+// grid is bound to the model, so a hidden one holds no rows however large the table.
+TEST_F(RecordingTest, OnlyAShownGridHoldsTheTablesRows)
+{
+    writeTable({{.employee = u"Bert Schulz"}, {.employee = u"Anna Meier"}});
+    start();
+    auto* mainGrid = child<QTableView>(windows().main, "DBGrid1");
+    auto* listGrid = child<QTableView>(windows().datenAuflisten, "DBGrid1");
+    windows().main->show();
+    processEvents();
+    EXPECT_EQ(mainGrid->verticalHeader()->count(), 2);
+    EXPECT_EQ(listGrid->verticalHeader()->count(), 0);
+    windows().main->hide();
+    processEvents();
+    EXPECT_EQ(mainGrid->verticalHeader()->count(), 0);
 }
 
 // Switching the filter on fails (here the filter itself cannot judge a row): the list is not

@@ -180,8 +180,8 @@ TEST_F(TranslateFormTest, TheSearchQuestionNewToAFullDiskIsReportedAndItsRowShow
     child<QLineEdit>(&editor(), "FilterEdit")->setText(QStringLiteral("datum"));
     QString error, question;
     QModelIndex asked;
-    // The day's backup, which the start leaves to the event loop, is made before the disk fills.
-    processEvents(50);
+    // The day's backup, which the start leaves to a thread of its own, is made before the disk fills.
+    finishTheDaysBackup();
     {
         FileSizeLimit full(100);
         ModalScript script;

@@ -287,8 +287,8 @@ TEST_F(TranslationTest, TheRestartNoticeComesThoughItsNewRowCannotBeSaved)
             store.deleteRow(r);
     }
     QString error, notice;
-    // The day's backup, which the start leaves to the event loop, is made before the disk fills.
-    processEvents(50);
+    // The day's backup, which the start leaves to a thread of its own, is made before the disk fills.
+    finishTheDaysBackup();
     {
         FileSizeLimit full(100);
         ModalScript script;

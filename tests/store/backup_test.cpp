@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <thread>
 #include <map>
 #include <set>
 #include <tuple>
@@ -260,6 +261,63 @@ TEST_F(BackupTest, DamagedAndIncompleteBackupsAreListedAsSuchAndRefused)
     EXPECT_EQ(dataFiles(), before);
     EXPECT_EQ(listBackups(dir.path()).size(), 3u);
     EXPECT_TRUE(table.active());
+}
+
+// What the windows do: the copying on a thread of its own, told how far it came, and stopped at
+// any step. A stop leaves the data files and the backups as they were.
+TEST_F(BackupTest, ABackupOrRestoreStoppedAtAnyStepLeavesEverythingAsItWas)
+{
+    writeFile(dir / "translate.dat", "translations A");
+    makeBackup(table, BackupKind::Daily, at("2024-05-02"));
+    changeEverything();
+    const Files files = dataFiles(), before = tree(backups());
+    test::TempDir saved;
+    fs::copy(backups(), saved.path(), fs::copy_options::recursive);
+    // The work runs on another thread, as the windows run it; the steps it was told of are counted.
+    std::vector<std::uint64_t> told;
+    std::size_t stopAt = SIZE_MAX;
+    const Progress progress = [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_LE(done, total);
+        told.push_back(done == total ? 0 : total - done);
+        return told.size() != stopAt + 1;
+    };
+    const Runner onAThread = [&](const std::function<void(const Progress&)>& work) {
+        std::exception_ptr failure;
+        std::thread([&] {
+            try {
+                work(progress);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }).join();
+        if (failure)
+            std::rethrow_exception(failure);
+    };
+    const std::function<void()> operations[] = {
+        [&] { makeBackupOfFolder(dir.path(), BackupKind::Manual, at("2024-05-03"), progress); },
+        [&] { restoreBackup(table, "2024-05-02", at("2024-05-03"), {}, onAThread); },
+    };
+    for (const auto& operation : operations) {
+        told.clear();
+        stopAt = SIZE_MAX;
+        operation();
+        ASSERT_GE(told.size(), 4u);
+        EXPECT_EQ(told.back(), 0u) << "the last step completes the whole";
+        const std::size_t steps = told.size();
+        fs::remove_all(backups());
+        fs::copy(saved.path(), backups(), fs::copy_options::recursive);
+        for (const auto& [name, bytes] : files)
+            writeFile(dir / name, bytes);
+        if (!table.active())
+            table.Open();
+        for (stopAt = 0; stopAt < steps; ++stopAt) {
+            told.clear();
+            EXPECT_THROW(operation(), Cancelled) << stopAt;
+            EXPECT_EQ(tree(backups()), before) << stopAt;
+            EXPECT_EQ(dataFiles(), files) << stopAt;
+            EXPECT_TRUE(table.active());
+        }
+    }
 }
 
 TEST_F(BackupTest, ASecondProcessAppendingWaitsUntilTheTableIsCopied)

@@ -1,5 +1,6 @@
 // The dBase table layer: exact bytes, tolerant reading, damaged files, failures, two processes.
 #include "store/byte_io.h"
+#include "store/cp1252.h"
 #include "store/dbf_table.h"
 #include "store/dbf_table_internal.h"
 #include "store/error.h"
@@ -21,6 +22,15 @@ using test::defineWorkTimeFields;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
+
+// The records of one read block.
+constexpr std::uint32_t kPerBlock = dbf::kBlockBytes / 263;
+
+// What appendNumbered puts into field 1 of record i.
+std::u16string numbered(std::uint32_t i)
+{
+    return u"W" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
+}
 
 std::vector<std::u16string> row(std::u16string date, std::u16string who, std::u16string place = u"Bau")
 {
@@ -57,7 +67,7 @@ protected:
     {
         t.beginBulk();
         for (int i = 0; i < count; ++i)
-            t.AppendRecord(row(u"01.03.2012", u"W" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10))));
+            t.AppendRecord(row(u"01.03.2012", numbered(static_cast<std::uint32_t>(i))));
         t.endBulk();
     }
 
@@ -152,7 +162,8 @@ TEST_F(DbfTableTest, CharacterFieldsArePaddedCutAndKeepLeadingBlanks)
 // Trailing blanks and zero bytes are found up to 64 bytes at a time, with loads that may reach into
 // the neighbouring fields and, where the buffer has room, past the record: the text before them,
 // inner blanks included, must come out whole for every width and length, whether the field fills
-// the record or other bytes lie around it.
+// the record or other bytes lie around it. A byte of 0x80..0x9F anywhere in the text is decoded
+// through the code page, and one in the neighbouring bytes changes nothing.
 TEST(DbfFieldText, DropsExactlyThePaddingForEveryWidthAndLength)
 {
     for (int width = 1; width <= 140; width += width < 50 ? 1 : 7) {
@@ -162,19 +173,24 @@ TEST(DbfFieldText, DropsExactlyThePaddingForEveryWidthAndLength)
                 for (int length = 0; length <= width; ++length) {
                     for (const char padding : {' ', '\0'}) {
                         std::string bytes(static_cast<std::size_t>(width), padding);
-                        for (int i = 0; i < length; ++i)
-                            bytes[static_cast<std::size_t>(i)] = (i % 3 == 1) ? ' ' : 'x';
-                        if (length > 0)
-                            bytes[static_cast<std::size_t>(length - 1)] = 'y';
+                        std::u16string expected(static_cast<std::size_t>(length), u'x');
+                        for (int i = 0; i < length; ++i) {
+                            const auto at = static_cast<std::size_t>(i);
+                            const bool blank = i % 3 == 1 && i != length - 1;
+                            bytes[at] = blank ? ' ' : i == length - 1 ? 'y' : 'x';
+                            expected[at] = static_cast<char16_t>(bytes[at]);
+                        }
+                        if (length > 0) {
+                            const auto at = static_cast<std::size_t>((length * 5 + width) % length);
+                            const auto special = static_cast<std::uint8_t>(width % 2 ? 0x80 : 0x9F);
+                            bytes[at] = static_cast<char>(special);
+                            expected[at] = cp1252::decodeByte(special);
+                        }
                         if (length + 1 < width)
                             bytes[static_cast<std::size_t>(length)] = static_cast<char>(' '
                                                                                         - padding);  // mixed padding
-                        std::u16string expected(static_cast<std::size_t>(length), u'x');
-                        for (int i = 0; i < length; ++i)
-                            expected[static_cast<std::size_t>(i)] = (i == length - 1) ? u'y'
-                                                                    : (i % 3 == 1)    ? u' '
-                                                                                      : u'x';
-                        const std::string record = std::string(before, 'z') + bytes + std::string(after, 'z');
+                        const std::string record = std::string(before, '\x8A') + bytes
+                                                   + std::string(after, padding ? '\x8A' : 'z');
                         std::u16string out = u"previous";
                         DbfTable::decodeField(
                             field, std::span(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()), out);
@@ -347,19 +363,19 @@ TEST_F(DbfTableTest, RandomAccessSkipsDeletedRecordsAcrossCacheBlocks)
 {
     DbfTable t;
     createAndOpen(t);
-    t.setMapped(false);  // read in blocks; the mapped windows are crossed in dbf_mapping_test
-    appendNumbered(t, 3000);
-    for (std::uint32_t r : {0u, 999u, 1000u, 2999u}) {
+    const std::uint32_t n = kPerBlock + 1000, last = n - 1;
+    appendNumbered(t, static_cast<int>(n));
+    for (std::uint32_t r : {0u, kPerBlock - 1, kPerBlock, last}) {
         ASSERT_TRUE(t.gotoRecord(r));
         t.Delete();
     }
-    EXPECT_EQ(t.visibleCount(), 2996u);
+    EXPECT_EQ(t.visibleCount(), n - 4);
     EXPECT_EQ(t.visibleRecord(0), 1u);
-    EXPECT_EQ(t.visibleRecord(997), 998u);
-    EXPECT_EQ(t.visibleRecord(998), 1001u);
-    EXPECT_EQ(t.visibleRecord(2995), 2998u);
-    EXPECT_EQ(t.visibleIndexOf(2998), 2995u);
-    EXPECT_EQ(t.fieldTextOf(t.peekRecord(t.visibleRecord(2995)), 1), u"W8");
+    EXPECT_EQ(t.visibleRecord(kPerBlock - 3), kPerBlock - 2);
+    EXPECT_EQ(t.visibleRecord(kPerBlock - 2), kPerBlock + 1);
+    EXPECT_EQ(t.visibleRecord(n - 5), last - 1);
+    EXPECT_EQ(t.visibleIndexOf(last - 1), n - 5);
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(t.visibleRecord(n - 5)), 1), numbered(last - 1));
 }
 
 // While browsing, the current record is read where it lies in the read cache; looking at records
@@ -368,17 +384,17 @@ TEST_F(DbfTableTest, TheCurrentRecordSurvivesTheCacheMovingOn)
 {
     DbfTable t;
     createAndOpen(t);
-    t.setMapped(false);  // read in blocks; the mapped windows are crossed in dbf_mapping_test
-    appendNumbered(t, 3000);
+    const std::uint32_t n = kPerBlock + 1000, beyond = n - 3;
+    appendNumbered(t, static_cast<int>(n));
     t.setFilter([](const DbfTable& table) { return table.fieldText(1) == u"W5"; });
     t.setFiltered(true);  // the cursor goes to the first accepted record
-    EXPECT_EQ(t.visibleCount(), 300u);
-    EXPECT_EQ(t.fieldTextOf(t.peekRecord(2997), 1), u"W7");
+    EXPECT_EQ(t.visibleCount(), (n + 4) / 10);
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(beyond), 1), numbered(beyond));
     EXPECT_EQ(t.fieldText(1), u"W5");
     t.setFiltered(false);
 
     ASSERT_TRUE(t.gotoRecord(1));
-    EXPECT_EQ(t.fieldTextOf(t.peekRecord(2997), 1), u"W7");
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(beyond), 1), numbered(beyond));
     EXPECT_EQ(t.fieldText(1), u"W1");
     t.Delete();
     EXPECT_EQ(t.fieldTextOf(t.peekRecord(2), 1), u"W2");
@@ -394,18 +410,18 @@ TEST_F(DbfTableTest, AFilterThatReadsOtherRecordsJudgesTheRightOne)
 {
     DbfTable t;
     createAndOpen(t);
-    t.setMapped(false);  // read in blocks; the mapped windows are crossed in dbf_mapping_test
-    appendNumbered(t, 1000);
-    t.setFilter([&t](const DbfTable& table) {
+    const std::uint32_t n = kPerBlock + 10;
+    appendNumbered(t, static_cast<int>(n));
+    t.setFilter([&t, n](const DbfTable& table) {
         const std::u16string who = table.fieldText(1);
         if (who == u"W5") {
-            EXPECT_EQ(t.fieldTextOf(t.peekRecord(999), 1), u"W9");  // the last cache block
+            EXPECT_EQ(t.fieldTextOf(t.peekRecord(n - 1), 1), numbered(n - 1));  // the last cache block
         }
         return table.fieldText(1) == who && (who == u"W3" || who == u"W5");
     });
     t.setFiltered(true);
     EXPECT_EQ(t.fieldText(1), u"W3");
-    EXPECT_EQ(t.visibleCount(), 200u);
+    EXPECT_EQ(t.visibleCount(), (n + 6) / 10 + (n + 4) / 10);
     EXPECT_EQ(t.fieldText(1), u"W3");
     t.Next();
     EXPECT_EQ(t.recNo(), 5u);
@@ -413,7 +429,7 @@ TEST_F(DbfTableTest, AFilterThatReadsOtherRecordsJudgesTheRightOne)
 
     t.Edit();
     t.setFieldText(1, u"W3");
-    EXPECT_EQ(t.fieldTextOf(t.peekRecord(999), 1), u"W9");
+    EXPECT_EQ(t.fieldTextOf(t.peekRecord(n - 1), 1), numbered(n - 1));
     EXPECT_EQ(t.fieldText(1), u"W3");
     t.Post();
     EXPECT_EQ(t.visibleIndexOf(5), 1u);

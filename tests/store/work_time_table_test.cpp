@@ -1,6 +1,7 @@
 // Opening, creating and upgrading the work-time table, and its employee filter.
 #include "i18n/message_table.h"
 #include "store/error.h"
+#include "store/distinct_texts.h"
 #include "store/posix_file.h"
 #include "store/work_time_table.h"
 #include "support/temp_dir.h"
@@ -205,6 +206,29 @@ TEST_F(WorkTimeTableTest, FilterMatchesTheEmployeeExactlyWithoutTrailingBlanks)
     for (dbf1.First(); !dbf1.Eof(); dbf1.Next())
         seen.push_back(dbf1.recNo());
     EXPECT_THAT(seen, testing::ElementsAre(0u, 2u));
+}
+
+// Each record's text is noted in two bytes: a field with more distinct texts than they count is
+// gathered as incomplete, and the records of a text are then read from the table.
+TEST_F(WorkTimeTableTest, TooManyDistinctTextsToNoteAreReadFromTheTable)
+{
+    open();
+    const std::uint32_t many = DistinctTextRows::kNotVisited + 1u;
+    dbf1.beginBulk();
+    for (std::uint32_t i = 0; i < many; ++i) {
+        const std::string number = std::to_string(i);
+        dbf1.AppendRecord({u"01.03.2012", u"M" + std::u16string(number.begin(), number.end())});
+    }
+    test::appendRows(dbf1, {{.employee = u"M7"}});
+    dbf1.endBulk();
+    const DistinctTextRows gathered = collectDistinctTextRows(dbf1, workfield::kEmployee);
+    EXPECT_EQ(gathered.texts.size(), many);
+    EXPECT_FALSE(gathered.complete);
+    EXPECT_EQ(gathered.recordsOf(dbf1, u"M7"), std::nullopt);
+
+    const DistinctTextRows few = collectDistinctTextRows(dbf1, workfield::kDate);
+    EXPECT_TRUE(few.complete);
+    EXPECT_EQ(few.recordsOf(dbf1, u"01.03.2012"), std::nullopt);  // too many to visit one by one
 }
 
 }  // namespace
