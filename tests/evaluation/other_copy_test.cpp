@@ -28,16 +28,17 @@ bool has(const std::vector<std::u16string>& texts, std::u16string_view text)
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-// What this copy gathered before the other copy recorded.
-struct Gathered {
+// This copy, with what it gathered before the other copy recorded.
+struct Here {
+    DbfTable table;
     DistinctTextRows employees;
     LawCheckRows law;
+    std::filesystem::path folder;
 };
 
 struct ReadingAction {
     const char* name;
-    // True when the action saw the row of "Neu" at "Neubau", 08:00 to 20:00.
-    std::function<bool(DbfTable&, const Gathered&, const std::filesystem::path& folder)> seesNewRow;
+    std::function<bool(Here&)> seesNewRow;  // the row of "Neu" at "Neubau", 08:00 to 20:00
 };
 
 class OtherCopysRows : public testing::TestWithParam<ReadingAction> {};
@@ -45,54 +46,53 @@ class OtherCopysRows : public testing::TestWithParam<ReadingAction> {};
 TEST_P(OtherCopysRows, AreTakenInByEveryActionThatReadsTheTable)
 {
     test::TempDir dir;
-    DbfTable here, there;
-    test::createWorkTimeTable(here, dir.path());
-    test::appendRows(here, {Row {}});
+    Here here {.folder = dir.path()};
+    test::createWorkTimeTable(here.table, dir.path());
+    test::appendRows(here.table, {Row {}});
+    here.employees = GatherSubjects(here.table, 1);
+    here.law = GatherLawCheckRows(here.table, Regional::german());
+    here.table.First();
+
+    DbfTable there;
     there.setFolder(dir.path());
     there.setTableName("arbeitszeit.dbf");
     there.Open();
-    const Gathered gathered {GatherSubjects(here, 1), GatherLawCheckRows(here, Regional::german())};
-    here.First();
-
     test::appendRows(there, {Row {.employee = u"Neu", .place = u"Neubau", .to = u"20:00"}});
-    EXPECT_TRUE(GetParam().seesNewRow(here, gathered, dir.path()));
+    EXPECT_TRUE(GetParam().seesNewRow(here));
 }
-
-const auto german = [](int) { return std::u16string(u"-"); };
 
 INSTANTIATE_TEST_SUITE_P(
     Actions, OtherCopysRows,
     testing::Values(
         ReadingAction {"OverlapCheck",
-                       [](DbfTable& t, const Gathered&, const auto&) {
-                           const std::vector<DayPeriod> periods {{kDay, 13 * 3600000, 14 * 3600000}};
-                           return findOverlaps(t, u"Neu", periods, Regional::german())[0].has_value();
+                       [](Here& h) {
+                           return findOverlaps(h.table, u"Neu", {{kDay, 13 * 3600000, 14 * 3600000}},
+                                               Regional::german())[0]
+                               .has_value();
                        }},
         ReadingAction {"LoginSuggestions",
-                       [](DbfTable& t, const Gathered&, const auto&) {
-                           return has(FillSuggestionLists(t, ProgramSettings {}).places, u"Neubau");
-                       }},
+                       [](Here& h) { return has(FillSuggestionLists(h.table, ProgramSettings {}).places, u"Neubau"); }},
         ReadingAction {"EvaluationWithTheSubjectsGatheredBefore",
-                       [](DbfTable& t, const Gathered& g, const auto&) {
-                           const auto lines = BuildEvaluation(t, EvaluationLayout::Employee, u"Neu", kDay, kDay, true,
-                                                              Regional::german(), german, &g.employees);
-                           return lines.back().ends_with(u"12,00");
+                       [](Here& h) {
+                           return BuildEvaluation(
+                                      h.table, EvaluationLayout::Employee, u"Neu", kDay, kDay, true, Regional::german(),
+                                      [](int) { return u"-"; }, &h.employees)
+                               .back()
+                               .ends_with(u"12,00");
                        }},
-        ReadingAction {"EvaluationSubjects", [](DbfTable& t, const Gathered&,
-                                                const auto&) { return has(GatherSubjects(t, 1).texts, u"Neu"); }},
-        ReadingAction {"LawCheckWithTheRowsGatheredBefore",
-                       [](DbfTable& t, const Gathered& g, const auto&) {
-                           return CheckWorkingTimeLaw(t, u"Neu", kDay, kDay, Regional::german(), &g.law).checkedDays
-                                  == 1;
-                       }},
-        ReadingAction {"Timesheet",
-                       [](DbfTable& t, const Gathered&, const auto&) {
-                           return has(gatherTimesheetRows(t, Regional::german()).employees.texts, u"Neu");
-                       }},
+        ReadingAction {"EvaluationSubjects", [](Here& h) { return has(GatherSubjects(h.table, 1).texts, u"Neu"); }},
+        ReadingAction {
+            "LawCheckWithTheRowsGatheredBefore",
+            [](Here& h) {
+                return CheckWorkingTimeLaw(h.table, u"Neu", kDay, kDay, Regional::german(), &h.law).checkedDays == 1;
+            }},
+        ReadingAction {
+            "Timesheet",
+            [](Here& h) { return has(gatherTimesheetRows(h.table, Regional::german()).employees.texts, u"Neu"); }},
         ReadingAction {"Export",
-                       [](DbfTable& t, const Gathered&, const std::filesystem::path& folder) {
-                           ExportRecordsCsv(t, folder / "out.csv", {{}, u"Ja", u"Nein"}, Regional::german());
-                           return test::readFile(folder / "out.csv").find("Neubau") != std::string::npos;
+                       [](Here& h) {
+                           ExportRecordsCsv(h.table, h.folder / "out.csv", {{}, u"Ja", u"Nein"}, Regional::german());
+                           return test::readFile(h.folder / "out.csv").find("Neubau") != std::string::npos;
                        }}),
     [](const auto& info) { return std::string(info.param.name); });
 

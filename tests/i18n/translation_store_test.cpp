@@ -471,14 +471,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    [](TranslationStore& s) { s.setCell(1, 1, u"Place"); },
                                    {{u"Datum", u""}, {u"Ort", u"Place"}, {u"Eins", u""}, {u"Zwei", u""}},
                                    {}},
-                    TwoStoresCase {"RowsAddedThereAndHereAreAllKept",
-                                   [](TranslationStore& s) { s.Translate(u"Eins"); },
-                                   [](TranslationStore& s) {
-                                       s.Translate(u"Zwei");
-                                       s.Translate(u"Eins");  // found in the file as the save left it
-                                   },
-                                   {{u"Datum", u""}, {u"Ort", u""}, {u"Eins", u""}, {u"Zwei", u""}},
-                                   {}},
                     TwoStoresCase {"TheSameCellChangedInBothTheLaterSaveWins",
                                    kTypesDate,
                                    [](TranslationStore& s) {
