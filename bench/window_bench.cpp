@@ -84,7 +84,8 @@ void BM_OutputWindowFilledWithReport(benchmark::State& state)
     }
     TranslationStore store(dataDir() / "bench-translate.dat");
     UserData users;
-    Services services {store, users, Regional::german(), dataDir() / "horavant"};
+    ChangeJournal journal(dataDir());
+    Services services {store, users, Regional::german(), dataDir() / "horavant", journal};
     TAuswertenForm window(services);
     window.printer().setOutputFileName(QString::fromStdString((dataDir() / "unused.pdf").string()));
     window.show();

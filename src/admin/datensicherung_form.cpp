@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QLocale>
 
+#include <memory>
+
 namespace horavant {
 namespace {
 
@@ -56,16 +58,22 @@ void TDatensicherungForm::dailyBackup(QWidget* shownOver)
     m_dayBackedUp = now.day;
     const std::filesystem::path folder = table.folder();
     QPointer<QWidget> over(shownOver);
+    ChangeJournal& journal = m_services.journal;
+    auto made = std::make_shared<std::optional<std::string>>();
     m_worker.start(
-        [folder, now](const backup::Progress& progress) {
-            backup::makeBackupOfFolder(folder, backup::BackupKind::Daily, now, progress);
+        [folder, now, made, &journal](const backup::Progress& progress) {
+            *made = backup::makeBackupOfFolder(folder, backup::BackupKind::Daily, now, progress);
+            if (*made)
+                journal.checkBackup(**made);  // reads only the backup's copies
         },
-        [this, over, folder, now](std::exception_ptr failure) {
+        [this, over, folder, now, made](std::exception_ptr failure) {
             QWidget* parent = over ? over.data() : this;
             guarded(parent, [&] {
                 try {
                     if (failure)
                         std::rethrow_exception(failure);
+                    if (*made)
+                        m_services.journal.backupMade(m_windows.main->workTimeTable(), **made);
                 } catch (const backup::Cancelled&) {
                     m_dayBackedUp.reset();  // stopped by the user: tried again at the next login
                     return;
@@ -176,6 +184,8 @@ void TDatensicherungForm::JetztSichernBtnClick()
             runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), [&](const backup::Progress& progress) {
                 made = backup::makeBackupOfFolder(folder, backup::BackupKind::Manual, backup::localNow(), progress);
             });
+            if (made)
+                m_services.journal.backupMade(m_windows.main->workTimeTable(), *made);
         } catch (const backup::BackupError& e) {
             showError(this, describe(e));
         } catch (const backup::Cancelled&) {
@@ -202,10 +212,11 @@ void TDatensicherungForm::WiederherstellenBtnClick()
         try {
             // A backup of the day still being copied holds the table's append lock: it ends first.
             runCopying(QStringLiteral("Die Datensicherung wird geschrieben..."), {});
-            backup::restoreBackup(main.workTimeTable(), name, backup::localNow(), {},
-                                  [this](const std::function<void(const backup::Progress&)>& work) {
-                                      runCopying(QStringLiteral("Die Sicherung wird wiederhergestellt..."), work);
-                                  });
+            m_services.journal.restoreBackup(main.workTimeTable(), name, backup::localNow(),
+                                             [this](const std::function<void(const backup::Progress&)>& work) {
+                                                 runCopying(QStringLiteral("Die Sicherung wird wiederhergestellt..."),
+                                                            work);
+                                             });
         } catch (const backup::BackupError& e) {
             failure = e;
         } catch (const backup::Cancelled&) {

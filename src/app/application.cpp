@@ -6,6 +6,7 @@
 #include "admin/benutzer_bearbeiten_form.h"
 #include "admin/benutzer_verwalten_form.h"
 #include "admin/datensicherung_form.h"
+#include "admin/protokoll_form.h"
 #include "app/main_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/mitarbeiter_aussuchen_form.h"
@@ -36,8 +37,11 @@ Form* keep(std::vector<std::unique_ptr<QWidget>>& owned, Windows& windows, Form*
 
 Application::Application(std::filesystem::path executablePath)
     : m_store(std::filesystem::path(programFolderOf(executablePath)) / "translate.dat"),
-      m_services {m_store, m_userData, systemRegional(), std::move(executablePath)}
+      m_journal(programFolderOf(executablePath)),
+      m_services {m_store, m_userData, systemRegional(), std::move(executablePath), m_journal}
 {
+    // The journal's messages speak the user's language.
+    m_journal.setTranslator([this](std::u16string_view text) { return m_store.Translate(text); });
     // The order matters: the login window, created first, initialises the translation store;
     // the main window loads the user file that the three windows before it show.
     Windows& w = m_windows;
@@ -58,8 +62,9 @@ Application::Application(std::filesystem::path executablePath)
     w.datensicherung = keep(m_owned, w, new TDatensicherungForm(m_services, m_windows));
     w.sollzeiten = keep(m_owned, w, new TSollzeitenForm(m_services, m_windows));
     w.abwesenheiten = keep(m_owned, w, new TAbwesenheitenForm(m_services, m_windows));
+    w.protokoll = keep(m_owned, w, new TProtokollForm(m_services, m_windows));
     // Every widget made asks to be polished once the event loop runs, which would style all
-    // sixteen windows before the login window shows; a window is polished when it first shows.
+    // seventeen windows before the login window shows; a window is polished when it first shows.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
 }
 

@@ -36,6 +36,7 @@ public:
 private:
     TranslationStore m_store;
     UserData m_userData;
+    ChangeJournal m_journal;
     Services m_services;
     Windows m_windows;
     TMainForm* m_mainForm = nullptr;

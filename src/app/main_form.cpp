@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 
 #include "admin/datensicherung_form.h"
+#include "admin/protokoll_form.h"
 #include "evaluation/auswerten_form.h"
 #include "evaluation/csv.h"
 #include "evaluation/export_form.h"
@@ -26,6 +27,7 @@
 #include "ui/work_time_model.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace horavant {
@@ -65,6 +67,7 @@ TMainForm::TMainForm(Services& services, const Windows& windows, QWidget* parent
     connect(m_ui.VorgabetextefrdasAusfllenfestlegen1, &QAction::triggered, this,
             &TMainForm::VorgabetextefrdasAusfllenfestlegen1Click);
     connect(m_ui.Datensicherung1, &QAction::triggered, this, &TMainForm::Datensicherung1Click);
+    connect(m_ui.nderungsprotokoll1, &QAction::triggered, this, &TMainForm::nderungsprotokoll1Click);
     connect(m_ui.AuswertungnachMitarbeiter1, &QAction::triggered, this, &TMainForm::AuswertungnachMitarbeiter1Click);
     connect(m_ui.AuswertungnachOrtBaustelle1, &QAction::triggered, this, &TMainForm::AuswertungnachOrtBaustelle1Click);
     connect(m_ui.AuswertungnachTtigkeit1, &QAction::triggered, this, &TMainForm::AuswertungnachTtigkeit1Click);
@@ -101,6 +104,7 @@ void TMainForm::FormCreate()
     };
     Dbf1.setFilter(filter);
     Dbf2.setFilter(filter);
+    m_services.journal.attach(Dbf1);
 }
 
 // A row typed into the grid or the data list passes the recording window's checks before it is
@@ -188,7 +192,11 @@ std::filesystem::path TMainForm::programFile(const char* name) const
 
 void TMainForm::CreateandopenTables()
 {
-    horavant::CreateandopenTables(Dbf1, Dbf2, m_services.messageLookup(), germanMessageText);
+    ChangeJournal& journal = m_services.journal;
+    horavant::CreateandopenTables(
+        Dbf1, Dbf2, m_services.messageLookup(), germanMessageText,
+        [&](const std::filesystem::path& upgraded) { journal.tableUpgraded(Dbf1, upgraded); });
+    journal.start(Dbf1);
     // The grid's titles in the current language, whatever language named the stored fields.
     std::vector<QString> titles;
     for (const auto& field : worktime::kSchema)
@@ -219,6 +227,29 @@ void TMainForm::showEvent(QShowEvent* event)
         m_model->reloadIfStale();
     });
     MainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &TMainForm::showJournalNotice);
+}
+
+void TMainForm::showJournalNotice()
+{
+    std::optional<journal::Notice> notice;
+    guarded(this, [&] { notice = m_services.journal.takeNotice(); });
+    if (!notice || !isVisible())
+        return;
+    guarded(this, [&] {
+        QString text = QString::fromStdString(
+            formatMessage(m_services
+                              .translate(QStringLiteral("Die Prüfung des Änderungsprotokolls mit der Datensicherung "
+                                                        "%s hat Abweichungen gefunden:"))
+                              .toStdString(),
+                          {notice->backup}));
+        const auto translate = [this](std::u16string_view t) {
+            return u16(m_services.translate(QString::fromStdU16String(std::u16string(t))));
+        };
+        for (const std::u16string& line : journal::checkMessage(notice->result, translate))
+            text += u'\n' + qs(line);
+        showError(this, text);
+    });
 }
 
 void TMainForm::done(int result)
@@ -240,6 +271,14 @@ void TMainForm::Datensicherung1Click()
     if (!guarded(this, [this] { m_grid->postPending(); }))
         return;
     m_windows.datensicherung->exec();
+}
+
+void TMainForm::nderungsprotokoll1Click()
+{
+    // A row being edited in the grid is stored first, so the journal shows it.
+    if (!guarded(this, [this] { m_grid->postPending(); }))
+        return;
+    m_windows.protokoll->showJournal();
 }
 
 void TMainForm::AuswertungnachMitarbeiter1Click()

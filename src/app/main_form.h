@@ -55,6 +55,7 @@ public:
     void AdministratorPasswortfestlegen1Click();
     void VorgabetextefrdasAusfllenfestlegen1Click();
     void Datensicherung1Click();
+    void nderungsprotokoll1Click();
     void AuswertungnachMitarbeiter1Click();
     void AuswertungnachOrtBaustelle1Click();
     void AuswertungnachTtigkeit1Click();
@@ -73,6 +74,8 @@ protected:
 private:
     void FormCreate();
     void installRowChecks();
+    // Tells once what the check of the day's backup found.
+    void showJournalNotice();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
     // After a dialog of the user file: saves it and tells where this copy's change replaced one
     // another copy had saved meanwhile.

@@ -18,12 +18,12 @@ namespace {
 QString userSettingName(UserSetting setting)
 {
     switch (setting) {
-    case UserSetting::AdminPassword: return QStringLiteral("Administrator-Passwort");
+    case UserSetting::AdminPassword: return QStringLiteral("Administratorpasswort");
     case UserSetting::EmployeesMayEdit: return QStringLiteral("Mitarbeiter können Ihre Daten nachträglich bearbeiten");
-    case UserSetting::PlaceTextMode: return QStringLiteral("Vorgabetexte: woher die Orte kommen");
-    case UserSetting::PlaceTexts: return QStringLiteral("Vorgabetexte: die festen Orte");
-    case UserSetting::ActivityTextMode: return QStringLiteral("Vorgabetexte: woher die Tätigkeiten kommen");
-    case UserSetting::ActivityTexts: return QStringLiteral("Vorgabetexte: die festen Tätigkeiten");
+    case UserSetting::PlaceTextMode: return QStringLiteral("Orte fest vorgeben");
+    case UserSetting::PlaceTexts: return QStringLiteral("Vorgegebene Orte");
+    case UserSetting::ActivityTextMode: return QStringLiteral("Tätigkeiten fest vorgeben");
+    case UserSetting::ActivityTexts: return QStringLiteral("Vorgegebene Tätigkeiten");
     case UserSetting::ShowBreakTimeInEvaluation: return QStringLiteral("Pausenzeit in Auswertung aufführen");
     }
     return {};
@@ -42,8 +42,13 @@ void TMainForm::LoadBenutzer()
     } catch (const PatternError& e) {
         // While the file cannot be read, nobody is let in as administrator (its password is
         // unknown) and nothing is saved over it.
+        m_usersBase = m_services.userData;
         m_usersUnreadable = m_services.describe(e);
         throw Error(m_usersUnreadable.toStdString());
+    } catch (...) {
+        // Damaged: what was read before the damage counts as read.
+        m_usersBase = m_services.userData;
+        throw;
     }
 }
 
@@ -53,10 +58,25 @@ UserSave TMainForm::SaveBenutzer()
     if (!m_usersUnreadable.isEmpty())
         throw Error(m_usersUnreadable.toStdString());
     UserSave saved;
+    bool journalFailed = false;
     try {
-        saved = SaveBenutzerChanges(programFile("benutzer.dat"), m_usersBase, m_services.userData, m_usersStamp);
-    } catch (const PatternError& e) {
-        throw Error(m_services.describe(e).toStdString());
+        saved = SaveBenutzerChanges(programFile("benutzer.dat"), m_usersBase, m_services.userData, m_usersStamp,
+                                    [this, &journalFailed](const UserData& now, const UserData& next) {
+                                        journalFailed = true;
+                                        m_services.journal.userDataSaved(Dbf1, now, next);
+                                        journalFailed = false;
+                                    });
+    } catch (...) {
+        // No change without its entry: the program goes on with the users and settings read last.
+        if (journalFailed) {
+            m_services.userData = m_usersBase;
+            m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_usersBase.settings.ShowBreakTimeInEvaluation);
+        }
+        try {
+            throw;
+        } catch (const PatternError& e) {
+            throw Error(m_services.describe(e).toStdString());
+        }
     }
     m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_services.userData.settings.ShowBreakTimeInEvaluation);
     return saved;

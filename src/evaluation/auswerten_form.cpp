@@ -4,6 +4,7 @@
 #include "evaluation/csv.h"
 #include "evaluation/drucker_einrichten_form.h"
 #include "evaluation/export_form.h"
+#include "journal/journal_view.h"
 #include "store/error.h"
 #include "ui/error_report.h"
 #include "ui/report_printer.h"
@@ -114,11 +115,19 @@ void TAuswertenForm::FormShow()
     findPrinter();
 }
 
+QString TAuswertenForm::journalFooter() const
+{
+    return qs(journal::chainFooter(m_services.journal.last(), [this](std::u16string_view text) {
+        return u16(m_services.translate(QString::fromStdU16String(std::u16string(text))));
+    }));
+}
+
 void TAuswertenForm::DruckenBtnClick()
 {
     guarded(this, [this] {
+        const QString footer = journalFooter();
         requirePrinter();
-        printReport(printer(), *m_ui.RichEdit1->document(), m_services.message(6));
+        printReport(printer(), *m_ui.RichEdit1->document(), m_services.message(6), footer);
     });
 }
 
@@ -139,23 +148,30 @@ std::u16string TAuswertenForm::documentName() const
 // they will be printed; a page set-up changed in it applies to the following prints too.
 void TAuswertenForm::SeitenansichtBtnClick()
 {
-    QString title;
-    if (!guarded(this, [&] { title = m_services.translate(QStringLiteral("Seitenansicht")); }))
+    QString title, footer;
+    if (!guarded(this, [&] {
+            title = m_services.translate(QStringLiteral("Seitenansicht"));
+            footer = journalFooter();
+        }))
         return;
     QPrintPreviewDialog preview(&printer(), this);
     preview.setObjectName(QStringLiteral("Seitenansicht"));
     preview.setWindowTitle(title);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
-        guarded(this, [&] { printReport(*printer, *m_ui.RichEdit1->document(), m_services.message(6)); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, footer](QPrinter* printer) {
+        guarded(this, [&] { printReport(*printer, *m_ui.RichEdit1->document(), m_services.message(6), footer); });
     });
     preview.exec();
 }
 
 void TAuswertenForm::PdfSpeichernBtnClick()
 {
+    // Looked up before the file is asked for, as every text of a save is.
+    QString footer;
+    if (!guarded(this, [&] { footer = journalFooter(); }))
+        return;
     saveAs(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Dateien (*.pdf)"), QStringLiteral("pdf"),
-           [this](const std::filesystem::path& file) {
-               writeReportPdf(*m_ui.RichEdit1->document(), m_services.message(6), file);
+           [&](const std::filesystem::path& file) {
+               writeReportPdf(*m_ui.RichEdit1->document(), m_services.message(6), file, footer);
            });
 }
 

@@ -47,6 +47,8 @@ private:
     bool findPrinter();
     // Throws the message that there is no default printer when there is none.
     void requirePrinter();
+    // The journal's last entry, for the foot of every page printed or saved.
+    QString journalFooter() const;
     // The name a saved file gets unless the user types another.
     std::u16string documentName() const;
     void saveAs(const QString& caption, const QString& filter, const QString& suffix,

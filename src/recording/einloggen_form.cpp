@@ -8,6 +8,7 @@
 #include "recording/suggestions.h"
 #include "store/dbf_table.h"
 #include "store/options_file.h"
+#include "store/text.h"
 #include "timesheet/balance.h"
 #include "timesheet/timesheet_form.h"
 #include "ui/error_report.h"
@@ -145,7 +146,9 @@ void TEinloggenForm::BitBtnXP1Click()
                                        qs(formatSignedHours(balance->balance(), m_services.regional)));
     });
     erfassen.setBalance(balanceText);
+    m_services.journal.setActor(arbeiter);
     erfassen.exec();
+    m_services.journal.setActor(fromUtf8(journal::kProgram));
     show();
     m_ui.Edit1->clear();
     m_ui.Edit2->clear();
@@ -158,7 +161,9 @@ void TEinloggenForm::BitBtnXP2Click()
         return;
     m_windows.datensicherung->dailyBackup(this);
     hide();
+    m_services.journal.setActor(fromUtf8(journal::kAdministrator));
     m_windows.main->exec();
+    m_services.journal.setActor(fromUtf8(journal::kProgram));
     show();
 }
 

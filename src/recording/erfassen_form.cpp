@@ -148,6 +148,7 @@ void TErfassenForm::ErfassenBtnClick()
                 return;
             parts[i].doubleBooking = overlaps[i].has_value();
         }
+        const ChangeJournal::RecordingScope recording(m_services.journal);
         appendWorkPeriods(table, parts);
         stored = true;
     });

@@ -85,6 +85,17 @@ struct BackupInfo {
 // The backups of the program folder, newest first.
 std::vector<BackupInfo> listBackups(const std::filesystem::path& programFolder);
 
+// A restore about to replace the data files: the copies of the backup's files made beside them.
+struct StagedRestore {
+    std::string backup;  // the backup restored
+    std::string saved;  // the backup of the files as they were before
+    std::optional<std::filesystem::path> journal;  // the copy of the backup's journal, if it has one
+    std::filesystem::path table;  // the copy of the backup's table
+};
+// Told under the append lock before the first file is replaced; throwing stops the restore with
+// every data file as it was.
+using BeforeReplace = std::function<void(const StagedRestore&)>;
+
 // Saves the current files as a backup of their own (kind BeforeRestore), then puts the files of
 // the backup `name` in place of the current ones, each replaced atomically; a data file the
 // backup lacks stays as it is. Runs under the table's append lock and refuses when another copy
@@ -93,7 +104,7 @@ std::vector<BackupInfo> listBackups(const std::filesystem::path& programFolder);
 // The copying goes through `run`; stopped before the first file is replaced, the restore leaves
 // everything as it was, the backup of the files before included.
 std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail = {},
-                          const Runner& run = {});
+                          const Runner& run = {}, const BeforeReplace& beforeReplace = {});
 
 // What a restore that did not finish (the program ended while it replaced the files) left.
 struct InterruptedRestore {

@@ -105,18 +105,36 @@ std::vector<Staged> stageFiles(const fs::path& programFolder, const Source& sour
     return staged;
 }
 
-void replaceFiles(const fs::path& programFolder, const Source& source, const std::string& name,
-                  const std::string& saved, const FailStep& fail, detail::Meter& meter)
+void replaceFiles(const fs::path& programFolder, const Source& source, StagedRestore& what, const FailStep& fail,
+                  const BeforeReplace& beforeReplace, detail::Meter& meter)
 {
+    const std::string& saved = what.saved;
     const detail::Steps before(fail, kRestoreFailed);
     std::vector<Staged> staged = stageFiles(programFolder, source, before, meter);
+    const fs::path tableTarget = followSymlinks(programFolder / kFiles.front());
+    const fs::path journalTarget = followSymlinks(programFolder / kJournalFile);
+    for (const Staged& s : staged) {
+        if (s.target == tableTarget)
+            what.table = s.temp;
+        else if (s.target == journalTarget)
+            what.journal = fs::path(s.temp);
+    }
+    if (beforeReplace) {
+        try {
+            beforeReplace(what);
+        } catch (...) {
+            for (const Staged& s : staged)
+                ::unlink(s.temp.c_str());
+            throw;
+        }
+    }
     // Once a file is replaced, a failure leaves the data half restored: the message names the
     // backup that holds the state before, and the marker stays for the next start to tell.
     const detail::Steps after(fail, kRestoreHalfDone, {saved});
     std::size_t done = 0;
     std::optional<detail::RestoreMarker> marker;
     try {
-        marker.emplace(programFolder, name, saved, before);
+        marker.emplace(programFolder, what.backup, saved, before);
         for (; done < staged.size(); ++done) {
             Staged& s = staged[done];
             (done == 0 ? before : after).run("rename", s.target, [&] {
@@ -163,7 +181,8 @@ bool lockOtherTables(const fs::path& programFolder, std::vector<HeldTable>& held
 
 }  // namespace
 
-std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail, const Runner& run)
+std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, const FailStep& fail, const Runner& run,
+                          const BeforeReplace& beforeReplace)
 {
     const fs::path programFolder = table.folder();
     if (!parseBackupName(name))
@@ -194,8 +213,9 @@ std::string restoreBackup(DbfTable& table, const std::string& name, Moment now, 
             if (!made)
                 throw BackupError(kCannotWrite, {(programFolder / kFolder).string(), std::strerror(EEXIST)});
             saved = *made;
+            StagedRestore what {name, saved, std::nullopt, {}};
             try {
-                replaceFiles(programFolder, source, name, saved, fail, meter);
+                replaceFiles(programFolder, source, what, fail, beforeReplace, meter);
             } catch (const Cancelled&) {
                 // Stopped before a file was replaced: the backup of the files before is not needed.
                 std::error_code ec;

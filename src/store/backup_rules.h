@@ -14,8 +14,10 @@ namespace horavant::backup {
 // The backups live in this folder of the program folder, one folder each.
 constexpr const char* kFolder = "Sicherung";
 // The data files a backup holds, those of them that exist; the work-time table first.
-constexpr std::array<const char*, 6> kFiles = {"arbeitszeit.dbf", "benutzer.dat", "options.dat",
-                                               "translate.dat",   "sollzeit.dbf", "abwesend.dbf"};
+constexpr std::array<const char*, 7> kFiles = {"arbeitszeit.dbf", "benutzer.dat", "options.dat",  "translate.dat",
+                                               "sollzeit.dbf",    "abwesend.dbf", "protokoll.txt"};
+// The change journal; restored before the table, which goes last.
+constexpr const char* kJournalFile = kFiles[6];
 constexpr std::string_view kBeforeRestore = "vor-Wiederherstellung";
 // A backup being written; renamed to its name only when it is whole.
 constexpr std::string_view kTempPrefix = ".neu-";

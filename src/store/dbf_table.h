@@ -89,9 +89,19 @@ public:
     RecordDeletedError() : Error("Record deleted.") {}
 };
 
+// A change of one record, told before its bytes are written.
+struct TableChange {
+    enum class Kind { Append, Edit, Delete };
+    Kind kind = Kind::Append;
+    std::uint32_t record = 0;  // physical, from 0
+    std::span<const std::uint8_t> before;  // the record as stored now; empty for an append
+    std::span<const std::uint8_t> after;  // the record as it is about to be stored
+};
+
 class DbfTable {
 public:
     using Filter = std::function<bool(const DbfTable&)>;
+    using ChangeHook = std::function<void(const DbfTable&, const TableChange&)>;
 
     DbfTable();
     ~DbfTable();
@@ -206,6 +216,10 @@ public:
     // running work, when another copy holds it.
     bool withAppendLock(bool wait, const std::function<void(int fd)>& work);
 
+    // Told of every append, post and delete while the append lock is held, before the record is
+    // written; a hook that throws stops the write, and the table stays as it was.
+    void setChangeHook(ChangeHook hook) { m_changeHook = std::move(hook); }
+
     // While bulk mode is on, appends and posts are not synced one by one; endBulk syncs once.
     void beginBulk() { m_bulk = true; }
     void endBulk();
@@ -269,6 +283,8 @@ private:
     void appendPending();
     void checkBrowseMode();
     void releaseRecordLock();
+    // The record as the file holds it now, for the change hook.
+    std::vector<std::uint8_t> storedRecord(std::uint32_t record) const;
 
     std::filesystem::path m_folder;
     std::string m_tableName;
@@ -316,6 +332,7 @@ private:
     bool m_filtered = false;
     bool m_bulk = false;
     Filter m_filter;
+    ChangeHook m_changeHook;
 
     // Which records are visible: the sorted deleted records, or (while filtering) the list of
     // accepted ones. Built on first use and kept up to date by the table's own writes.

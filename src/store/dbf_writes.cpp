@@ -101,6 +101,15 @@ void DbfTable::AppendRecord(const std::vector<std::u16string>& values)
     }
 }
 
+std::vector<std::uint8_t> DbfTable::storedRecord(std::uint32_t record) const
+{
+    std::vector<std::uint8_t> bytes(m_recordLength);
+    if (readFullyAt(m_fd.get(), bytes.data(), bytes.size(), recordOffset(record))
+        != static_cast<long long>(bytes.size()))
+        throw Error(dbf::readErrorText(path()));
+    return bytes;
+}
+
 void DbfTable::Post()
 {
     requireActive();
@@ -110,8 +119,14 @@ void DbfTable::Post()
         return;
     }
     {
+        // Every write takes the append lock: a restore excludes them all, and the journal's
+        // entries follow the order in which the copies of the program write.
         dbf::AppendLock writing(m_fd.get());
         requireSameFile();
+        if (m_changeHook) {
+            const std::vector<std::uint8_t> before = storedRecord(m_pos);
+            m_changeHook(*this, {TableChange::Kind::Edit, m_pos, before, {m_current.data(), m_recordLength}});
+        }
         writeAt(m_current.data(), m_recordLength, recordOffset(m_pos));
         sync();
     }
@@ -142,6 +157,8 @@ void DbfTable::appendPending()
 
     m_current[0] = dbf::kLiveFlag;
     std::vector<std::uint8_t> bytes(m_current.begin(), m_current.begin() + m_recordLength);
+    if (m_changeHook)
+        m_changeHook(*this, {TableChange::Kind::Append, n, {}, bytes});
     bytes.push_back(dbf::kEndOfFile);
     std::vector<std::uint8_t> header = m_header;
     dbf::putToday(header.data() + dbf::kDateOffset);
@@ -210,8 +227,19 @@ void DbfTable::Delete()
         if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
             throw RecordLockedError();
         const std::uint8_t flag = dbf::kDeletedFlag;
-        const bool ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record))
-                        && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+        bool ok = false;
+        try {
+            if (m_changeHook) {
+                const std::vector<std::uint8_t> before = storedRecord(record);
+                std::vector<std::uint8_t> after = before;
+                after[0] = flag;
+                m_changeHook(*this, {TableChange::Kind::Delete, record, before, after});
+            }
+            ok = writeFullyAt(m_fd.get(), &flag, 1, recordOffset(record)) && (m_bulk || ::fdatasync(m_fd.get()) == 0);
+        } catch (...) {
+            oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
+            throw;
+        }
         oslock::unlock(m_fd.get(), dbf::recordLockOffset(record), 1);
         if (!ok)
             writeFailed();

@@ -205,7 +205,7 @@ void SaveBenutzer(const std::filesystem::path& file, const UserData& data)
 }
 
 UserSave SaveBenutzerChanges(const std::filesystem::path& file, UserData& base, UserData& ours,
-                             std::optional<FileStamp>& stamp)
+                             std::optional<FileStamp>& stamp, const UserWriteHook& beforeWrite)
 {
     const SaveLock lock(file);
     const std::optional<std::string> bytes = readUsersFile(file);
@@ -215,8 +215,11 @@ UserSave SaveBenutzerChanges(const std::filesystem::path& file, UserData& base, 
     if (!theirs)
         merge.merged = ours;
     const std::string written = usersBytes(merge.merged);
-    if (bytes != written)
+    if (bytes != written) {
+        if (beforeWrite)
+            beforeWrite(theirs.value_or(base), merge.merged);
         writeUsersFile(file, written);
+    }
     base = merge.merged;
     ours = std::move(merge.merged);
     stamp = fileStamp(file);

@@ -6,6 +6,7 @@
 #include "store/user_model.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,13 +42,16 @@ inline constexpr const char* kUsersNotSaved
 // that changed nothing writes nothing. base and ours then hold what the file holds. A file that
 // is gone or damaged is replaced by ours whole; one that cannot be read throws
 // PatternError(kUsersUnreadable) and stays as it is; a failed save throws
-// PatternError(kUsersNotSaved) and changes neither base nor ours.
+// PatternError(kUsersNotSaved) and changes neither base nor ours. `beforeWrite`, when given, is
+// told under the lock what the file holds and what is about to replace it; when it throws,
+// nothing is written.
 struct UserSave {
     UserChanges changed;  // what this copy changed since it read the file
     UserChanges clashes;  // of those, what another copy had changed as well: this copy's change holds
 };
+using UserWriteHook = std::function<void(const UserData& now, const UserData& next)>;
 UserSave SaveBenutzerChanges(const std::filesystem::path& file, UserData& base, UserData& ours,
-                             std::optional<FileStamp>& stamp);
+                             std::optional<FileStamp>& stamp, const UserWriteHook& beforeWrite = {});
 // Takes in what another copy saved since stamp: ours keeps what it changed since base and takes
 // the rest from the file. True when ours changed. A file that is gone or damaged changes nothing.
 bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& base, UserData& ours,

@@ -24,7 +24,7 @@ void defineWorkTimeFields(DbfTable& table, const MessageLookup& messageText, con
 }
 
 void CreateandopenTables(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& messageText,
-                         const MessageLookup& germanText)
+                         const MessageLookup& germanText, const BeforeUpgrade& beforeUpgrade)
 {
     defineWorkTimeFields(dbf1, messageText, germanText);
     const int defined = static_cast<int>(dbf1.fieldDefs().size());
@@ -39,11 +39,11 @@ void CreateandopenTables(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& me
         throw Error("Invalid DBF file.");
     }
     if (dbf1.fieldCount() < defined)
-        Feldhinzufgen1Click(dbf1, dbf2, messageText, germanText);
+        Feldhinzufgen1Click(dbf1, dbf2, messageText, germanText, beforeUpgrade);
 }
 
 void Feldhinzufgen1Click(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& messageText,
-                         const MessageLookup& germanText)
+                         const MessageLookup& germanText, const BeforeUpgrade& beforeUpgrade)
 {
     defineWorkTimeFields(dbf2, messageText, germanText);
     dbf2.setFolder(dbf1.folder());
@@ -69,6 +69,8 @@ void Feldhinzufgen1Click(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& me
         }
         throw;
     }
+    if (beforeUpgrade)
+        beforeUpgrade(dbf2.path());
     dbf1.Close();
 
     const std::filesystem::path folder = dbf1.folder();

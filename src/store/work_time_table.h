@@ -45,17 +45,21 @@ constexpr std::array<FieldSchema, workfield::kCount> kSchema = {{
 // always be opened again.
 void defineWorkTimeFields(DbfTable& table, const MessageLookup& messageText, const MessageLookup& germanText);
 
+// Told of an upgraded table (the file that is to take the old one's place) while the old table is
+// still open; throwing stops the upgrade, and the old table stays.
+using BeforeUpgrade = std::function<void(const std::filesystem::path& upgraded)>;
+
 // Opens arbeitszeit.dbf in dbf1's folder, creating it when it does not exist and upgrading it
 // when it has fewer than ten fields. A file that exists but cannot be opened is never replaced:
 // the error is passed on.
 void CreateandopenTables(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& messageText,
-                         const MessageLookup& germanText);
+                         const MessageLookup& germanText, const BeforeUpgrade& beforeUpgrade = {});
 
 // Copies every live record of the open work-time table into a new ten-field temp.dbf, keeps the
 // old file as arbeitszeit0.dbf (unless an older backup has that name) and puts the new table in
 // its place; the work-time table is open again afterwards.
 void Feldhinzufgen1Click(DbfTable& dbf1, DbfTable& dbf2, const MessageLookup& messageText,
-                         const MessageLookup& germanText);
+                         const MessageLookup& germanText, const BeforeUpgrade& beforeUpgrade = {});
 
 // True exactly when field 1 of the record equals the employee's name (whole text, case-sensitive).
 bool Dbf1FilterRecord(const DbfTable& table, std::u16string_view arbeiter);

@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
@@ -15,7 +16,7 @@
 
 namespace horavant {
 
-void printReport(QPrinter& printer, const QTextDocument& document, const QString& title)
+void printReport(QPrinter& printer, const QTextDocument& document, const QString& title, const QString& footer)
 {
     printer.setDocName(title);
     printer.setFullPage(false);
@@ -23,9 +24,7 @@ void printReport(QPrinter& printer, const QTextDocument& document, const QString
     const int halfX = printer.logicalDpiX() / 2;
     const int halfY = printer.logicalDpiY() / 2;
     const QRect printable = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QRect page(halfX, halfY, printable.width() - 2 * halfX, printable.height() - 2 * halfY);
-    if (page.width() <= 0 || page.height() <= 0)
-        throw Error("The printer's page is too small for the margins.");
+    QRect page(halfX, halfY, printable.width() - 2 * halfX, printable.height() - 2 * halfY);
 
     // The text is laid out for the printer in its own font, so the columns line up on paper.
     std::unique_ptr<QTextDocument> copy(document.clone());
@@ -37,6 +36,16 @@ void printReport(QPrinter& printer, const QTextDocument& document, const QString
     }
     copy->setDefaultFont(font);
     copy->setDocumentMargin(0);
+
+    // The footer takes the foot of each page inside the margins, below a line's gap.
+    QFont small = font;
+    small.setPointSizeF(6.5);
+    const QFontMetrics smallMetrics(small, &printer);
+    const QRect footerRect(page.left(), page.bottom() - smallMetrics.height() + 1, page.width(), smallMetrics.height());
+    if (!footer.isEmpty())
+        page.setHeight(page.height() - 2 * smallMetrics.height());
+    if (page.width() <= 0 || page.height() <= 0)
+        throw Error("The printer's page is too small for the margins.");
     copy->setPageSize(page.size());
 
     QPainter painter;
@@ -54,12 +63,19 @@ void printReport(QPrinter& printer, const QTextDocument& document, const QString
         context.clip = clip;
         copy->documentLayout()->draw(&painter, context);
         painter.restore();
+        if (!footer.isEmpty()) {
+            painter.save();
+            painter.setFont(small);
+            painter.drawText(footerRect, Qt::AlignLeft | Qt::AlignBottom, footer);
+            painter.restore();
+        }
     }
     if (!painter.end())
         throw Error("The print job could not be finished.");
 }
 
-void writeReportPdf(const QTextDocument& document, const QString& title, const std::filesystem::path& target)
+void writeReportPdf(const QTextDocument& document, const QString& title, const std::filesystem::path& target,
+                    const QString& footer)
 {
     AtomicFileWriter file(target);
     if (!file.open()) {
@@ -74,7 +90,7 @@ void writeReportPdf(const QTextDocument& document, const QString& title, const s
         pdf.setCreator(QStringLiteral("Horavant"));
         // The whole sheet is the printable area, so the margins are half an inch from its edges.
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
-        printReport(pdf, document, title);
+        printReport(pdf, document, title, footer);
     }
     // The PDF writer does not report a failed write (a full disk); a complete file ends with its
     // end-of-file mark.

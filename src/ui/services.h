@@ -2,6 +2,7 @@
 #pragma once
 
 #include "i18n/translation_store.h"
+#include "journal/change_journal.h"
 #include "store/regional.h"
 #include "store/user_model.h"
 #include "ui/window_setup.h"
@@ -21,6 +22,8 @@ struct Services {
     Regional regional;
     // The running program file; its folder is the program folder, its name the settings key.
     std::filesystem::path executablePath;
+    // Every change to the records and the settings goes into it first.
+    ChangeJournal& journal;
 
     // A message of the message table, or a text, in the current language. The lookups run inside
     // the general error report: a text new to the store whose save fails (a full disk) is

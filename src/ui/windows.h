@@ -24,6 +24,7 @@ class TTranslateForm;
 class TDatensicherungForm;
 class TSollzeitenForm;
 class TAbwesenheitenForm;
+class TProtokollForm;
 
 struct Windows {
     TEinloggenForm* einloggen = nullptr;
@@ -43,6 +44,7 @@ struct Windows {
     TDatensicherungForm* datensicherung = nullptr;
     TSollzeitenForm* sollzeiten = nullptr;
     TAbwesenheitenForm* abwesenheiten = nullptr;
+    TProtokollForm* protokoll = nullptr;
 
     // All of them, in creation order.
     std::vector<QWidget*> list;

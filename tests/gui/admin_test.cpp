@@ -228,7 +228,7 @@ TEST_F(AdminTest, WhatAnotherCopySavedMeanwhileStaysAndAnItemBothChangedIsNamed)
     mainForm().VorgabetextefrdasAusfllenfestlegen1Click();
     EXPECT_EQ(told,
               "Eine andere Kopie des Programms hatte inzwischen auch geändert, was Sie geändert haben. "
-              "Gespeichert ist jetzt Ihre Fassung von:\nVorgabetexte: die festen Orte");
+              "Gespeichert ist jetzt Ihre Fassung von:\nVorgegebene Orte");
     EXPECT_EQ(saved().users, UserList({{u"Von drüben", u"dr", u"x"}}));
     EXPECT_EQ(saved().settings.PlaceTexts, u"Hier");
     EXPECT_EQ(saved().settings.ActivityTexts, u"Fliesen");

@@ -110,6 +110,7 @@ TEST_F(AppShellTest, CreatesTheWindowsInOrderWithTheirCaptions)
         {"TDatensicherungForm", "Datensicherung"},
         {"TSollzeitenForm", "Sollzeiten"},
         {"TAbwesenheitenForm", "Abwesenheiten"},
+        {"TProtokollForm", "Änderungsprotokoll"},
     };
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(login().isVisible());

@@ -159,7 +159,10 @@ TEST_F(ExportTest, ThePdfHasTheSamePagesOnA4LandscapeWithSelectableText)
     const QString info = QString::fromLocal8Bit(run("pdfinfo", {path}));
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\b"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts \\(A4\\)"))) << info.toStdString();
-    EXPECT_TRUE(QString::fromUtf8(run("pdftotext", {path, "-"})).contains("Auswertung Mitarbeiter Meier"));
+    const QString text = QString::fromUtf8(run("pdftotext", {path, "-"}));
+    EXPECT_TRUE(text.contains("Auswertung Mitarbeiter Meier"));
+    // Every page carries the journal's last entry at its foot.
+    EXPECT_EQ(text.count("Änderungsprotokoll: Eintrag "), 2) << text.toStdString();
 
     // The text begins half an inch from the left and top edges and keeps that far from all four.
     const int dpi = 100;

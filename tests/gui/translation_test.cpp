@@ -142,11 +142,13 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
     EXPECT_TRUE(std::equal(registered.begin(), registered.end(), texts.begin()));
 
     // The windows' titles, the last created first ("Übersetzen" and "Auswertung" are messages),
-    // then the controls of the last window, the absences, from its last to its first ("Löschen"
-    // is a message, "Mitarbeiter:" a text of a window before).
+    // then the controls of the last window, the change journal's, and of the absences, each from
+    // its last to its first ("Löschen" is a message; the absences' "Schließen" and "Mitarbeiter:"
+    // were met in the journal's window).
     const std::vector<std::u16string> walked(texts.begin() + static_cast<std::ptrdiff_t>(registered.size()),
-                                             texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 24);
+                                             texts.begin() + static_cast<std::ptrdiff_t>(registered.size()) + 31);
     EXPECT_THAT(walked, ElementsAreArray<std::u16string>({
+                            u"Änderungsprotokoll",
                             u"Abwesenheiten",
                             u"Sollzeiten",
                             u"Datensicherung",
@@ -162,6 +164,12 @@ TEST_F(TranslationTest, AnEmptyStoreGathersEveryTextInTheOrderOfTheWalk)
                             u"Benutzer verwalten",
                             u"Als Benutzer einloggen",
                             u"Schließen",
+                            u"Als PDF speichern...",
+                            u"Als CSV speichern...",
+                            u"Prüfen",
+                            u"Datum bis:",
+                            u"Datum von:",
+                            u"Mitarbeiter:",
                             u"Hinzufügen",
                             u"Bemerkung:",
                             u"Bis:",

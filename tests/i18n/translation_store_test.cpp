@@ -456,38 +456,38 @@ TEST_P(TranslationStoreTwoCopies, ASaveKeepsTheOtherCopysRowsAndCells)
 
 const StoreStep kTypesDate = [](TranslationStore& s) { s.setCell(0, 1, u"Date"); };
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TranslationStoreTwoCopies,
-    testing::Values(TwoStoresCase {"ATypedTranslationSurvivesANewTextThere",
-                                   kTypesDate,
-                                   [](TranslationStore& s) { s.Translate(u"Neu"); },
-                                   {{u"Datum", u"Date"}, {u"Ort", u""}, {u"Neu", u""}},
-                                   {}},
-                    TwoStoresCase {"ANewRowSurvivesAnEditorSaveThere",
-                                   [](TranslationStore& s) {
-                                       s.Translate(u"Eins");
-                                       s.Translate(u"Zwei");
-                                   },
-                                   [](TranslationStore& s) { s.setCell(1, 1, u"Place"); },
-                                   {{u"Datum", u""}, {u"Ort", u"Place"}, {u"Eins", u""}, {u"Zwei", u""}},
-                                   {}},
-                    TwoStoresCase {"TheSameCellChangedInBothTheLaterSaveWins",
-                                   kTypesDate,
-                                   [](TranslationStore& s) {
-                                       s.setCell(0, 1, u"Day");
-                                       s.setCell(1, 2, u"Lugar");
-                                   },
-                                   {{u"Datum", u"Day"}, {u"Ort", u""}},
-                                   {{u"Datum", 1}}},
-                    TwoStoresCase {"ADeletedRowGoesAndTheOtherCopysCellStays",
-                                   kTypesDate,
-                                   [](TranslationStore& s) {
-                                       s.deleteRow(1);
-                                       s.setCell(0, 0, u"Tag");
-                                   },
-                                   {{u"Tag", u"Date"}},
-                                   {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, TranslationStoreTwoCopies,
+                         testing::Values(TwoStoresCase {"ATypedTranslationSurvivesANewTextThere",
+                                                        kTypesDate,
+                                                        [](TranslationStore& s) { s.Translate(u"Neu"); },
+                                                        {{u"Datum", u"Date"}, {u"Ort", u""}, {u"Neu", u""}},
+                                                        {}},
+                                         TwoStoresCase {
+                                             "ANewRowSurvivesAnEditorSaveThere",
+                                             [](TranslationStore& s) {
+                                                 s.Translate(u"Eins");
+                                                 s.Translate(u"Zwei");
+                                             },
+                                             [](TranslationStore& s) { s.setCell(1, 1, u"Place"); },
+                                             {{u"Datum", u""}, {u"Ort", u"Place"}, {u"Eins", u""}, {u"Zwei", u""}},
+                                             {}},
+                                         TwoStoresCase {"TheSameCellChangedInBothTheLaterSaveWins",
+                                                        kTypesDate,
+                                                        [](TranslationStore& s) {
+                                                            s.setCell(0, 1, u"Day");
+                                                            s.setCell(1, 2, u"Lugar");
+                                                        },
+                                                        {{u"Datum", u"Day"}, {u"Ort", u""}},
+                                                        {{u"Datum", 1}}},
+                                         TwoStoresCase {"ADeletedRowGoesAndTheOtherCopysCellStays",
+                                                        kTypesDate,
+                                                        [](TranslationStore& s) {
+                                                            s.deleteRow(1);
+                                                            s.setCell(0, 0, u"Tag");
+                                                        },
+                                                        {{u"Tag", u"Date"}},
+                                                        {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct SortCase {
     const char* name;

@@ -100,6 +100,7 @@ TEST_F(BackupTest, CopiesTheFilesThatExistAndNamesFurtherBackupsOfTheDay)
 TEST_F(BackupTest, AnInterruptedBackupLeavesNoPartOfItAndTheOldOnesIntact)
 {
     writeFile(dir / "translate.dat", "translations");
+    writeFile(dir / "protokoll.txt", "journal");
     makeBackup(table, BackupKind::Daily, at("2024-05-02"));
     const Files before = tree(backups());
 
