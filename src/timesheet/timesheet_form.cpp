@@ -1,7 +1,6 @@
 // Shared pieces of the timesheet's windows.
 #include "timesheet/timesheet_form.h"
 
-#include "store/dbf_table.h"
 #include "store/error.h"
 #include "store/timesheet_tables.h"
 #include "ui/error_report.h"
@@ -20,10 +19,6 @@ bool guardedTables(QWidget* parent, const Services& services, const std::functio
         } catch (const TableFileError& e) {
             const std::string pattern = services.translate(QString::fromStdString(e.pattern())).toStdString();
             showError(parent, QString::fromStdString(formatMessageArgs(pattern, e.details())));
-        } catch (const RecordLockedError&) {
-            showError(parent, services.translate(QStringLiteral("Diese Zeile wird gerade an einem anderen Computer "
-                                                                "oder in einem anderen Fenster geändert. Bitte "
-                                                                "versuchen Sie es später noch einmal.")));
         }
     });
     return done;
