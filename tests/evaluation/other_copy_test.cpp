@@ -46,7 +46,8 @@ class OtherCopysRows : public testing::TestWithParam<ReadingAction> {};
 TEST_P(OtherCopysRows, AreTakenInByEveryActionThatReadsTheTable)
 {
     test::TempDir dir;
-    Here here {.folder = dir.path()};
+    Here here;
+    here.folder = dir.path();
     test::createWorkTimeTable(here.table, dir.path());
     test::appendRows(here.table, {Row {}});
     here.employees = GatherSubjects(here.table, 1);
