@@ -1,9 +1,6 @@
 // The administration window.
 #include "app/main_form.h"
 
-#include "admin/admin_form.h"
-#include "admin/admin_pass_form.h"
-#include "admin/benutzer_verwalten_form.h"
 #include "admin/datensicherung_form.h"
 #include "admin/protokoll_form.h"
 #include "evaluation/auswerten_form.h"
@@ -15,7 +12,6 @@
 #include "law/working_time_report.h"
 #include "recording/einloggen_form.h"
 #include "recording/recording.h"
-#include "recording/vorgabe_texte_form.h"
 #include "store/error.h"
 #include "store/timesheet_tables.h"
 #include "store/user_file.h"
@@ -152,6 +148,36 @@ void TMainForm::installRowChecks()
                                    + u'\n' + characterLines({{title, lost}}));
         return false;
     });
+    // Another copy of the program on the same folder, on this computer or another, at the row.
+    const auto cell = [this](int field, const std::u16string& text) {
+        return m_model->headerData(field, Qt::Horizontal).toString() + QStringLiteral(": „") + qs(text) + u'“';
+    };
+    m_model->setRowConflicts({
+        [this, shownOver] {
+            showError(shownOver(), m_services.translate(QStringLiteral(
+                                       "Diese Zeile wird gerade an einem anderen Computer oder in einem anderen "
+                                       "Fenster geändert. Ihre Eingabe bleibt in der Zeile stehen; speichern Sie "
+                                       "sie später noch einmal.")));
+        },
+        [this, shownOver] {
+            showError(shownOver(), m_services.translate(QStringLiteral(
+                                       "Diese Zeile wurde inzwischen an einem anderen Computer oder in einem "
+                                       "anderen Fenster gelöscht. Die Liste zeigt jetzt den neuen Stand.")));
+        },
+        [this, shownOver, cell](const std::vector<std::u16string>& now, const std::vector<std::u16string>& shown,
+                                int field, const std::u16string& typed) {
+            QStringList lines {m_services.translate(QStringLiteral(
+                "Diese Zeile wurde inzwischen an einem anderen Computer oder in einem anderen Fenster geändert. "
+                "Jetzt gespeichert:"))};
+            for (std::size_t f = 0; f < now.size() && f < shown.size(); ++f) {
+                if (now[f] != shown[f])
+                    lines << cell(static_cast<int>(f), now[f]);
+            }
+            lines << QString() << m_services.translate(QStringLiteral("Ihre Eingabe:")) << cell(field, typed)
+                  << QString() << m_services.translate(QStringLiteral("Mit Ihrer Eingabe überschreiben?"));
+            return askYesNo(shownOver(), lines.join(u'\n'));
+        },
+    });
 }
 
 QString TMainForm::GetProgramDir(bool /*create*/) const
@@ -162,66 +188,6 @@ QString TMainForm::GetProgramDir(bool /*create*/) const
 std::filesystem::path TMainForm::programFile(const char* name) const
 {
     return std::filesystem::path(progpath.toStdString()) / name;
-}
-
-void TMainForm::LoadBenutzer()
-{
-    const auto file = programFile("benutzer.dat");
-    m_usersStamp = fileStamp(file);
-    try {
-        horavant::LoadBenutzer(file, m_services.userData);
-        m_usersUnreadable.clear();
-    } catch (const PatternError& e) {
-        // While the file cannot be read, nobody is let in as administrator (its password is
-        // unknown) and nothing is saved over it.
-        m_savedUsers = m_services.userData;
-        m_usersUnreadable = m_services.describe(e);
-        throw Error(m_usersUnreadable.toStdString());
-    } catch (...) {
-        m_savedUsers = m_services.userData;
-        throw;
-    }
-    m_savedUsers = m_services.userData;
-}
-
-void TMainForm::SaveBenutzer()
-{
-    m_services.userData.settings.ShowBreakTimeInEvaluation = showBreaks();
-    if (!m_usersUnreadable.isEmpty())
-        throw Error(m_usersUnreadable.toStdString());
-    try {
-        m_services.journal.userDataSaved(Dbf1, m_savedUsers, m_services.userData);
-    } catch (...) {
-        // No change without its entry: the program goes on with the users and settings saved last.
-        m_services.userData = m_savedUsers;
-        m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_savedUsers.settings.ShowBreakTimeInEvaluation);
-        throw;
-    }
-    const auto file = programFile("benutzer.dat");
-    try {
-        horavant::SaveBenutzer(file, m_services.userData);
-    } catch (const PatternError& e) {
-        throw Error(m_services.describe(e).toStdString());
-    }
-    m_usersStamp = fileStamp(file);
-    m_savedUsers = m_services.userData;
-}
-
-void TMainForm::reloadUsersIfChanged()
-{
-    // A file made readable again changes no stamp that is looked at (its permissions): it is
-    // tried each time.
-    if (!m_usersUnreadable.isEmpty()) {
-        try {
-            LoadBenutzer();
-        } catch (const Error&) {
-        }
-        return;
-    }
-    const auto before = m_usersStamp;
-    ReloadBenutzerIfChanged(programFile("benutzer.dat"), m_services.userData, m_usersStamp);
-    if (m_usersStamp != before)
-        m_savedUsers = m_services.userData;
 }
 
 void TMainForm::CreateandopenTables()
@@ -254,18 +220,12 @@ void TMainForm::reloadDataFiles()
     m_ui.PausenzeitinAuswertungauffhren1->setChecked(m_services.userData.settings.ShowBreakTimeInEvaluation);
 }
 
-bool TMainForm::IsAdmin()
-{
-    if (!m_usersUnreadable.isEmpty()) {
-        showError(isVisible() ? static_cast<QWidget*>(this) : m_windows.einloggen, m_usersUnreadable);
-        return false;
-    }
-    return m_windows.adminPass->IsAdmin();
-}
-
 void TMainForm::showEvent(QShowEvent* event)
 {
-    guarded(this, [this] { m_model->reloadIfStale(); });
+    guarded(this, [this] {
+        m_model->takeInAppended();
+        m_model->reloadIfStale();
+    });
     MainWindow::showEvent(event);
     QTimer::singleShot(0, this, &TMainForm::showJournalNotice);
 }
@@ -305,29 +265,6 @@ void TMainForm::done(int result)
     QDialog::done(result);
 }
 
-void TMainForm::Benutzerverwalten1Click()
-{
-    reloadUsersIfChanged();
-    m_windows.benutzerVerwalten->exec();
-    guarded(this, [this] { SaveBenutzer(); });
-}
-
-void TMainForm::AdministratorPasswortfestlegen1Click()
-{
-    reloadUsersIfChanged();
-    if (!IsAdmin())
-        return;
-    m_windows.admin->exec();
-    guarded(this, [this] { SaveBenutzer(); });
-}
-
-void TMainForm::VorgabetextefrdasAusfllenfestlegen1Click()
-{
-    reloadUsersIfChanged();
-    m_windows.vorgabeTexte->exec();
-    guarded(this, [this] { SaveBenutzer(); });
-}
-
 void TMainForm::Datensicherung1Click()
 {
     // A row being edited in the grid belongs in the backups and must not be lost by a restore.
@@ -362,6 +299,7 @@ void TMainForm::AuswertungnachTtigkeit1Click()
 void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
 {
     guarded(this, [&] {
+        m_model->takeInAppended();
         m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
         const DistinctTextRows gathered = GatherSubjects(Dbf1, subjectPosition(layout));
@@ -387,6 +325,7 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
 void TMainForm::PrfungArbeitszeitgesetz1Click()
 {
     guarded(this, [&] {
+        m_model->takeInAppended();
         m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
         // The scan for the list of employees also notes each record's day, so the check reads
@@ -428,6 +367,7 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
 void TMainForm::Monatsnachweis1Click()
 {
     guardedTables(this, m_services, [&] {
+        m_model->takeInAppended();
         m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
         const Regional& regional = m_services.regional;
@@ -449,7 +389,8 @@ void TMainForm::Monatsnachweis1Click()
                          QDate(today.year(), today.month(), today.daysInMonth()));
         if (choice.exec() != QDialog::Accepted)
             return;
-        // What changed while the choice was open counts.
+        // What changed while the choice was open counts, in this copy or another.
+        m_model->takeInAppended();
         if (!gathered.stillCurrent(Dbf1))
             gathered = gatherTimesheetRows(Dbf1, regional);
         const TimesheetData data = loadTimesheetData(Dbf1.folder(), regional);

@@ -8,6 +8,7 @@
 #include "evaluation/report.h"
 #include "store/dbf_table.h"
 #include "store/posix_file.h"
+#include "store/user_file.h"
 #include "ui/main_window.h"
 #include "ui/services.h"
 #include "ui/windows.h"
@@ -31,7 +32,9 @@ public:
     std::filesystem::path programFile(const char* name) const override;
 
     void LoadBenutzer();
-    void SaveBenutzer();
+    // Saves what this copy changed in the users and settings since it read the user file into the
+    // file as it is now; returns what changed, and what another copy had changed as well.
+    UserSave SaveBenutzer();
     // Keeps what this copy holds when the file is gone or damaged.
     void reloadUsersIfChanged() override;
     void CreateandopenTables() override;
@@ -74,6 +77,9 @@ private:
     // Tells once what the check of the day's backup found.
     void showJournalNotice();
     void runEvaluation(EvaluationLayout layout, int noRowsMessage);
+    // After a dialog of the user file: saves it and tells where this copy's change replaced one
+    // another copy had saved meanwhile.
+    void saveUsersAfterDialog();
 
     Services& m_services;
     const Windows& m_windows;
@@ -84,8 +90,8 @@ private:
     WorkTimeModel* m_model = nullptr;
     DataGrid* m_grid = nullptr;
     QProgressDialog* m_exportProgress = nullptr;
-    std::optional<FileStamp> m_usersStamp;  // the user file as this copy last read or wrote it
-    UserData m_savedUsers;  // its contents then, which the journal compares a save with
+    UserData m_usersBase;  // the user file as this copy last read or wrote it
+    std::optional<FileStamp> m_usersStamp;  // and its version on disk then
     QString m_usersUnreadable;  // why the user file cannot be read; empty while it can
 };
 

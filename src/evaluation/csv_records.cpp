@@ -326,6 +326,7 @@ private:
 void ExportRecordsCsv(DbfTable& table, const std::filesystem::path& target, const RecordCsvTexts& texts,
                       const Regional& regional, const ExportProgress& progress)
 {
+    table.takeInAppended();
     const std::uint64_t total = table.physicalCount();
     const auto goOn = [&](std::uint64_t done) {
         if (progress && !progress(done, total))

@@ -135,6 +135,8 @@ ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std:
                                   const Regional& regional, const std::function<std::u16string(int)>& messageText,
                                   std::u16string_view hoursTitle, const DistinctTextRows* gathered)
 {
+    // Records another copy appended since the gathering make its records out of date.
+    table.takeInAppended();
     const LayoutInfo info = layoutInfo(layout);
     const std::u16string awayText = messageText(kAwayText);
 

@@ -121,6 +121,8 @@ void TranslationStore::InitTranslations()
 void TranslationStore::LoadTranslations()
 {
     clearAll();
+    // Taken before the file is read: a save by another copy in between then counts as unseen.
+    const std::optional<FileStamp> stamp = fileStamp(m_file);
     std::optional<std::string> bytes;
     try {
         bytes = readWholeFile(m_file);
@@ -150,6 +152,7 @@ void TranslationStore::LoadTranslations()
     }
     // What was read before the damage is used like a whole file, so it is indexed too.
     buildIndex();
+    takeAsBase(stamp);
     if (damaged)
         throw Error(kCorrupted);
 }
@@ -172,25 +175,6 @@ void TranslationStore::parse(std::string_view bytes)
                 m_table.at(row).cells[static_cast<std::size_t>(c)] = m_texts.add(std::move(text));
         }
     }
-}
-
-void TranslationStore::SaveTranslations() const
-{
-    // Every new text saves the whole store, so the buffer is sized once instead of grown.
-    std::size_t size = 8;
-    for (std::uint32_t r = 0; r < m_table.recordCount(); ++r) {
-        for (const TextPool::Handle cell : m_table.at(r).cells)
-            size += 4 + 2 * m_texts.text(cell).size();
-    }
-    ByteWriter out;
-    out.reserve(size);
-    out.writeI32(kTranslationColumns);
-    out.writeI32(static_cast<std::int32_t>(m_table.recordCount()));
-    for (std::uint32_t r = 0; r < m_table.recordCount(); ++r) {
-        for (const TextPool::Handle cell : m_table.at(r).cells)
-            WriteCountedWideString(out, m_texts.text(cell));
-    }
-    saveFileAtomically(m_file, out.bytes());
 }
 
 std::u16string TranslationStore::Translate(std::u16string_view text)
@@ -236,6 +220,7 @@ std::u16string TranslationStore::Translate(std::u16string_view text)
         }
         throw;
     }
+    m_origin.push_back({});
     if (m_openBatches > 0)
         m_savePending = true;
     else
@@ -341,6 +326,9 @@ void TranslationStore::setCell(int row, int column, std::u16string_view text)
     const auto r = static_cast<std::uint32_t>(row);
     const auto c = static_cast<std::size_t>(column);
     const TextPool::Handle old = m_table.at(r).cells[c];
+    if (m_texts.text(old) == text)
+        return;
+    noteEdit(row, column);
     if (column != 0) {
         const TextPool::Handle replacement = m_texts.add(std::u16string(text));
         m_table.at(r).cells[c] = replacement;
@@ -372,6 +360,7 @@ void TranslationStore::deleteRow(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
+    noteDeletion(row);
     const TranslationRow gone = m_table.at(static_cast<std::uint32_t>(row));
     int bucket = 0;
     std::int32_t entry = -1;
@@ -415,6 +404,7 @@ void TranslationStore::clearAll() noexcept
         bucket.Clear();
     m_table.Clear();
     m_texts.clear();
+    m_origin.clear();
 }
 
 void TranslationStore::buildIndex()

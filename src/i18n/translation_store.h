@@ -4,10 +4,13 @@
 
 #include "i18n/shipped_translations.h"
 #include "store/dyna_array.h"
+#include "store/posix_file.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +56,16 @@ inline int translationBucket(std::u16string_view text)
     return text.front() & 0xFF;
 }
 
+// A cell this copy's editor changed that another copy of the program had changed to another text
+// meanwhile; this copy's text was saved.
+struct TranslationClash {
+    std::u16string german;  // the row's German text
+    int column = 0;
+    bool operator==(const TranslationClash&) const = default;
+};
+
+struct TranslationChanges;
+
 // Sorts a bucket by the ordinal order of its texts, with a quicksort around the middle entry
 // that swaps whole entries with Change.
 void sortTranslationBucket(TranslationBucket& bucket, const TextPool& texts);
@@ -77,9 +90,18 @@ public:
     // Replaces the table by the file's rows (silently none when the file is missing or
     // unreadable) and rebuilds the index from them; a damaged file throws as above.
     void LoadTranslations();
-    // Replaces the file atomically with all rows in 30 columns. Silent when the file cannot be
-    // created; a failed write throws IoError and leaves the old file as it was.
-    void SaveTranslations() const;
+    // Replaces the file atomically, under the file's save lock, as another copy of the program on
+    // the same folder may have left it. Where nobody wrote the file since this copy last read or
+    // wrote it, all rows are written in 30 columns; otherwise the file is read again and written
+    // with this copy's new rows and the cells (and deletions) of its editor put in, and the store
+    // then holds what was written (see mergeTranslations; a damaged or missing file is replaced
+    // by this copy's rows). Silent when the file cannot be created; a failed write throws IoError
+    // and leaves the old file as it was.
+    void SaveTranslations();
+    // The clashes of the saves since the last call: cells both copies changed, this copy's kept.
+    std::vector<TranslationClash> takeClashes();
+    // Counts the saves that put the rows together anew from the file: row numbers may have moved.
+    std::uint32_t rowsReplaced() const { return m_rowsReplaced; }
 
     // The text in the current language, framed by the text's own leading and trailing blanks.
     // A text the store does not know is added as a row (with its shipped translations) and saved
@@ -138,6 +160,19 @@ private:
 
     void endBatch();
 
+    // What this copy changed since it last read or wrote the file: for each row its place in the
+    // file then (-1 for a row added since) and the cells its editor changed, with their old texts.
+    struct RowOrigin {
+        std::int32_t baseRow = -1;
+        std::int32_t edits = -1;  // into m_edits; -1 when no cell was changed
+    };
+    // The rows as they are now are the file's.
+    void takeAsBase(std::optional<FileStamp> stamp);
+    void noteEdit(int row, int column);
+    void noteDeletion(int row);
+    TranslationChanges changesSinceBase() const;
+    bool writeFile(const std::function<std::u16string_view(std::size_t row, int column)>& cellAt, std::size_t rows);
+
     std::filesystem::path m_file;
     ShippedTranslations m_shipped;
     std::int32_t m_rowGrowthStep;
@@ -147,6 +182,14 @@ private:
     TextPool m_texts;
     TranslationTable m_table;
     TranslationIndex m_index;
+
+    std::vector<RowOrigin> m_origin;  // one per row
+    std::vector<std::vector<std::pair<int, std::u16string>>> m_edits;
+    std::vector<std::pair<std::int32_t, std::u16string>> m_deletedBase;  // a row of the file, its German text
+    std::int32_t m_baseRows = 0;
+    std::optional<FileStamp> m_stamp;  // the file as last read or written
+    std::vector<TranslationClash> m_clashes;
+    std::uint32_t m_rowsReplaced = 0;
 };
 
 }  // namespace horavant

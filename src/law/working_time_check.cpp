@@ -106,6 +106,7 @@ std::vector<std::uint32_t> orderByKey(const std::vector<std::uint64_t>& keys)
 
 LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 {
+    table.takeInAppended();
     LawCheckRows rows;
     rows.dayOfRecord.assign(table.physicalCount(), LawCheckRows::kNoDay);
     // Each record's day, read as the check reads it; rows come mostly in date order, so a date
@@ -187,6 +188,8 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
                                      sys_days toDate, const Regional& regional, const LawCheckRows* gathered,
                                      const TimesheetData* timesheet)
 {
+    // Records another copy appended since the gathering make its records out of date.
+    table.takeInAppended();
     WorkingTimeCheck result;
     std::vector<WorkingTimeFinding> undated;
     std::vector<WorkingTimeFinding> dated;

@@ -29,6 +29,7 @@ void TDatenAuflistenForm::showList(const std::u16string& employee, bool mayEdit)
 {
     DbfTable& table = m_windows.main->workTimeTable();
     const bool filtered = guarded(this, [&] {
+        table.takeInAppended();
         table.setFiltered(true);
         table.setReadOnly(!mayEdit);
     });

@@ -79,6 +79,7 @@ std::optional<std::uint32_t> findOverlap(DbfTable& table, std::u16string_view em
 std::vector<std::optional<std::uint32_t>> findOverlaps(DbfTable& table, std::u16string_view employee,
                                                        const std::vector<DayPeriod>& periods, const Regional& regional)
 {
+    table.takeInAppended();
     std::vector<std::optional<std::uint32_t>> found(periods.size());
     std::u16string text;
     // Every unreadable field skips the row and the day must match, so the date is read first and

@@ -12,11 +12,15 @@ QString toMemo(const std::u16string& stored)
     return text;
 }
 
-std::u16string fromMemo(const QPlainTextEdit* memo)
+// A list the administrator did not touch keeps its stored text, whatever its line breaks: only a
+// change made here may replace what another copy of the program saved.
+void fromMemo(const QPlainTextEdit* memo, const QString& shown, std::u16string& stored)
 {
     QString text = memo->toPlainText();
+    if (text == shown)
+        return;
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return u16(text);
+    stored = u16(text);
 }
 
 }  // namespace
@@ -38,6 +42,8 @@ void TVorgabeTexteForm::showEvent(QShowEvent* event)
     m_ui.VorgabeTexte2Check->setChecked(s.ActivityTextMode != 0);
     m_ui.Memo1->setPlainText(toMemo(s.PlaceTexts));
     m_ui.Memo2->setPlainText(toMemo(s.ActivityTexts));
+    m_shownPlaces = m_ui.Memo1->toPlainText();
+    m_shownActivities = m_ui.Memo2->toPlainText();
     QDialog::showEvent(event);
 }
 
@@ -46,8 +52,8 @@ void TVorgabeTexteForm::done(int result)
     ProgramSettings& s = m_services.userData.settings;
     s.PlaceTextMode = m_ui.VorgabeTexteCheck->isChecked() ? 1 : 0;
     s.ActivityTextMode = m_ui.VorgabeTexte2Check->isChecked() ? 1 : 0;
-    s.PlaceTexts = fromMemo(m_ui.Memo1);
-    s.ActivityTexts = fromMemo(m_ui.Memo2);
+    fromMemo(m_ui.Memo1, m_shownPlaces, s.PlaceTexts);
+    fromMemo(m_ui.Memo2, m_shownActivities, s.ActivityTexts);
     QDialog::done(result);
 }
 

@@ -22,6 +22,8 @@ protected:
 private:
     Services& m_services;
     Ui::TVorgabeTexteForm m_ui;
+    QString m_shownPlaces;  // the lists as the window showed them
+    QString m_shownActivities;
 };
 
 }  // namespace horavant

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/error.h"
 #include "store/field_text.h"
 #include "store/posix_file.h"
 
@@ -75,6 +76,18 @@ constexpr std::uint64_t recordLockOffset(std::uint32_t record)
 // reader may read a whole block at any field's start and mask off what lies beyond it.
 constexpr std::size_t kReadSlack = 64;
 }  // namespace dbf
+
+// A record another copy of the program (or another table object) holds for editing.
+class RecordLockedError : public Error {
+public:
+    RecordLockedError() : Error("Record locked.") {}
+};
+
+// A record that another copy of the program deleted after this one read it.
+class RecordDeletedError : public Error {
+public:
+    RecordDeletedError() : Error("Record deleted.") {}
+};
 
 // A change of one record, told before its bytes are written.
 struct TableChange {
@@ -161,6 +174,8 @@ public:
     // "True", "False" or the empty text (null) for logical fields; the text for character fields.
     void setFieldText(int index, std::u16string_view text);
 
+    // Begins editing the current record, which is read again under its lock; throws
+    // RecordLockedError while another copy edits it and RecordDeletedError when one deleted it.
     void Edit();
     void Post();
     void Cancel();
@@ -174,6 +189,11 @@ public:
     // Re-reads the header and forgets cached records, so records written by another copy of the
     // program appear.
     void Refresh();
+    // Takes in what another copy of the program wrote since the last look, cheaply, without
+    // leaving an edit: records appended (the header's count, no more than the file's size holds)
+    // join the table and its index, and records read before are read again when next needed.
+    // Every action that reads the table calls it first. True when records were appended.
+    bool takeInAppended();
 
     // Random access for the grid, without holding the records in memory.
     std::size_t visibleCount();
@@ -294,6 +314,7 @@ private:
     std::span<const std::uint8_t> m_view;
     std::vector<std::uint8_t> m_header;  // the header as read at opening
     std::optional<std::uint32_t> m_lockedRecord;
+    std::optional<FileStamp> m_lookedAt;  // the file when takeInAppended last looked
     std::uint32_t m_posBeforeInsert = 0;
 
     // The current block of records: m_blockCount records from m_blockFirst at m_blockData, in

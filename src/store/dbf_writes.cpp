@@ -56,7 +56,7 @@ void DbfTable::Edit()
     dbf::AppendLock writing(m_fd.get());
     requireSameFile();
     if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(m_pos), 1, true))
-        throw Error(dbf::kRecordLocked);
+        throw RecordLockedError();
     m_lockedRecord = m_pos;
     // Re-read under the lock: another copy of the program may have changed the record.
     std::vector<std::uint8_t> fresh(m_recordLength);
@@ -66,6 +66,11 @@ void DbfTable::Edit()
         throw Error(dbf::readErrorText(path()));
     }
     storeInCache(m_pos, fresh.data());
+    if (fresh[0] == dbf::kDeletedFlag) {
+        // Written back, the edit would bring nothing back and show as stored.
+        releaseRecordLock();
+        throw RecordDeletedError();
+    }
     std::copy(fresh.begin(), fresh.end(), m_current.begin());
     viewCurrent();
     m_state = TableState::Edit;
@@ -220,7 +225,7 @@ void DbfTable::Delete()
         dbf::AppendLock writing(m_fd.get());
         requireSameFile();
         if (!oslock::tryLock(m_fd.get(), dbf::recordLockOffset(record), 1, true))
-            throw Error(dbf::kRecordLocked);
+            throw RecordLockedError();
         const std::uint8_t flag = dbf::kDeletedFlag;
         bool ok = false;
         try {
@@ -282,6 +287,35 @@ void DbfTable::Refresh()
     resetIndex();
     const std::uint32_t at = m_pos;
     seekVisibleFrom(std::min(at, m_count));
+}
+
+bool DbfTable::takeInAppended()
+{
+    requireActive();
+    const std::optional<FileStamp> stamp = horavant::fileStamp(m_fd.get());
+    if (stamp && stamp == m_lookedAt)
+        return false;
+    m_lookedAt = stamp;
+    std::uint8_t countBytes[4];
+    const long long size = fileSize(m_fd.get());
+    if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
+        throw Error(dbf::readErrorText(path()));
+    const std::uint32_t inFile = size >= m_headerLength ? static_cast<std::uint32_t>(
+                                     std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFFll))
+                                                        : 0;
+    const std::uint32_t now = std::min(getU32le(countBytes), inFile);
+    // A record read before may have been changed by another copy since.
+    invalidateCache();
+    // Fewer records than before is damage, which Refresh reports.
+    if (now <= m_count)
+        return false;
+    const std::uint32_t before = m_count;
+    m_count = now;
+    if (m_pos >= before)
+        m_pos = m_count;  // at the end it stays at the end
+    if (m_indexBuilt)
+        extendIndex(before, m_count);
+    return true;
 }
 
 }  // namespace horavant

@@ -112,6 +112,7 @@ std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, c
     std::vector<DistinctTexts> fields(positions.begin(), positions.end());
     if (fields.empty() && !alsoEach)
         return {};
+    table.takeInAppended();
     for (table.First(); !table.Eof(); table.Next()) {
         for (DistinctTexts& f : fields)
             f.take(table);
@@ -127,6 +128,7 @@ std::vector<std::vector<std::u16string>> collectDistinctTexts(DbfTable& table, c
 DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
                                          const std::function<void(const DbfTable&)>& alsoEach)
 {
+    table.takeInAppended();
     DistinctTextRows rows;
     rows.file = table.fileStamp();
     rows.records = table.physicalCount();

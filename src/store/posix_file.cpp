@@ -378,6 +378,35 @@ bool saveFileAtomically(const std::filesystem::path& path, std::string_view byte
     return true;
 }
 
+std::filesystem::path SaveLock::lockFileOf(const std::filesystem::path& file)
+{
+    const std::filesystem::path target = followSymlinks(file);
+    return target.parent_path() / ("." + target.filename().string() + ".sperre");
+}
+
+SaveLock::SaveLock(const std::filesystem::path& file)
+{
+    const std::filesystem::path lockFile = lockFileOf(file);
+    m_fd.reset(::open(lockFile.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (!m_fd && errno == ENOENT) {
+        m_fd.reset(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+        // Whoever may use the data file may take its lock.
+        if (m_fd) {
+            if (const auto access = fileAccess(followSymlinks(file)))
+                giveFileAccess(m_fd.get(), *access);
+        } else if (errno == EEXIST) {
+            m_fd.reset(::open(lockFile.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+        }
+    }
+    m_held = m_fd && oslock::lockWait(m_fd.get(), 0, 0, true);
+}
+
+SaveLock::~SaveLock()
+{
+    if (m_held)
+        oslock::unlock(m_fd.get(), 0, 0);
+}
+
 std::filesystem::path executablePath()
 {
     std::error_code ec;

@@ -122,6 +122,26 @@ private:
     std::uint64_t m_written = 0;
 };
 
+// Holds the lock between copies of the program over a whole-file save of `file` (read, merge,
+// write): an exclusive lock on the hidden file `.<name>.sperre` beside it. The lock file is made
+// when missing, with the data file's permissions, and never removed: a lock file removed and made
+// anew would not exclude a copy that still holds the old one. Waits for the lock; where the lock
+// file cannot be made or written, or the system refuses locks, it goes on without one, as the
+// table's locks do.
+class SaveLock {
+public:
+    explicit SaveLock(const std::filesystem::path& file);
+    ~SaveLock();
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+    bool held() const { return m_held; }
+    static std::filesystem::path lockFileOf(const std::filesystem::path& file);
+
+private:
+    UniqueFd m_fd;
+    bool m_held = false;
+};
+
 // Saves bytes to path atomically. Where the folder refuses a new file beside it (a folder the
 // user may not write to, holding files he may), the file is written and cut in place instead,
 // once the disk has granted the room for the new length. False (errno set) when the file can be

@@ -6,6 +6,7 @@
 #include "store/cp1252.h"
 #include "store/error.h"
 #include "store/posix_file.h"
+#include "store/user_merge.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -64,22 +65,6 @@ std::vector<std::u16string> unstorable(std::u16string_view text, Survives surviv
 
 }  // namespace
 
-bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, std::optional<FileStamp>& stamp)
-{
-    const auto now = fileStamp(file);
-    if (!now || now == stamp)
-        return false;
-    UserData fresh = data;
-    try {
-        LoadBenutzer(file, fresh);
-    } catch (const Error&) {
-        return false;  // damaged: keep ours; the next save writes it whole again
-    }
-    data = std::move(fresh);
-    stamp = now;
-    return true;
-}
-
 std::vector<std::u16string> unstorableInName(std::u16string_view name)
 {
     return unstorable(name, survivesPlain);
@@ -111,7 +96,10 @@ std::u16string unscramblePassword(std::string_view stored)
     return text;
 }
 
-void LoadBenutzer(const std::filesystem::path& file, UserData& data)
+namespace {
+
+// The file's bytes; nothing when it is not there. One that is there and cannot be read throws.
+std::optional<std::string> readUsersFile(const std::filesystem::path& file)
 {
     // Only a file that is not there means "no users yet": one that is there and cannot be read
     // would otherwise leave the administrator password empty.
@@ -121,14 +109,15 @@ void LoadBenutzer(const std::filesystem::path& file, UserData& data)
     } catch (const IoError& e) {
         throw PatternError(kUsersUnreadable, {file.string(), std::strerror(e.error())});
     }
-    if (!bytes) {
-        if (errno == ENOENT)
-            return;
+    if (!bytes && errno != ENOENT)
         throw PatternError(kUsersUnreadable, {file.string(), std::strerror(errno)});
-    }
+    return bytes;
+}
 
+void parseUsers(std::string_view bytes, const std::filesystem::path& file, UserData& data)
+{
     // Every value goes into data as soon as it is read, so a damaged file keeps what came before.
-    ByteReader in(*bytes, file.string());
+    ByteReader in(bytes, file.string());
     const std::int32_t users = in.readI32();
     data.users.clear();
     for (std::int32_t i = 0; i < users; ++i) {
@@ -155,7 +144,23 @@ void LoadBenutzer(const std::filesystem::path& file, UserData& data)
         s.ShowBreakTimeInEvaluation = in.readU8() != 0;
 }
 
-void SaveBenutzer(const std::filesystem::path& file, const UserData& data)
+// The file as a copy that has only `base` would read it: settings of tail sections the file lacks
+// keep base's values. Nothing when the file is not there or damaged.
+std::optional<UserData> readUsersOver(const std::optional<std::string>& bytes, const std::filesystem::path& file,
+                                      const UserData& base)
+{
+    if (!bytes)
+        return std::nullopt;
+    UserData data = base;
+    try {
+        parseUsers(*bytes, file, data);
+    } catch (const IoError&) {
+        return std::nullopt;
+    }
+    return data;
+}
+
+std::string usersBytes(const UserData& data)
 {
     ByteWriter out;
     out.writeI32(static_cast<std::int32_t>(data.users.size()));
@@ -173,12 +178,74 @@ void SaveBenutzer(const std::filesystem::path& file, const UserData& data)
     WriteCountedWideString(out, s.ActivityTexts);
     out.writeI32(modeOnDisk(s.ActivityTextMode));
     out.writeU8(s.ShowBreakTimeInEvaluation ? 1 : 0);
+    return std::string(out.bytes());
+}
+
+void writeUsersFile(const std::filesystem::path& file, std::string_view bytes)
+{
     try {
-        if (!saveFileAtomically(file, out.bytes()))
+        if (!saveFileAtomically(file, bytes))
             throw PatternError(kUsersNotSaved, {file.string(), std::strerror(errno)});
     } catch (const IoError& e) {
         throw PatternError(kUsersNotSaved, {file.string(), e.error() != 0 ? std::strerror(e.error()) : e.what()});
     }
+}
+
+}  // namespace
+
+void LoadBenutzer(const std::filesystem::path& file, UserData& data)
+{
+    if (const auto bytes = readUsersFile(file))
+        parseUsers(*bytes, file, data);
+}
+
+void SaveBenutzer(const std::filesystem::path& file, const UserData& data)
+{
+    writeUsersFile(file, usersBytes(data));
+}
+
+UserSave SaveBenutzerChanges(const std::filesystem::path& file, UserData& base, UserData& ours,
+                             std::optional<FileStamp>& stamp, const UserWriteHook& beforeWrite)
+{
+    const SaveLock lock(file);
+    const std::optional<std::string> bytes = readUsersFile(file);
+    const std::optional<UserData> theirs = readUsersOver(bytes, file, base);
+    // A file that is gone or damaged holds nothing to keep: this copy's users are written whole.
+    UserMerge merge = mergeUserData(base, ours, theirs.value_or(base));
+    if (!theirs)
+        merge.merged = ours;
+    const std::string written = usersBytes(merge.merged);
+    if (bytes != written) {
+        if (beforeWrite)
+            beforeWrite(theirs.value_or(base), merge.merged);
+        writeUsersFile(file, written);
+    }
+    base = merge.merged;
+    ours = std::move(merge.merged);
+    stamp = fileStamp(file);
+    return {std::move(merge.changed), std::move(merge.clashes)};
+}
+
+bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& base, UserData& ours,
+                             std::optional<FileStamp>& stamp)
+{
+    const auto now = fileStamp(file);
+    if (!now || now == stamp)
+        return false;
+    std::optional<UserData> theirs;
+    try {
+        theirs = readUsersOver(readUsersFile(file), file, base);
+    } catch (const Error&) {
+    }
+    // Gone or damaged: what this copy holds stays; the next save writes it whole again.
+    if (!theirs)
+        return false;
+    UserMerge merge = mergeUserData(base, ours, *theirs);
+    base = std::move(merge.base);
+    const bool changed = merge.merged != ours;
+    ours = std::move(merge.merged);
+    stamp = now;
+    return changed;
 }
 
 }  // namespace horavant

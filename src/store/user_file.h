@@ -2,9 +2,11 @@
 #pragma once
 
 #include "store/posix_file.h"
+#include "store/user_merge.h"
 #include "store/user_model.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,12 +33,29 @@ inline constexpr const char* kUsersNotSaved
     = "Die Benutzerdatei %s konnte nicht gespeichert werden (%s). Die Änderungen an den Benutzern und "
       "Einstellungen gehen beim Beenden des Programms verloren.";
 
-// Two copies of the program on one folder each hold the users in memory and save them whole.
-// Reads the file into data again when it changed on disk since `stamp` (the file as this copy last
-// read or wrote it), and moves the stamp on; true when it did. A file that is gone or damaged
-// leaves data and the stamp as they are, and so does a save of ours that failed, so what this copy
-// holds is never thrown away for an older file.
-bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& data, std::optional<FileStamp>& stamp);
+// Two copies of the program on one folder each hold the users in memory: `base` is the file as
+// this copy last read or wrote it, `ours` what it holds now, and `stamp` the file's version then.
+//
+// Saves what ours changed since base into the file as it is now, under the file's save lock: the
+// file is read again, ours' changes are put into it (users by login name, each setting on its
+// own, see mergeUserData), and the result is written when it differs from the file, so a copy
+// that changed nothing writes nothing. base and ours then hold what the file holds. A file that
+// is gone or damaged is replaced by ours whole; one that cannot be read throws
+// PatternError(kUsersUnreadable) and stays as it is; a failed save throws
+// PatternError(kUsersNotSaved) and changes neither base nor ours. `beforeWrite`, when given, is
+// told under the lock what the file holds and what is about to replace it; when it throws,
+// nothing is written.
+struct UserSave {
+    UserChanges changed;  // what this copy changed since it read the file
+    UserChanges clashes;  // of those, what another copy had changed as well: this copy's change holds
+};
+using UserWriteHook = std::function<void(const UserData& now, const UserData& next)>;
+UserSave SaveBenutzerChanges(const std::filesystem::path& file, UserData& base, UserData& ours,
+                             std::optional<FileStamp>& stamp, const UserWriteHook& beforeWrite = {});
+// Takes in what another copy saved since stamp: ours keeps what it changed since base and takes
+// the rest from the file. True when ours changed. A file that is gone or damaged changes nothing.
+bool ReloadBenutzerIfChanged(const std::filesystem::path& file, UserData& base, UserData& ours,
+                             std::optional<FileStamp>& stamp);
 
 // What a save and a load of the file would not give back: the characters of a text that come
 // back different, each once, in the order they first appear (a character beyond 16 bits as its

@@ -87,6 +87,7 @@ TimesheetRows gatherTimesheetRows(DbfTable& table, const Regional& regional)
 {
     TimesheetRows rows;
     WorkedReader reader(regional);
+    table.takeInAppended();
     const std::uint32_t records = table.physicalCount();
     rows.dayOfRecord.assign(records, WorkedReader::kNoDay);
     rows.workedOfRecord.assign(records, WorkedReader::kNoTime);

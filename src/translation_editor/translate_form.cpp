@@ -57,7 +57,22 @@ void TTranslateForm::BackBtnClick()
 
 void TTranslateForm::save()
 {
-    guarded(this, [this] { m_services.store.SaveTranslations(); });
+    TranslationStore& store = m_services.store;
+    const std::uint32_t replaced = store.rowsReplaced();
+    guarded(this, [&] { store.SaveTranslations(); });
+    // Another copy of the program had saved the store: the grid shows the rows as saved now.
+    if (store.rowsReplaced() != replaced)
+        FillStringGrid();
+    const std::vector<TranslationClash> clashes = store.takeClashes();
+    if (clashes.empty())
+        return;
+    QStringList lines {
+        m_services.translate(QStringLiteral("Eine andere Kopie des Programms hatte inzwischen auch "
+                                            "diese Übersetzungen geändert. Gespeichert ist jetzt "
+                                            "Ihre Fassung:"))};
+    for (const TranslationClash& clash : clashes)
+        lines << QStringLiteral("„%1“ (%2)").arg(qs(clash.german), qs(editorHeaderText(clash.column)));
+    showInformation(this, lines.join(u'\n'));
 }
 
 void TTranslateForm::done(int result)
@@ -146,17 +161,19 @@ void TTranslateForm::Button1Click()
 
 void TTranslateForm::Button2Click()
 {
-    guarded(this, [this] {
+    const bool imported = guarded(this, [this] {
         const std::filesystem::path folder = std::filesystem::current_path();
         // Both files are read before anything changes, so a missing one changes nothing.
         const std::vector<std::u16string> translated = readTextLines(folder / kImportFileName);
         const std::vector<std::u16string> exported = readTextLines(folder / kExportFileName);
         for (const ImportedCell& cell : pairImportedLines(m_services.store, exported, translated))
             StringGrid1SetEditText(cell.storeRow + 1, kSpanishColumn, qs(cell.text));
-        // This save covers the edits, so no delayed save is left pending.
-        Timer1->stop();
-        m_services.store.SaveTranslations();
     });
+    if (!imported)
+        return;
+    // This save covers the edits, so no delayed save is left pending.
+    Timer1->stop();
+    save();
 }
 
 }  // namespace horavant

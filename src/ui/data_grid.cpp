@@ -9,12 +9,31 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 
 #include <algorithm>
 
 namespace horavant {
+namespace {
+
+// Tells the model when a cell editor opens, so that an edit compares the row as it is stored then
+// with the row the user typed over.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    CellDelegate(WorkTimeModel* model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        m_model->noteEditStart(index.row());
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+private:
+    WorkTimeModel* m_model;
+};
+
+}  // namespace
 
 DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* model, std::function<bool()> confirmDelete,
                    QWidget* window)
@@ -30,6 +49,7 @@ DataGrid::DataGrid(QTableView* grid, DbNavigator* navigator, WorkTimeModel* mode
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->horizontalHeader()->setDefaultSectionSize(110);
     sizeHeadersWhenShown(m_grid, {m_grid->horizontalHeader(), m_grid->verticalHeader()});
+    m_grid->setItemDelegate(new CellDelegate(m_model, this));
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                             | QAbstractItemView::AnyKeyPressed);
     // The grids share one model; a view keeps a record of every row it is told of (eight bytes

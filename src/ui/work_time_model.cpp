@@ -42,6 +42,22 @@ bool WorkTimeModel::readOnly() const
 
 std::optional<int> WorkTimeModel::editingRow() const
 {
+    if (const auto row = bufferRow())
+        return row;
+    return unstoredRow();
+}
+
+std::optional<int> WorkTimeModel::unstoredRow() const
+{
+    if (!m_unstored || !m_table.active())
+        return std::nullopt;
+    if (const auto row = m_table.visibleIndexOf(m_unstored->record))
+        return static_cast<int>(*row);
+    return std::nullopt;
+}
+
+std::optional<int> WorkTimeModel::bufferRow() const
+{
     if (isInserting())
         return m_rows - 1;
     if (m_table.active() && m_table.state() == TableState::Edit && m_editRecord) {
@@ -56,7 +72,13 @@ QVariant WorkTimeModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     try {
-        const auto editing = editingRow();
+        if (m_unstored && unstoredRow() == index.row()) {
+            for (const auto& [field, text] : m_unstored->cells) {
+                if (field == index.column())
+                    return QString::fromStdU16String(text);
+            }
+        }
+        const auto editing = bufferRow();
         if (editing && *editing == index.row())
             return QString::fromStdU16String(m_table.fieldText(index.column()));
         const auto record = m_table.visibleRecord(static_cast<std::size_t>(index.row()));
@@ -103,11 +125,24 @@ bool WorkTimeModel::setData(const QModelIndex& index, const QVariant& value, int
         const std::u16string text = value.toString().toStdU16String();
         if (m_textCheck && !m_textCheck(index.column(), text))
             return;
-        const auto editing = editingRow();
-        if (!editing || *editing != index.row())
-            beginEdit(index.row());
+        const auto editing = bufferRow();
+        if (!editing || *editing != index.row()) {
+            const EditStart started = startEdit(index.row(), std::pair {index.column(), text});
+            if (started == EditStart::Locked) {
+                // Kept in the cell, to be stored once the other copy lets go of the row.
+                if (!m_unstored) {
+                    const auto record = m_table.visibleRecord(static_cast<std::size_t>(index.row()));
+                    m_unstored = Unstored {record, {}};
+                }
+                std::erase_if(m_unstored->cells, [&](const auto& cell) { return cell.first == index.column(); });
+                m_unstored->cells.emplace_back(index.column(), text);
+                emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+                emit headerDataChanged(Qt::Vertical, index.row(), index.row());
+                reportLocked();
+            }
+        }
         // Leaving the previous row may have taken this one away (a dropped or filtered-out row).
-        if (editingRow() != index.row())
+        if (bufferRow() != index.row())
             return;
         // A cell editor that closes hands back its text unchanged: that is no typing.
         if (isInserting() && m_table.fieldText(index.column()) != text)
@@ -121,19 +156,120 @@ bool WorkTimeModel::setData(const QModelIndex& index, const QVariant& value, int
 
 void WorkTimeModel::beginEdit(int row)
 {
+    switch (startEdit(row, std::nullopt)) {
+    case EditStart::Started: return;
+    case EditStart::Locked: reportLocked();
+    case EditStart::Deleted:
+    case EditStart::Declined: throw AbortError();
+    }
+}
+
+WorkTimeModel::EditStart WorkTimeModel::startEdit(int row, std::optional<std::pair<int, std::u16string>> typed)
+{
     const auto editing = editingRow();
-    if (editing && *editing == row)
-        return;
-    if (editing)
+    if (editing && *editing == row && bufferRow())
+        return EditStart::Started;
+    if (editing && *editing != row)
         leaveRow();
     if (row >= m_rows)
-        return;  // the row was the inserted one, dropped as it was left
+        return EditStart::Declined;  // the row was the inserted one, dropped as it was left
     const auto record = m_table.visibleRecord(static_cast<std::size_t>(row));
-    if (!m_table.gotoRecord(record))
-        return;
-    m_table.Edit();
+    try {
+        if (!m_table.gotoRecord(record))
+            throw RecordDeletedError();
+        m_table.Edit();
+    } catch (const RecordLockedError&) {
+        return EditStart::Locked;
+    } catch (const RecordDeletedError&) {
+        rowDeletedElsewhere();
+        return EditStart::Deleted;
+    }
+    // Typed while another copy held the row: asked about as the text typed last.
+    const bool unstored = m_unstored && m_unstored->record == record;
+    if (!typed && unstored && !m_unstored->cells.empty())
+        typed = m_unstored->cells.back();
+    const std::size_t length = m_table.recordLength();
+    const std::span<const std::uint8_t> now = m_table.recordBytes().first(length);
+    if (typed && m_startedFrom && m_startedFrom->record == record
+        && !std::equal(now.begin(), now.end(), m_startedFrom->bytes.begin())) {
+        std::vector<std::u16string> nowTexts, shownTexts;
+        for (int field = 0; field < m_table.fieldCount(); ++field) {
+            nowTexts.push_back(m_table.fieldText(field));
+            shownTexts.push_back(m_table.fieldTextOf(m_startedFrom->bytes, field));
+        }
+        if (!m_conflicts.changed || !m_conflicts.changed(nowTexts, shownTexts, typed->first, typed->second)) {
+            m_table.Cancel();
+            m_startedFrom.reset();
+            m_unstored.reset();
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+            emit headerDataChanged(Qt::Vertical, row, row);
+            return EditStart::Declined;
+        }
+    }
+    m_startedFrom.reset();
     m_editRecord = record;
+    if (unstored) {
+        for (const auto& [field, text] : m_unstored->cells)
+            m_table.setFieldText(field, text);
+    }
+    m_unstored.reset();
     emit headerDataChanged(Qt::Vertical, row, row);
+    return EditStart::Started;
+}
+
+void WorkTimeModel::reportLocked()
+{
+    if (!m_conflicts.locked)
+        throw RecordLockedError();
+    m_conflicts.locked();
+    throw AbortError();
+}
+
+void WorkTimeModel::rowDeletedElsewhere()
+{
+    if (m_conflicts.deleted)
+        m_conflicts.deleted();
+    beginResetModel();
+    m_editRecord.reset();
+    m_unstored.reset();
+    m_startedFrom.reset();
+    try {
+        m_table.Refresh();
+    } catch (...) {
+        m_rows = countRows();
+        endResetModel();
+        throw;
+    }
+    m_rows = countRows();
+    endResetModel();
+}
+
+void WorkTimeModel::noteEditStart(int row)
+{
+    if (!m_table.active() || row < 0 || row >= m_rows || bufferRow() || (isInserting() && row == m_rows - 1))
+        return;
+    // Typed into while another copy held it: the row still starts from what was shown first.
+    if (m_unstored && unstoredRow() == row)
+        return;
+    try {
+        const auto record = m_table.visibleRecord(static_cast<std::size_t>(row));
+        const std::span<const std::uint8_t> bytes = m_table.peekRecord(record);
+        StartedFrom started {record, {bytes.begin(), bytes.end()}};
+        started.bytes.resize(bytes.size() + dbf::kReadSlack, ' ');
+        m_startedFrom = std::move(started);
+    } catch (const std::exception&) {
+        m_startedFrom.reset();
+    }
+}
+
+void WorkTimeModel::takeInAppended()
+{
+    if (!m_table.active())
+        return;
+    m_table.takeInAppended();
+    // The table may have taken them in for a scan already; the rows are counted either way.
+    if (!m_stale && countRows() != m_rows)
+        reload();
 }
 
 void WorkTimeModel::insertRow()
@@ -166,6 +302,15 @@ void WorkTimeModel::post()
     const auto editing = editingRow();
     if (!editing)
         return;
+    if (!bufferRow()) {
+        // Typed while another copy held the row: stored now, if it lets go of it.
+        switch (startEdit(*editing, std::nullopt)) {
+        case EditStart::Started: break;
+        case EditStart::Locked: reportLocked();
+        case EditStart::Deleted:
+        case EditStart::Declined: throw AbortError();
+        }
+    }
     if (m_rowCheck) {
         std::vector<std::u16string> row;
         for (int field = 0; field < m_table.fieldCount(); ++field)
@@ -193,6 +338,12 @@ void WorkTimeModel::cancel()
     const auto editing = editingRow();
     if (!editing)
         return;
+    m_unstored.reset();
+    if (!bufferRow()) {
+        emit dataChanged(index(*editing, 0), index(*editing, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+        emit headerDataChanged(Qt::Vertical, *editing, *editing);
+        return;
+    }
     if (isInserting()) {
         m_table.Cancel();
         beginRemoveRows({}, *editing, *editing);
@@ -225,6 +376,11 @@ void WorkTimeModel::deleteRow(int row)
     beginRemoveRows({}, row, row);
     try {
         m_table.Delete();
+    } catch (const RecordLockedError&) {
+        --m_rows;
+        endRemoveRows();
+        reload();
+        reportLocked();
     } catch (...) {
         --m_rows;
         endRemoveRows();

@@ -29,7 +29,8 @@ public:
     // table are reported by the general error report.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
-    // The row being edited or inserted, if any.
+    // The row being edited or inserted, if any, or holding texts typed while another copy of the
+    // program held it (stored with the row's next post).
     std::optional<int> editingRow() const;
     bool isInserting() const;
     bool readOnly() const;
@@ -67,11 +68,39 @@ public:
     // The column titles, by field; a field beyond them shows its name.
     void setColumnTitles(std::vector<QString> titles);
 
+    // What the window tells or asks when another copy of the program stands in the way of a row.
+    struct RowConflicts {
+        // The row is being changed on another computer or in another window; what was typed stays
+        // in its cells, to be stored with the row's next post.
+        std::function<void()> locked;
+        // Another copy deleted the row; the rows are read again after this.
+        std::function<void()> deleted;
+        // Another copy changed the row since this one showed it: its texts by field now and as
+        // shown, and the field and text typed. True writes the typed text over it.
+        std::function<bool(const std::vector<std::u16string>& now, const std::vector<std::u16string>& shown, int field,
+                           const std::u16string& typed)>
+            changed;
+    };
+    void setRowConflicts(RowConflicts conflicts) { m_conflicts = std::move(conflicts); }
+    // A cell editor opens on the row: the row as stored now is what its edit starts from.
+    void noteEditStart(int row);
+    // Takes in the records another copy appended; the rows are counted again when the table has
+    // more than are shown.
+    void takeInAppended();
+
 signals:
     // A row the row check refused, and the field to correct.
     void rowRefused(int row, int field);
 
 private:
+    enum class EditStart { Started, Locked, Deleted, Declined };
+    // Puts the row into the edit buffer; `typed` (field, text) is what the user typed into it.
+    EditStart startEdit(int row, std::optional<std::pair<int, std::u16string>> typed);
+    // The row in the table's edit buffer.
+    std::optional<int> bufferRow() const;
+    std::optional<int> unstoredRow() const;
+    [[noreturn]] void reportLocked();
+    void rowDeletedElsewhere();
     int countRows() const;
     void reset();
     void reconcile(int row);
@@ -85,6 +114,19 @@ private:
     RowCheck m_rowCheck;
     TextCheck m_textCheck;
     std::vector<QString> m_titles;
+    RowConflicts m_conflicts;
+    // Texts typed into a row another copy held: the record and its cells (field, text).
+    struct Unstored {
+        std::uint32_t record;
+        std::vector<std::pair<int, std::u16string>> cells;
+    };
+    std::optional<Unstored> m_unstored;
+    // A record as a cell editor showed it, with the table's spare bytes after it.
+    struct StartedFrom {
+        std::uint32_t record;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::optional<StartedFrom> m_startedFrom;
 };
 
 }  // namespace horavant

@@ -207,6 +207,33 @@ TEST_F(AdminTest, ChangesSavedByAnotherCopyAreNotUndone)
     EXPECT_TRUE(mainForm().IsAdmin());
 }
 
+// Another copy saves while this copy's window is open: what it saved stays, a list left alone here
+// too, and an item both changed takes this copy's value and is named.
+TEST_F(AdminTest, WhatAnotherCopySavedMeanwhileStaysAndAnItemBothChangedIsNamed)
+{
+    start();
+    QString told;
+    ModalScript script;
+    script
+        .then([&](QWidget* v) {
+            UserData there = saved();
+            there.users.push_back({u"Von drüben", u"dr", u"x"});
+            there.settings.PlaceTexts = u"Drüben";
+            there.settings.ActivityTexts = u"Fliesen";
+            SaveBenutzer(dir / "benutzer.dat", there);
+            child<QPlainTextEdit>(v, "Memo1")->setPlainText("Hier");
+            clickLater(child<QPushButton>(v, "BitBtn1"));
+        })
+        .answer(QMessageBox::Ok, &told);
+    mainForm().VorgabetextefrdasAusfllenfestlegen1Click();
+    EXPECT_EQ(told,
+              "Eine andere Kopie des Programms hatte inzwischen auch geändert, was Sie geändert haben. "
+              "Gespeichert ist jetzt Ihre Fassung von:\nVorgegebene Orte");
+    EXPECT_EQ(saved().users, UserList({{u"Von drüben", u"dr", u"x"}}));
+    EXPECT_EQ(saved().settings.PlaceTexts, u"Hier");
+    EXPECT_EQ(saved().settings.ActivityTexts, u"Fliesen");
+}
+
 // A user file that is there but cannot be read (here a link to itself) is an error at start;
 // while it lasts the administration stays shut, whatever its password, and nothing is saved over
 // the file. Once it can be read, it is.

@@ -337,6 +337,82 @@ TEST_F(AppShellTest, RefreshShowsRowsAppendedByAnotherCopy)
     asAdministrator(script);
 }
 
+// Another copy of the program on the folder, in the user's language: its new row shows when the
+// grid does; a row it holds keeps the typed text until it can be stored; a row it changed since
+// the cell editor opened is asked about with both values; one it deleted is refused.
+TEST_F(AppShellTest, AnotherCopyAtTheRowIsToldOfAndWhatWasTypedStays)
+{
+    writeLanguage(1);
+    writeTable({{.employee = u"A"}, {.employee = u"B"}});
+    start();
+    DbfTable other;
+    other.setFolder(dir.path());
+    other.setTableName("arbeitszeit.dbf");
+    other.Open();
+    appendRows(other, {{.employee = u"C"}});
+    const auto changeThere = [&](std::uint32_t record, std::u16string place) {
+        ASSERT_TRUE(other.gotoRecord(record));
+        other.Edit();
+        other.setFieldText(2, place);
+        other.Post();
+    };
+    // Opens the cell editor, lets the other copy act, types, and presses Enter after the step.
+    const auto type = [](QWidget* w, int row, const QString& text, const std::function<void()>& meanwhile) {
+        auto* grid = child<QTableView>(w, "DBGrid1");
+        const QModelIndex index = grid->model()->index(row, 2);
+        grid->setCurrentIndex(index);
+        grid->edit(index);
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        meanwhile();
+        editor->setText(text);
+        QTimer::singleShot(0, editor, [editor] { QTest::keyClick(editor, Qt::Key_Return); });
+    };
+    QString locked, asked, deleted;
+    ModalScript script;
+    script
+        .then([&](QWidget* w) {
+            EXPECT_THAT(column(1), ElementsAre("A", "B", "C"));
+            ASSERT_TRUE(other.gotoRecord(0));
+            other.Edit();
+            type(w, 0, "Keller", [] {});
+        })
+        .answer(QMessageBox::Ok, &locked)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(column(2)[0], "Keller");
+            other.Cancel();
+            navigatorButton(w, DbNavigator::Post)->click();
+            type(w, 1, "Dach", [&] { changeThere(1, u"Halle"); });
+        })
+        .answer(QMessageBox::Yes, &asked)
+        .then([&](QWidget* w) { type(w, 0, "Lager", [&] { changeThere(0, u"Hof"); }); })
+        .answer(QMessageBox::No)
+        .then([&](QWidget* w) {
+            EXPECT_EQ(column(2)[0], "Hof");
+            type(w, 2, "Garten", [&] {
+                ASSERT_TRUE(other.gotoRecord(2));
+                other.Delete();
+            });
+        })
+        .answer(QMessageBox::Ok, &deleted)
+        .then([&](QWidget* w) {
+            EXPECT_THAT(column(1), ElementsAre("A", "B"));
+            clickLater(child<QPushButton>(w, "AusloggenBtn"));
+        });
+    asAdministrator(script);
+    EXPECT_EQ(locked,
+              "This row is being changed on another computer or in another window. What you typed stays in "
+              "the row; store it again later.");
+    EXPECT_THAT(asked.toStdString(), testing::StartsWith("This row has been changed on another computer"));
+    EXPECT_THAT(asked.toStdString(), testing::HasSubstr("„Halle“"));
+    EXPECT_THAT(asked.toStdString(), testing::HasSubstr("„Dach“"));
+    EXPECT_THAT(deleted.toStdString(), testing::StartsWith("This row has been deleted on another computer"));
+    other.Refresh();
+    EXPECT_EQ(other.visibleCount(), 2u);
+    EXPECT_EQ(other.fieldTextOf(other.peekRecord(0), 2), u"Hof");
+    EXPECT_EQ(other.fieldTextOf(other.peekRecord(1), 2), u"Dach");
+}
+
 TEST_F(AppShellTest, BreakToggleIsKeptOnlyWhenADialogClosesAfterIt)
 {
     start();

@@ -1,6 +1,7 @@
 // The translation store: lookup with blank framing, new texts saved at once, translate.dat in
 // all its shapes and damages, the index after the editor's changes, and the bucket sort.
 #include "i18n/message_table.h"
+#include "i18n/translation_merge.h"
 #include "i18n/translation_store.h"
 #include "store/error.h"
 #include "support/temp_dir.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <random>
 
 namespace horavant {
@@ -385,7 +387,9 @@ TEST_F(TranslationStoreTest, ASaveThatFailsKeepsTheOldFileByteForByte)
         EXPECT_THROW(store.Translate(u"Neu"), IoError);
     }
     EXPECT_EQ(readFile(file()), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    // No temporary file is left; the hidden save lock stays.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    EXPECT_TRUE(std::filesystem::exists(SaveLock::lockFileOf(file())));
     EXPECT_EQ(store.Translate(u"Neu"), u"Neu");
     EXPECT_EQ(store.rowCount(), 2);
 }
@@ -409,6 +413,81 @@ TEST_F(TranslationStoreTest, ASavedStoreReadsBackToTheSameBytes)
     store.SaveTranslations();
     EXPECT_EQ(readFile(file()), bytes);
 }
+
+using StoreStep = std::function<void(TranslationStore&)>;
+
+struct TwoStoresCase {
+    const char* name;
+    StoreStep first;  // copy A, which then saves
+    StoreStep second;  // copy B, which read the file before A saved, and then saves
+    std::vector<Row> file;  // German and English of each row of the file then
+    std::vector<TranslationClash> clashes;  // reported to B
+};
+
+class TranslationStoreTwoCopies : public testing::TestWithParam<TwoStoresCase> {};
+
+TEST_P(TranslationStoreTwoCopies, ASaveKeepsTheOtherCopysRowsAndCells)
+{
+    TempDir dir;
+    const auto file = dir / "translate.dat";
+    writeFile(file, storeBytes({{u"Datum", u""}, {u"Ort", u""}}));
+    TranslationStore a(file, ShippedTranslations {}), b(file, ShippedTranslations {});
+    a.InitTranslations();
+    b.InitTranslations();
+    GetParam().first(a);
+    a.SaveTranslations();
+    GetParam().second(b);
+    b.SaveTranslations();
+    EXPECT_EQ(b.takeClashes(), GetParam().clashes);
+
+    TranslationStore after(file, ShippedTranslations {});
+    after.InitTranslations();
+    std::vector<Row> rows;
+    for (int r = 0; r < after.rowCount(); ++r)
+        rows.push_back({after.cell(r, 0), after.cell(r, 1)});
+    EXPECT_EQ(rows, GetParam().file);
+    // B holds what it wrote, and finds each row again.
+    ASSERT_EQ(b.rowCount(), after.rowCount());
+    b.setCurrentLanguage(1);
+    for (const Row& row : GetParam().file)
+        EXPECT_EQ(b.Translate(row[0]), row[1].empty() ? row[0] : row[1]);
+    EXPECT_EQ(b.rowCount(), after.rowCount());
+}
+
+const StoreStep kTypesDate = [](TranslationStore& s) { s.setCell(0, 1, u"Date"); };
+
+INSTANTIATE_TEST_SUITE_P(Cases, TranslationStoreTwoCopies,
+                         testing::Values(TwoStoresCase {"ATypedTranslationSurvivesANewTextThere",
+                                                        kTypesDate,
+                                                        [](TranslationStore& s) { s.Translate(u"Neu"); },
+                                                        {{u"Datum", u"Date"}, {u"Ort", u""}, {u"Neu", u""}},
+                                                        {}},
+                                         TwoStoresCase {
+                                             "ANewRowSurvivesAnEditorSaveThere",
+                                             [](TranslationStore& s) {
+                                                 s.Translate(u"Eins");
+                                                 s.Translate(u"Zwei");
+                                             },
+                                             [](TranslationStore& s) { s.setCell(1, 1, u"Place"); },
+                                             {{u"Datum", u""}, {u"Ort", u"Place"}, {u"Eins", u""}, {u"Zwei", u""}},
+                                             {}},
+                                         TwoStoresCase {"TheSameCellChangedInBothTheLaterSaveWins",
+                                                        kTypesDate,
+                                                        [](TranslationStore& s) {
+                                                            s.setCell(0, 1, u"Day");
+                                                            s.setCell(1, 2, u"Lugar");
+                                                        },
+                                                        {{u"Datum", u"Day"}, {u"Ort", u""}},
+                                                        {{u"Datum", 1}}},
+                                         TwoStoresCase {"ADeletedRowGoesAndTheOtherCopysCellStays",
+                                                        kTypesDate,
+                                                        [](TranslationStore& s) {
+                                                            s.deleteRow(1);
+                                                            s.setCell(0, 0, u"Tag");
+                                                        },
+                                                        {{u"Tag", u"Date"}},
+                                                        {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct SortCase {
     const char* name;

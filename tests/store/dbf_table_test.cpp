@@ -792,6 +792,41 @@ TEST_F(DbfTableTest, RefreshShowsRecordsAppendedByAnotherCopy)
     EXPECT_THAT(visibleColumn(b, 1), testing::ElementsAre(u"A", u"B", u"C"));
 }
 
+// What another copy wrote, as this copy meets it: an edit of a record deleted meanwhile is
+// refused, and a cheap look takes in the records appended and the changes.
+TEST_F(DbfTableTest, TakesInWhatAnotherCopyAppendedChangedOrDeleted)
+{
+    DbfTable a;
+    createAndOpen(a);
+    a.AppendRecord(row(u"01.03.2012", u"A"));
+    a.AppendRecord(row(u"02.03.2012", u"B"));
+    DbfTable b;
+    openAt(b, file());
+    b.setFilter([](const DbfTable& t) { return t.fieldText(2) != u"Keller"; });
+    b.setFiltered(true);
+    EXPECT_EQ(b.visibleCount(), 2u);
+    EXPECT_FALSE(b.takeInAppended());
+
+    ASSERT_TRUE(b.gotoRecord(1));
+    ASSERT_TRUE(a.gotoRecord(1));
+    a.Delete();
+    EXPECT_THROW(b.Edit(), RecordDeletedError);
+    EXPECT_EQ(b.state(), TableState::Browse);
+
+    ASSERT_TRUE(a.gotoRecord(0));
+    a.Edit();
+    a.setFieldText(2, u"Halle");
+    a.Post();
+    a.AppendRecord(row(u"03.03.2012", u"C"));
+    a.AppendRecord(row(u"04.03.2012", u"D", u"Keller"));
+    EXPECT_TRUE(b.takeInAppended());
+    EXPECT_FALSE(b.takeInAppended());
+    EXPECT_EQ(b.physicalCount(), 4u);
+    EXPECT_EQ(b.visibleCount(), 3u);  // the filter holds for the new records
+    EXPECT_EQ(b.fieldTextOf(b.peekRecord(b.visibleRecord(0)), 2), u"Halle");
+    EXPECT_EQ(b.fieldTextOf(b.peekRecord(b.visibleRecord(2)), 1), u"C");
+}
+
 TEST_F(DbfTableTest, TwoProcessesAppendingLoseNoRecord)
 {
     {

@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace horavant {
 namespace {
@@ -353,21 +355,149 @@ TEST_F(UserFileTest, ReloadsOnlyAFileThatAnotherCopyChanged)
     UserData ours;
     ours.users = {{u"Hier", u"h", u"1"}};
     SaveBenutzer(file(), ours);
+    UserData base = ours;
     auto stamp = fileStamp(file());
-    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), base, ours, stamp));
 
     UserData other;
     other.users = {{u"Drüben", u"d", u"2"}};
     SaveBenutzer(file(), other);
-    EXPECT_TRUE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_TRUE(ReloadBenutzerIfChanged(file(), base, ours, stamp));
     EXPECT_EQ(ours.users, other.users);
-    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), base, ours, stamp));
 
     writeFile(file(), std::string("\x05\x00\x00\x00", 4));  // promises five users, holds none
-    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), base, ours, stamp));
     std::filesystem::remove(file());
-    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), ours, stamp));
+    EXPECT_FALSE(ReloadBenutzerIfChanged(file(), base, ours, stamp));
     EXPECT_EQ(ours.users, other.users);
+}
+
+// One copy of the program on the folder: the file as it read it, and what it holds now.
+struct Copy {
+    UserData base, ours;
+    std::optional<FileStamp> stamp;
+
+    explicit Copy(const std::filesystem::path& file)
+    {
+        stamp = fileStamp(file);
+        LoadBenutzer(file, base);
+        ours = base;
+    }
+    UserSave save(const std::filesystem::path& file) { return SaveBenutzerChanges(file, base, ours, stamp); }
+};
+
+using Change = std::function<void(UserData&)>;
+
+struct TwoCopiesCase {
+    const char* name;
+    Change first;  // made and saved by copy A
+    Change second;  // made by copy B, which read the file before A saved, and saved after
+    UserChanges clashes;  // B's save reports
+    Change expected = {};  // the golden file changed so is the file then; both changes by default
+};
+
+class UserFileTwoCopies : public testing::TestWithParam<TwoCopiesCase> {
+protected:
+    std::filesystem::path file() const { return dir / "benutzer.dat"; }
+    TempDir dir;
+};
+
+TEST_P(UserFileTwoCopies, NoSaveUndoesWhatTheOtherCopySavedMeanwhile)
+{
+    const TwoCopiesCase& c = GetParam();
+    SaveBenutzer(file(), goldenData());
+    Copy a(file()), b(file());
+    c.first(a.ours);
+    EXPECT_TRUE(a.save(file()).clashes.empty());
+    c.second(b.ours);
+    const std::string beforeB = readFile(file());
+    const auto stampBeforeB = fileStamp(file());
+    const UserSave saved = b.save(file());
+    EXPECT_EQ(saved.clashes, c.clashes);
+    UserData expected = goldenData(), onDisk;
+    (c.expected ? c.expected : [&](UserData& d) { c.first(d), c.second(d); })(expected);
+    LoadBenutzer(file(), onDisk);
+    EXPECT_EQ(onDisk, expected);
+    EXPECT_EQ(b.ours, onDisk);
+    EXPECT_EQ(b.base, onDisk);
+    if (saved.changed.empty()) {  // not a byte written
+        EXPECT_EQ(readFile(file()), beforeB);
+        EXPECT_EQ(fileStamp(file()), stampBeforeB);
+    }
+}
+
+const Change kAddsBernd = [](UserData& d) { d.users.push_back({u"Bernd", u"bernd", u"b"}); };
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UserFileTwoCopies,
+    testing::Values(TwoCopiesCase {"AWindowClosedWithoutAChangeWritesNothing", kAddsBernd, [](UserData&) {}, {}},
+                    TwoCopiesCase {"PasswordPermissionAndCheckMarkSurviveOtherChanges",
+                                   [](UserData& d) {
+                                       d.settings.AdminPassword = d.settings.AdminPasswordRepeat = u"neu";
+                                       d.settings.EmployeesMayEdit = d.settings.ShowBreakTimeInEvaluation = false;
+                                   },
+                                   [](UserData& d) {
+                                       d.users.erase(d.users.begin());
+                                       d.settings.ActivityTextMode = 0;
+                                       d.settings.PlaceTexts = u"Halle";
+                                   },
+                                   {}},
+                    TwoCopiesCase {"UsersAreMatchedByLoginNameAndARenamedOneKeepsItsPlace",
+                                   [](UserData& d) { d.users[0].UserName = u"juergen"; },
+                                   [](UserData& d) { d.users[1].Password = u"neu"; },
+                                   {}},
+                    TwoCopiesCase {"TheSameUserAndSettingChangedInBothTheLaterSaveWins",
+                                   [](UserData& d) {
+                                       d.users[0].Password = d.settings.PlaceTexts = d.settings.ActivityTexts = u"A";
+                                   },
+                                   [](UserData& d) {
+                                       d.users[0].Password = d.settings.PlaceTexts = u"B";
+                                       d.settings.ActivityTexts = u"A";  // the same text: no clash
+                                   },
+                                   UserChanges {{{UserChange::Changed, u"jw"}}, {UserSetting::PlaceTexts}}},
+                    TwoCopiesCase {"AUserRemovedThereAndChangedHereIsKeptAsChanged",
+                                   [](UserData& d) { d.users.pop_back(); },
+                                   [](UserData& d) { d.users[1].EmployeeName = u"Anne"; },
+                                   UserChanges {{{UserChange::Changed, u"anna"}}, {}},
+                                   [](UserData& d) { d.users[1].EmployeeName = u"Anne"; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A copy that saves while another process is in the middle of its save waits for it, and then
+// puts its change into what that process wrote.
+TEST_F(UserFileTest, ASaveWaitsForAnotherProcessSavingAndKeepsWhatItWrote)
+{
+    SaveBenutzer(file(), goldenData());
+    Copy here(file());
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const SaveLock lock(file());
+        ::close(ready[0]);
+        const char held = lock.held() ? 1 : 0;
+        (void)!::write(ready[1], &held, 1);
+        ::usleep(300 * 1000);
+        UserData other = goldenData();
+        kAddsBernd(other);
+        SaveBenutzer(file(), other);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(held, 1);
+    here.ours.users.push_back({u"Carla", u"carla", u"c"});
+    here.save(file());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    UserData onDisk;
+    LoadBenutzer(file(), onDisk);
+    ASSERT_EQ(onDisk.users.size(), 4u);
+    EXPECT_EQ(onDisk.users[2].UserName, u"carla");  // behind the user it follows here
+    EXPECT_EQ(onDisk.users[3].UserName, u"bernd");
 }
 
 }  // namespace
