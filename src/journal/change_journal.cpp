@@ -94,9 +94,9 @@ Entry ChangeJournal::entry(const char* action) const
 Entry ChangeJournal::stateEntry(const char* action, const std::filesystem::path& tableFile) const
 {
     Entry e = entry(action);
-    const Digests digests = tableDigests(tableFile);
-    e.changes = "Datensätze: " + std::to_string(digests.size());
-    e.after = formatState(digests);
+    StateColumn state = stateColumn(tableFile);
+    e.changes = "Datensätze: " + std::to_string(state.records);
+    e.afterText = std::move(state.text);
     return e;
 }
 
@@ -229,7 +229,7 @@ std::string ChangeJournal::restoreBackup(DbfTable& table, const std::string& nam
             }
         }
         // Without a journal of its own, the restored table's state goes into this one.
-        e.after = formatState(tableDigests(staged.table));
+        e.afterText = stateColumn(staged.table).text;
         write(table, {std::move(e)});
     });
 }

@@ -50,11 +50,13 @@ public:
     Digest operator()(std::span<const std::uint8_t> bytes);
     Digest operator()(std::string_view first, std::string_view second = {});
 
-private:
+    // One digest over text that comes in pieces.
     void start();
     void add(const void* data, std::size_t size);
+    void add(std::string_view text) { add(text.data(), text.size()); }
     Digest finish();
 
+private:
     struct Context;
     Context* m_context;
 };
@@ -62,9 +64,49 @@ private:
 std::string toHex(const Digest& digest);
 std::optional<Digest> fromHex(std::string_view text);
 
-// The digests one after the other, base64-encoded; decoding refuses anything that is not a
-// whole number of digests.
-std::string encodeDigests(std::span<const Digest> digests);
-std::optional<Digests> decodeDigests(std::string_view text);
+// The digests one after the other, base64-encoded, handed over in runs of any length: the text
+// is the same as of all of them at once.
+class DigestEncoder {
+public:
+    // Appends the text of the digests that is complete so far.
+    void add(std::span<const Digest> digests, std::string& out);
+    // Appends the rest, with its padding.
+    void finish(std::string& out);
+
+private:
+    std::array<Digest, 3> m_carry {};
+    std::size_t m_carried = 0;
+};
+
+// Checks base64 text that comes in pieces of any length for a whole number of digests, by the
+// same rules as decoding it in one go would; decodes nothing.
+class DigestTextCheck {
+public:
+    void add(std::string_view text);
+    // The number of digests the whole text holds, or nothing when it is no run of digests.
+    std::optional<std::uint64_t> digests() const;
+
+private:
+    std::uint64_t m_length = 0;
+    bool m_bad = false;
+    bool m_paddingBefore = false;  // a piece but the last ended in '='
+    char m_last[2] = {0, 0};  // the last two characters
+};
+
+// Decodes `count` digests from base64 text checked by DigestTextCheck, starting with the digest
+// `first`: `text` begins at the first character of the group that holds its first byte.
+// Returns the characters it used.
+std::size_t decodeDigests(std::string_view text, std::uint64_t first, std::span<Digest> out);
+// Where the digest `index` starts: the offset in the text of the group that holds its first byte.
+inline std::uint64_t digestTextOffset(std::uint64_t index)
+{
+    return index * sizeof(Digest) / 3 * 4;
+}
+// How many characters the digests [first, first + count) need, from digestTextOffset(first).
+inline std::uint64_t digestTextLength(std::uint64_t first, std::uint64_t count)
+{
+    const std::uint64_t end = (first + count) * sizeof(Digest);
+    return ((end + 2) / 3 - first * sizeof(Digest) / 3) * 4;
+}
 
 }  // namespace horavant::journal

@@ -13,6 +13,8 @@ namespace {
 
 constexpr std::size_t kForwardBlock = 1024 * 1024;
 constexpr std::size_t kBackwardBlock = 64 * 1024;
+// An entry is written in blocks of this size at most; only a table state takes more than one.
+constexpr std::size_t kWriteBlock = 1024 * 1024;
 
 // The number and chain value at the two ends of a line, without splitting the columns between:
 // a table state may make the line tens of megabytes long.
@@ -57,35 +59,29 @@ bool ForwardLines::fill()
     return m_end > 0;
 }
 
-bool ForwardLines::next(std::string_view& line)
+bool ForwardLines::next(std::string_view& piece)
 {
-    m_long.clear();
-    bool inLong = false;
-    for (;;) {
-        if (m_at == m_end && !fill()) {
-            m_cut = inLong;
-            line = m_long;
-            return inLong;
-        }
-        const char* begin = m_block.data() + m_at;
-        const void* newline = std::memchr(begin, '\n', m_end - m_at);
-        if (newline) {
-            const auto length = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
-            m_at += length + 1;
-            m_cut = false;
-            if (!inLong) {
-                line = std::string_view(begin, length);
-                return true;
-            }
-            m_long.append(begin, length);
-            line = m_long;
-            return true;
-        }
-        // The line goes on in the next block.
-        m_long.append(begin, m_end - m_at);
-        m_at = m_end;
-        inLong = true;
+    if (m_at == m_end && !fill()) {
+        if (!m_inLine)
+            return false;
+        // The file ends inside a line.
+        m_inLine = false;
+        m_ends = m_cut = true;
+        m_pieceOffset = m_offset;
+        piece = {};
+        return true;
     }
+    const char* begin = m_block.data() + m_at;
+    m_pieceOffset = m_offset - (m_end - m_at);
+    const void* newline = std::memchr(begin, '\n', m_end - m_at);
+    const std::size_t length = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - begin)
+                                       : m_end - m_at;
+    piece = std::string_view(begin, length);
+    m_at += newline ? length + 1 : length;
+    m_ends = newline != nullptr;
+    m_inLine = !m_ends;
+    m_cut = false;
+    return true;
 }
 
 BackwardLines::BackwardLines(int fd, std::uint64_t size) : m_fd(fd), m_size(size), m_pos(size)
@@ -204,33 +200,57 @@ void JournalWriter::append(std::vector<Entry>& entries)
     const auto stamp = fileStamp(fd.get());
     Tail tail = m_stamp && stamp && *m_stamp == *stamp ? m_tail : readTail(fd.get());
 
+    std::uint64_t at = static_cast<std::uint64_t>(size);
     std::string bytes;
-    // A line a crash cut short is closed with a tab before its end: with an empty chain value
-    // after it, it can never pass for an entry, even when only its line end was lost.
-    if (tail.cut)
-        bytes += "\t\n";
-    Sha256 sha;
-    for (Entry& e : entries) {
-        e.number = tail.number + 1;
-        const std::size_t start = bytes.size();
-        appendUnchained(bytes, e);
-        e.chain = chainValue(sha, tail.chain, std::string_view(bytes).substr(start));
-        tail.number = e.number;
-        tail.chain = e.chain;
-        bytes += '\t';
-        bytes += e.chain;
-        bytes += '\n';
-    }
-    tail.cut = false;
+    const auto flush = [&] {
+        if (!writeFullyAt(fd.get(), bytes.data(), bytes.size(), at))
+            throw WriteError(m_file, errno);
+        at += bytes.size();
+        bytes.clear();
+    };
+    const auto put = [&](std::string_view text) {
+        bytes += text;
+        if (bytes.size() >= kWriteBlock)
+            flush();
+    };
     m_stamp.reset();
-    if (!writeFullyAt(fd.get(), bytes.data(), bytes.size(), static_cast<std::uint64_t>(size))
-        || ::fdatasync(fd.get()) != 0) {
-        const int error = errno;
+    try {
+        // A line a crash cut short is closed with a tab before its end: with an empty chain value
+        // after it, it can never pass for an entry, even when only its line end was lost.
+        if (tail.cut)
+            put("\t\n");
+        Sha256 sha;
+        std::string line;
+        for (Entry& e : entries) {
+            e.number = tail.number + 1;
+            line.clear();
+            appendUnchained(line, e);
+            sha.start();
+            sha.add(tail.chain);
+            sha.add("\t");
+            sha.add(line);
+            put(line);
+            if (e.afterText) {
+                e.afterText([&](std::string_view piece) {
+                    sha.add(piece);
+                    put(piece);
+                });
+            }
+            e.chain = toHex(sha.finish());
+            tail.number = e.number;
+            tail.chain = e.chain;
+            put("\t" + e.chain + "\n");
+        }
+        flush();
+        if (::fdatasync(fd.get()) != 0)
+            throw WriteError(m_file, errno);
+    } catch (...) {
         // Nothing half-written stays behind to be taken for an entry.
         if (::ftruncate(fd.get(), static_cast<off_t>(size)) == 0)
             ::fdatasync(fd.get());
-        throw WriteError(m_file, error);
+        throw;
     }
+    tail.cut = false;
     if (!existed)
         syncDirectory(m_file.parent_path());
     m_tail = std::move(tail);

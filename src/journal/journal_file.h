@@ -24,25 +24,33 @@ private:
     int m_error;
 };
 
-// The lines of an open file from the first, each without its line end; the last line also when
-// the file does not end in one. Lines are assembled whole however long.
+// The lines of an open file from the first, without their line ends, in pieces as the blocks
+// read hold them: a line longer than a block (a table state) is never held whole. The last line
+// also when the file does not end in one.
 class ForwardLines {
 public:
     explicit ForwardLines(int fd);
-    bool next(std::string_view& line);
-    // Whether the line just returned had no line end (the file ends inside it).
+    // The next piece of the current line, or the first of the next line.
+    bool next(std::string_view& piece);
+    // Where in the file the piece just returned starts.
+    std::uint64_t offset() const { return m_pieceOffset; }
+    // Whether the piece just returned ends its line.
+    bool ends() const { return m_ends; }
+    // Whether the line that just ended had no line end (the file ends inside it).
     bool cut() const { return m_cut; }
 
 private:
     bool fill();
 
     int m_fd;
-    std::uint64_t m_offset = 0;
+    std::uint64_t m_offset = 0;  // where the block ends in the file
     std::vector<char> m_block;
     std::size_t m_at = 0;
     std::size_t m_end = 0;
-    std::string m_long;
+    std::uint64_t m_pieceOffset = 0;
     bool m_eof = false;
+    bool m_inLine = false;
+    bool m_ends = false;
     bool m_cut = false;
 };
 
@@ -98,8 +106,9 @@ public:
 
     // Numbers and chains the entries after the last whole entry, writes them (closing first a
     // line that a crash cut short with a tab and a line end, so they start on a line of their
-    // own) and syncs them. On a
-    // failure the file is cut back to where it ended and WriteError is thrown.
+    // own) and syncs them. A column written in pieces goes to the file a block at a time. On a
+    // failure the file is cut back to where it ended and WriteError (or what a column's source
+    // threw) is thrown.
     void append(std::vector<Entry>& entries);
     // The last whole entry as the file holds it now.
     Tail tail();

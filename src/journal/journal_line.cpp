@@ -132,29 +132,14 @@ std::optional<Entry> parseLine(std::string_view line, bool withDigests)
     return e;
 }
 
-std::string formatState(std::span<const Digest> digests)
+std::optional<std::uint64_t> parseNumberColumn(std::string_view text)
 {
-    return std::to_string(digests.size()) + ':' + encodeDigests(digests);
+    return parseNumber<std::uint64_t>(text);
 }
 
-std::optional<Digests> parseState(std::string_view text)
+std::optional<std::uint32_t> parseRecordColumn(std::string_view text)
 {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view count = text.substr(0, colon);
-    std::optional<std::uint64_t> n = count == "0" ? std::optional<std::uint64_t>(0) : parseNumber<std::uint64_t>(count);
-    if (!n)
-        return std::nullopt;
-    auto digests = decodeDigests(text.substr(colon + 1));
-    if (!digests || digests->size() != *n)
-        return std::nullopt;
-    return digests;
-}
-
-bool isState(std::string_view afterColumn)
-{
-    return afterColumn.find(':') != std::string_view::npos;
+    return parseNumber<std::uint32_t>(text);
 }
 
 }  // namespace horavant::journal

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,11 @@ inline constexpr const char* kSettingsChanged = "Einstellungen geändert";
 // The chain value before the first line.
 inline const std::string kChainStart(kHexDigestLength, '0');
 
+// Text handed over in pieces, and what writes it: a column tens of megabytes long is never
+// held whole.
+using TextSink = std::function<void(std::string_view)>;
+using TextSource = std::function<void(const TextSink&)>;
+
 struct Entry {
     std::uint64_t number = 0;
     std::string time;
@@ -65,6 +71,8 @@ struct Entry {
     std::string before;
     std::string after;
     std::string chain;
+    // When set, writes the After column in place of `after` (a table state).
+    TextSource afterText;
 };
 
 // Tabs, line ends and backslashes inside a field are written as \t, \n, \r and \\.
@@ -90,9 +98,8 @@ std::optional<LineView> splitLine(std::string_view line);
 // The entry a line holds, its columns unescaped; the digest columns only with `withDigests`.
 std::optional<Entry> parseLine(std::string_view line, bool withDigests = true);
 
-// A table state in the After column: the record count and the records' digests.
-std::string formatState(std::span<const Digest> digests);
-std::optional<Digests> parseState(std::string_view text);
-bool isState(std::string_view afterColumn);
+// The running number and record number columns as splitLine reads them.
+std::optional<std::uint64_t> parseNumberColumn(std::string_view text);
+std::optional<std::uint32_t> parseRecordColumn(std::string_view text);
 
 }  // namespace horavant::journal

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 
 // OpenSSL 3.0's EVP interface allocates and frees a context for every digest, which for a
 // million records of 263 bytes costs a quarter of the whole hashing; its SHA-256 functions keep
@@ -21,7 +22,10 @@ namespace horavant::journal {
 namespace {
 
 // Records hashed per piece of work: about a megabyte of the file.
-constexpr std::uint32_t kChunkRecords = 4096;
+constexpr std::uint32_t kPieceRecords = 4096;
+// How far the hashing may run ahead of the chunks handed out: 16 MB of digests, enough to keep
+// the helpers busy while the journal of a million records is read.
+constexpr std::uint32_t kWindowRecords = 8 * RecordHasher::kChunkRecords;
 constexpr unsigned kMaxThreads = 8;
 
 [[noreturn]] void readFailed()
@@ -51,69 +55,124 @@ TableLayout readLayout(int fd)
     return layout;
 }
 
-RecordHasher::RecordHasher(int fd, const TableLayout& layout) : m_fd(fd), m_layout(layout), m_digests(layout.records)
+RecordHasher::RecordHasher(int fd, const TableLayout& layout)
+    : m_fd(fd),
+      m_layout(layout),
+      m_window(std::min<std::size_t>(layout.records, kWindowRecords)),
+      m_block(static_cast<std::size_t>(kPieceRecords) * layout.recordLength)
 {
-    m_chunks = (layout.records + kChunkRecords - 1) / kChunkRecords;
+    m_pieces = static_cast<std::uint32_t>((std::uint64_t {layout.records} + kPieceRecords - 1) / kPieceRecords);
+    m_done.assign(m_pieces, false);
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     // One processor alone still gets a helper, so the caller's own work runs beside the hashing.
-    const unsigned helpers = std::min({std::max(1u, processors - 1), kMaxThreads, m_chunks});
+    const unsigned helpers = std::min({std::max(1u, processors - 1), kMaxThreads, m_pieces});
     for (unsigned i = 0; i < helpers; ++i)
-        m_helpers.emplace_back([this] { work(); });
+        m_helpers.emplace_back([this] { help(); });
 }
 
 RecordHasher::~RecordHasher()
 {
-    // Helpers finish their piece and find no more.
-    m_next = m_chunks;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
 }
 
-void RecordHasher::work()
+bool RecordHasher::hashPiece(std::unique_lock<std::mutex>& lock, std::vector<std::uint8_t>& block)
 {
+    const std::uint32_t piece = m_nextPiece;
+    const std::uint64_t first = std::uint64_t {piece} * kPieceRecords;
+    // The window's room starts with the chunk handed out last.
+    if (piece >= m_pieces || m_failure
+        || std::min<std::uint64_t>(first + kPieceRecords, m_layout.records) > std::uint64_t {m_first} + m_window.size())
+        return false;
+    ++m_nextPiece;
+    lock.unlock();
     try {
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(kPieceRecords, m_layout.records - first));
+        const std::size_t bytes = static_cast<std::size_t>(count) * m_layout.recordLength;
+        const std::uint64_t offset = m_layout.headerLength + first * m_layout.recordLength;
+        if (readFullyAt(m_fd, block.data(), bytes, offset) != static_cast<long long>(bytes))
+            readFailed();
+        // The piece's place in the window is its own: nobody reads it before it is marked done.
+        Digest* to = m_window.data() + first % m_window.size();
         SHA256_CTX sha;
-        std::vector<std::uint8_t> block(static_cast<std::size_t>(kChunkRecords) * m_layout.recordLength);
-        for (std::uint32_t chunk = m_next++; chunk < m_chunks; chunk = m_next++) {
-            const std::uint32_t first = chunk * kChunkRecords;
-            const std::uint32_t count = std::min(kChunkRecords, m_layout.records - first);
-            const std::size_t bytes = static_cast<std::size_t>(count) * m_layout.recordLength;
-            const std::uint64_t offset = m_layout.headerLength
-                                         + static_cast<std::uint64_t>(first) * m_layout.recordLength;
-            if (readFullyAt(m_fd, block.data(), bytes, offset) != static_cast<long long>(bytes))
-                readFailed();
-            for (std::uint32_t i = 0; i < count; ++i) {
-                const std::uint8_t* record = block.data() + static_cast<std::size_t>(i) * m_layout.recordLength;
-                if (SHA256_Init(&sha) != 1 || SHA256_Update(&sha, record, m_layout.recordLength) != 1
-                    || SHA256_Final(m_digests[first + i].data(), &sha) != 1)
-                    throw std::runtime_error("SHA-256 is not available.");
-            }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint8_t* record = block.data() + static_cast<std::size_t>(i) * m_layout.recordLength;
+            if (SHA256_Init(&sha) != 1 || SHA256_Update(&sha, record, m_layout.recordLength) != 1
+                || SHA256_Final(to[i].data(), &sha) != 1)
+                throw std::runtime_error("SHA-256 is not available.");
         }
+        lock.lock();
+        m_done[piece] = true;
     } catch (...) {
-        const std::lock_guard lock(m_failureMutex);
+        if (!lock.owns_lock())
+            lock.lock();
         if (!m_failure)
             m_failure = std::current_exception();
-        m_next = m_chunks;
+    }
+    m_changed.notify_all();
+    return true;
+}
+
+void RecordHasher::help()
+{
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(kPieceRecords) * m_layout.recordLength);
+    std::unique_lock lock(m_mutex);
+    while (!m_stop && !m_failure && m_nextPiece < m_pieces) {
+        if (!hashPiece(lock, block))
+            m_changed.wait(lock);
     }
 }
 
-Digests& RecordHasher::digests()
+std::span<const Digest> RecordHasher::next()
 {
-    if (!m_done) {
-        work();
-        m_helpers.clear();  // joins
-        m_done = true;
-    }
+    std::unique_lock lock(m_mutex);
+    // The chunk handed out before is done with: its room goes to the helpers.
+    m_first = m_handed;
+    m_changed.notify_all();
     if (m_failure)
         std::rethrow_exception(m_failure);
-    return m_digests;
+    if (m_first >= m_layout.records)
+        return {};
+    const std::uint32_t count = std::min(kChunkRecords, m_layout.records - m_first);
+    const std::uint32_t firstPiece = m_first / kPieceRecords;
+    const auto endPiece = static_cast<std::uint32_t>((std::uint64_t {m_first} + count + kPieceRecords - 1)
+                                                     / kPieceRecords);
+    for (std::uint32_t piece = firstPiece; piece < endPiece;) {
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        if (m_done[piece])
+            ++piece;
+        else if (!hashPiece(lock, m_block))
+            m_changed.wait(lock);
+    }
+    m_handed = m_first + count;
+    return {m_window.data() + m_first % m_window.size(), count};
 }
 
-Digests tableDigests(const std::filesystem::path& file)
+StateColumn stateColumn(const std::filesystem::path& file)
 {
-    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
+    auto fd = std::make_shared<UniqueFd>(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!*fd)
         throw IoError(formatMessage("Cannot open file \"%s\": %s.", {file.string(), std::strerror(errno)}));
-    RecordHasher hasher(fd.get(), readLayout(fd.get()));
-    return std::move(hasher.digests());
+    const TableLayout layout = readLayout(fd->get());
+    StateColumn state;
+    state.records = layout.records;
+    state.text = [fd, layout](const TextSink& out) {
+        RecordHasher hasher(fd->get(), layout);
+        DigestEncoder encoder;
+        std::string text = std::to_string(layout.records) + ':';
+        for (auto chunk = hasher.next(); !chunk.empty(); chunk = hasher.next()) {
+            encoder.add(chunk, text);
+            out(text);
+            text.clear();
+        }
+        encoder.finish(text);
+        out(text);
+    };
+    return state;
 }
 
 }  // namespace horavant::journal

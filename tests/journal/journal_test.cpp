@@ -341,19 +341,44 @@ TEST_F(JournalTest, TheDaysBackupIsCheckedAndWhatItFindsIsToldOnce)
     EXPECT_FALSE(journal.takeNotice());
 }
 
-TEST_F(JournalTest, TheStartingStateIsCompact)
+TEST_F(JournalTest, TheStartingStateIsCompactAndCheckedAChunkAtATime)
 {
+    // More records than one chunk of digests, one block of the file or one base64 piece holds.
+    constexpr std::uint32_t kRecords = 2 + 70'000;
     std::vector<std::u16string> row = test::Row {}.texts();
     table.setChangeHook({});
     table.beginBulk();
-    for (int i = 0; i < 1000; ++i)
+    for (std::uint32_t i = 2; i < kRecords; ++i)
         table.AppendRecord(row);
     table.endBulk();
     fs::remove(journal.file());
     journal.start(table);
     // 44 bytes a record keeps a million records' journal under 100 MB.
-    EXPECT_LT(fs::file_size(journal.file()), 1002u * 44);
+    EXPECT_LT(fs::file_size(journal.file()), (kRecords + 2) * 44ull);
     EXPECT_TRUE(check().clean());
+
+    const auto edit = [&](std::uint32_t record) {
+        table.Refresh();
+        table.gotoRecord(record - 1);
+        table.Edit();
+        table.setFieldText(3, u"Putzen");
+        table.Post();
+    };
+    journal.attach(table);
+    edit(66'001);  // compared with the first state, read back when the second comes
+    journal.tableUpgraded(table, table.path());
+    poke(recordOffset(68'000) + 11, "X");
+    edit(68'001);  // it was not as the journal said before this edit
+    poke(recordOffset(kRecords - 1) + 11, "X");
+    EXPECT_EQ(check().findings, (std::vector<Finding> {{Kind::Changed, 68'001}, {Kind::Changed, kRecords}}));
+
+    // A state that does not fit on the disk leaves no part of itself behind.
+    const std::string journalBytes = readFile(journal.file());
+    {
+        test::FileSizeLimit full(journalBytes.size() + 2'000'000);
+        EXPECT_THROW(journal.tableUpgraded(table, table.path()), Error);
+    }
+    EXPECT_EQ(readFile(journal.file()), journalBytes);
 }
 
 }  // namespace
