@@ -95,7 +95,10 @@ protected:
     }
 
     // The inked area of one page rendered at `dpi` pixels per inch.
-    static QRect inkedArea(const std::filesystem::path& pdf, int pageNumber, int dpi, QSize* pageSize)
+    // The bounding box of a page's ink; `inked` (if given) gets how many columns and how many rows
+    // of pixels hold ink at all.
+    static QRect inkedArea(const std::filesystem::path& pdf, int pageNumber, int dpi, QSize* pageSize,
+                           QSize* inked = nullptr)
     {
         const QString prefix = QString::fromStdString((pdf.parent_path() / "page").string());
         const QString number = QString::number(pageNumber);
@@ -105,10 +108,17 @@ protected:
         QFile::remove(prefix + ".png");
         *pageSize = page.size();
         QRect ink;
+        std::vector<bool> columns(static_cast<std::size_t>(page.width())),
+            rows(static_cast<std::size_t>(page.height()));
         for (int y = 0; y < page.height(); ++y)
             for (int x = 0; x < page.width(); ++x)
-                if (qGray(page.pixel(x, y)) < 128)
+                if (qGray(page.pixel(x, y)) < 128) {
                     ink = ink.united(QRect(x, y, 1, 1));
+                    columns[static_cast<std::size_t>(x)] = rows[static_cast<std::size_t>(y)] = true;
+                }
+        if (inked)
+            *inked = QSize(static_cast<int>(std::ranges::count(columns, true)),
+                           static_cast<int>(std::ranges::count(rows, true)));
         return ink;
     }
 };
@@ -541,12 +551,13 @@ TEST_F(EvaluationTest, PrintsThroughTheSystemPrinterInLandscapeWithHalfInchMargi
     const QString info = pdfInfo(pdf);
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\b"))) << info.toStdString();
     // The print server lays a landscape job onto a portrait sheet turned by a quarter: the few lines
-    // of the last page then stand as a band that is higher than wide.
-    QSize sheet;
+    // of the last page (and the journal's line at the page's foot) then run down the sheet, so more
+    // rows of pixels than columns hold ink, by half again (the other way round on a sheet not turned).
+    QSize sheet, inked;
     const int dpi = 50;
-    const QRect rest = inkedArea(pdf, 2, dpi, &sheet);
+    inkedArea(pdf, 2, dpi, &sheet, &inked);
     EXPECT_LT(sheet.width(), sheet.height());
-    EXPECT_GT(rest.height(), 2 * rest.width()) << "the lines do not run across the long side";
+    EXPECT_GT(2 * inked.height(), 3 * inked.width()) << "the lines do not run across the long side";
     // Nothing is printed within half an inch of the sheet's edges.
     const QRect full = inkedArea(pdf, 1, dpi, &sheet);
     const QRect inner = QRect(QPoint(0, 0), sheet).adjusted(dpi / 2 - 1, dpi / 2 - 1, -(dpi / 2 - 1), -(dpi / 2 - 1));
