@@ -2,7 +2,7 @@
 // the backup of the day at the first start of a day.
 #pragma once
 
-#include "admin/backup_worker.h"
+#include "ui/backup_worker.h"
 #include "store/backup.h"
 #include "ui/services.h"
 #include "ui/windows.h"

@@ -1,5 +1,5 @@
 // The backups' copying beside the windows.
-#include "admin/backup_worker.h"
+#include "ui/backup_worker.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
