@@ -273,6 +273,8 @@ private:
     bool accepts(std::uint32_t record);
     void seekVisibleFrom(std::uint32_t record);
     [[gnu::noinline]] void stepOn();
+    // The header's count, but no more records than the file holds whole.
+    std::uint32_t countInFile() const;
     void invalidateCache();
     void keepViewsOutOfBlock();
     // The block in m_cache follows the table's own writes.

@@ -271,10 +271,8 @@ void DbfTable::Delete()
     }
 }
 
-void DbfTable::Refresh()
+std::uint32_t DbfTable::countInFile() const
 {
-    requireActive();
-    checkBrowseMode();
     std::uint8_t countBytes[4];
     const long long size = fileSize(m_fd.get());
     if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
@@ -282,7 +280,14 @@ void DbfTable::Refresh()
     const std::uint32_t inFile = size >= m_headerLength ? static_cast<std::uint32_t>(
                                      std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFFll))
                                                         : 0;
-    m_count = std::min(getU32le(countBytes), inFile);
+    return std::min(getU32le(countBytes), inFile);
+}
+
+void DbfTable::Refresh()
+{
+    requireActive();
+    checkBrowseMode();
+    m_count = countInFile();
     invalidateCache();
     resetIndex();
     const std::uint32_t at = m_pos;
@@ -296,14 +301,7 @@ bool DbfTable::takeInAppended()
     if (stamp && stamp == m_lookedAt)
         return false;
     m_lookedAt = stamp;
-    std::uint8_t countBytes[4];
-    const long long size = fileSize(m_fd.get());
-    if (size < 0 || readFullyAt(m_fd.get(), countBytes, 4, dbf::kRecordCountOffset) != 4)
-        throw Error(dbf::readErrorText(path()));
-    const std::uint32_t inFile = size >= m_headerLength ? static_cast<std::uint32_t>(
-                                     std::min<long long>((size - m_headerLength) / m_recordLength, 0xFFFFFFFFll))
-                                                        : 0;
-    const std::uint32_t now = std::min(getU32le(countBytes), inFile);
+    const std::uint32_t now = countInFile();
     // A record read before may have been changed by another copy since.
     invalidateCache();
     // Fewer records than before is damage, which Refresh reports.

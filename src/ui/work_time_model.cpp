@@ -229,19 +229,9 @@ void WorkTimeModel::rowDeletedElsewhere()
 {
     if (m_conflicts.deleted)
         m_conflicts.deleted();
-    beginResetModel();
-    m_editRecord.reset();
     m_unstored.reset();
     m_startedFrom.reset();
-    try {
-        m_table.Refresh();
-    } catch (...) {
-        m_rows = countRows();
-        endResetModel();
-        throw;
-    }
-    m_rows = countRows();
-    endResetModel();
+    refreshTable();
 }
 
 void WorkTimeModel::noteEditStart(int row)
@@ -397,6 +387,11 @@ void WorkTimeModel::refresh()
 {
     if (editingRow())
         post();
+    refreshTable();
+}
+
+void WorkTimeModel::refreshTable()
+{
     beginResetModel();
     m_editRecord.reset();
     try {

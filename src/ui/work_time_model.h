@@ -101,6 +101,8 @@ private:
     std::optional<int> unstoredRow() const;
     [[noreturn]] void reportLocked();
     void rowDeletedElsewhere();
+    // Reads the table's records afresh and tells the views; drops the pending edit.
+    void refreshTable();
     int countRows() const;
     void reset();
     void reconcile(int row);
