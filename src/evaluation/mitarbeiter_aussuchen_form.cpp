@@ -7,16 +7,6 @@
 #include <initializer_list>
 
 namespace horavant {
-namespace {
-
-std::chrono::sys_days daysOf(const QDate& date)
-{
-    return std::chrono::sys_days(std::chrono::year_month_day {std::chrono::year(date.year()),
-                                                              std::chrono::month(static_cast<unsigned>(date.month())),
-                                                              std::chrono::day(static_cast<unsigned>(date.day()))});
-}
-
-}  // namespace
 
 TMitarbeiterAussuchenForm::TMitarbeiterAussuchenForm(QWidget* parent) : QDialog(parent)
 {

@@ -14,16 +14,6 @@
 #include <optional>
 
 namespace horavant {
-namespace {
-
-std::chrono::sys_days daysOf(const QDate& date)
-{
-    return std::chrono::sys_days(std::chrono::year_month_day {std::chrono::year(date.year()),
-                                                              std::chrono::month(static_cast<unsigned>(date.month())),
-                                                              std::chrono::day(static_cast<unsigned>(date.day()))});
-}
-
-}  // namespace
 
 TAbwesenheitenForm::TAbwesenheitenForm(Services& services, const Windows& windows, QWidget* parent)
     : QDialog(parent), m_services(services), m_windows(windows)

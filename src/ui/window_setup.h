@@ -2,7 +2,9 @@
 // Enter presses a button only where one is designed as the default.
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <chrono>
 #include <initializer_list>
 #include <string>
 
@@ -33,6 +35,13 @@ inline QString qs(const std::u16string& text)
 inline std::u16string u16(const QString& text)
 {
     return text.toStdU16String();
+}
+
+inline std::chrono::sys_days daysOf(const QDate& date)
+{
+    return std::chrono::sys_days(std::chrono::year_month_day {std::chrono::year(date.year()),
+                                                              std::chrono::month(static_cast<unsigned>(date.month())),
+                                                              std::chrono::day(static_cast<unsigned>(date.day()))});
 }
 
 }  // namespace horavant
