@@ -20,7 +20,6 @@ constexpr std::size_t kCopyAlignment = 64;
 
 inline const char* const kInvalidFile = "Invalid DBF file.";
 inline const char* const kWriteError = "Error while writing occurred. (Disk full?)";
-inline const char* const kRecordLocked = "Record locked.";
 inline const char* const kNotEditing = "Dataset not in edit or insert mode";
 inline const char* const kReadOnly = "Cannot modify a read-only dataset";
 inline const char* const kClosed = "Cannot perform this operation on a closed dataset";
