@@ -117,6 +117,19 @@ bool fileExists(const std::filesystem::path& file)
     return std::filesystem::exists(file, ec) || ec;
 }
 
+// Stores the texts into the record being appended or edited; a failure leaves the table as it was.
+RowWrite postTexts(SchemaTable& t, const std::vector<std::u16string>& texts)
+{
+    try {
+        t.setTexts(texts);
+        t.table().Post();
+    } catch (...) {
+        t.table().Cancel();
+        throw;
+    }
+    return RowWrite::Done;
+}
+
 }  // namespace
 
 TableFileError::TableFileError(std::string pattern, std::vector<std::string> details)
@@ -151,16 +164,8 @@ RowWrite appendTableRow(const std::filesystem::path& folder, const TableSchema& 
     return t.underAppendLock([&](std::vector<StoredRow>& rows) {
         if (check && !check(rows))
             return RowWrite::Refused;
-        DbfTable& table = t.table();
-        table.Append();
-        try {
-            t.setTexts(texts);
-            table.Post();
-        } catch (...) {
-            table.Cancel();
-            throw;
-        }
-        return RowWrite::Done;
+        t.table().Append();
+        return postTexts(t, texts);
     });
 }
 
@@ -180,14 +185,7 @@ RowWrite replaceTableRow(const std::filesystem::path& folder, const TableSchema&
             table.Cancel();
             return RowWrite::Gone;
         }
-        try {
-            t.setTexts(texts);
-            table.Post();
-        } catch (...) {
-            table.Cancel();
-            throw;
-        }
-        return RowWrite::Done;
+        return postTexts(t, texts);
     });
 }
 
