@@ -5,8 +5,8 @@
 #include "store/byte_io.h"
 #include "store/cp1252.h"
 #include "store/dbf_table_internal.h"
-#include "store/read_ahead.h"
 #include "store/error.h"
+#include "store/read_ahead.h"
 #include "store/text.h"
 
 #include <algorithm>
