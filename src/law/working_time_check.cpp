@@ -108,7 +108,7 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 {
     table.takeInAppended();
     LawCheckRows rows;
-    rows.dayOfRecord.assign(table.physicalCount(), LawCheckRows::kNoDay);
+    rows.dayOfRecord = RecordValues<>(table.physicalCount());
     // Each record's day, read as the check reads it; rows come mostly in date order, so a date
     // text is read only when it differs from the row before.
     std::string lastBytes;
@@ -124,7 +124,7 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
             lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : LawCheckRows::kNoDay;
             known = true;
         }
-        rows.dayOfRecord[t.recNo()] = lastDay;
+        rows.dayOfRecord.set(t.recNo(), lastDay);
     });
     return rows;
 }

@@ -89,13 +89,13 @@ TimesheetRows gatherTimesheetRows(DbfTable& table, const Regional& regional)
     WorkedReader reader(regional);
     table.takeInAppended();
     const std::uint32_t records = table.physicalCount();
-    rows.dayOfRecord.assign(records, WorkedReader::kNoDay);
-    rows.workedOfRecord.assign(records, WorkedReader::kNoTime);
+    rows.dayOfRecord = RecordValues<>(records);
+    rows.workedOfRecord = RecordValues<kMsPerMinute>(records);
     rows.employees = collectDistinctTextRows(table, workfield::kEmployee, [&](const DbfTable& t) {
         const std::uint32_t r = t.recNo();
         if (r < records) {
-            rows.dayOfRecord[r] = reader.day(t);
-            rows.workedOfRecord[r] = reader.worked(t);
+            rows.dayOfRecord.set(r, reader.day(t));
+            rows.workedOfRecord.set(r, reader.worked(t));
         }
     });
     return rows;
@@ -116,8 +116,8 @@ std::vector<WorkedTime> TimesheetRows::workedTimes(const std::vector<WorkedReque
         if (requests[e].accountStart)
             starts[e] = dayNumber(*requests[e].accountStart);
     }
-    const std::size_t n = std::min(employees.textOfRecord.size(), dayOfRecord.size());
-    for (std::size_t r = 0; r < n; ++r) {
+    const std::uint32_t n = std::min(static_cast<std::uint32_t>(employees.textOfRecord.size()), dayOfRecord.size());
+    for (std::uint32_t r = 0; r < n; ++r) {
         const std::uint32_t e = employees.textOfRecord[r];
         if (e >= requests.size() || !requests[e].wanted)
             continue;
@@ -138,10 +138,10 @@ std::vector<std::uint32_t> TimesheetRows::recordsOf(std::uint32_t employee, sys_
     std::vector<std::uint32_t> found;
     const std::int32_t first = dayNumber(from);
     const std::int32_t last = dayNumber(to);
-    const std::size_t n = std::min(employees.textOfRecord.size(), dayOfRecord.size());
-    for (std::size_t r = 0; r < n; ++r) {
+    const std::uint32_t n = std::min(static_cast<std::uint32_t>(employees.textOfRecord.size()), dayOfRecord.size());
+    for (std::uint32_t r = 0; r < n; ++r) {
         if (employees.textOfRecord[r] == employee && dayOfRecord[r] >= first && dayOfRecord[r] <= last)
-            found.push_back(static_cast<std::uint32_t>(r));
+            found.push_back(r);
     }
     return found;
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "store/distinct_texts.h"
+#include "store/record_values.h"
 #include "store/regional.h"
+#include "store/work_time_text.h"
 #include "timesheet/timesheet_rules.h"
 
 #include <chrono>
@@ -62,8 +64,9 @@ struct WorkedRequest {
 // that the figures of one or of all employees need not read the table again.
 struct TimesheetRows {
     DistinctTextRows employees;
-    std::vector<std::int32_t> dayOfRecord;
-    std::vector<std::int32_t> workedOfRecord;
+    RecordValues<> dayOfRecord;
+    // Worked times are mostly whole minutes: two bytes a record where they are.
+    RecordValues<kMsPerMinute> workedOfRecord;
 
     bool stillCurrent(const DbfTable& table) const { return employees.stillCurrent(table); }
     // Per employee of `employees.texts`, the worked time over from..to of those wanted.
