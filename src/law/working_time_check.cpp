@@ -154,31 +154,34 @@ std::optional<Candidates> recordsToCheck(const DbfTable& table, const LawCheckRo
     if (!names.stillCurrent(table) || gathered.dayOfRecord.size() != names.records)
         return std::nullopt;
     // The employee's place in the list, or every visited record's text for everybody.
-    std::uint32_t wanted = DistinctTextRows::kNotVisited;
+    std::int32_t wanted = DistinctTextRows::kNotVisited;
     Candidates c;
     if (employee) {
         const auto at = std::find(names.texts.begin(), names.texts.end(), *employee);
         if (at == names.texts.end())
             return c;
-        wanted = static_cast<std::uint32_t>(at - names.texts.begin());
+        wanted = static_cast<std::int32_t>(at - names.texts.begin());
     }
     // Everybody is numbered in the order of the list, one employee as the only one.
     std::vector<std::int32_t> firstOfText(names.texts.size(), kNoFirstDay);
     const std::int32_t first = dayNumber(firstDay);
     const std::int32_t last = dayNumber(lastDay);
     for (std::uint32_t r = 0; r < names.records; ++r) {
-        const std::uint32_t text = names.textOfRecord[r];
+        const std::int32_t text = names.textOfRecord[r];
         if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
             continue;
         const std::int32_t day = gathered.dayOfRecord[r];
         if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
             c.records.push_back(r);
-        if (day != LawCheckRows::kNoDay)
-            firstOfText[text] = std::min(firstOfText[text], day);
+        if (day != LawCheckRows::kNoDay) {
+            std::int32_t& firstOfThis = firstOfText[static_cast<std::size_t>(text)];
+            firstOfThis = std::min(firstOfThis, day);
+        }
     }
     if (!names.fewEnough(c.records.size()))
         return std::nullopt;
-    c.firstDays = employee ? std::vector<std::int32_t> {firstOfText[wanted]} : std::move(firstOfText);
+    c.firstDays = employee ? std::vector<std::int32_t> {firstOfText[static_cast<std::size_t>(wanted)]}
+                           : std::move(firstOfText);
     return c;
 }
 

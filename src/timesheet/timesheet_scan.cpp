@@ -116,9 +116,10 @@ std::vector<WorkedTime> TimesheetRows::workedTimes(const std::vector<WorkedReque
         if (requests[e].accountStart)
             starts[e] = dayNumber(*requests[e].accountStart);
     }
-    const std::uint32_t n = std::min(static_cast<std::uint32_t>(employees.textOfRecord.size()), dayOfRecord.size());
+    const std::uint32_t n = std::min(employees.textOfRecord.size(), dayOfRecord.size());
     for (std::uint32_t r = 0; r < n; ++r) {
-        const std::uint32_t e = employees.textOfRecord[r];
+        // A record not visited is beyond every request.
+        const auto e = static_cast<std::uint32_t>(employees.textOfRecord[r]);
         if (e >= requests.size() || !requests[e].wanted)
             continue;
         const std::int32_t day = dayOfRecord[r];
@@ -138,9 +139,10 @@ std::vector<std::uint32_t> TimesheetRows::recordsOf(std::uint32_t employee, sys_
     std::vector<std::uint32_t> found;
     const std::int32_t first = dayNumber(from);
     const std::int32_t last = dayNumber(to);
-    const std::uint32_t n = std::min(static_cast<std::uint32_t>(employees.textOfRecord.size()), dayOfRecord.size());
+    const std::uint32_t n = std::min(employees.textOfRecord.size(), dayOfRecord.size());
     for (std::uint32_t r = 0; r < n; ++r) {
-        if (employees.textOfRecord[r] == employee && dayOfRecord[r] >= first && dayOfRecord[r] <= last)
+        if (static_cast<std::uint32_t>(employees.textOfRecord[r]) == employee && dayOfRecord[r] >= first
+            && dayOfRecord[r] <= last)
             found.push_back(r);
     }
     return found;

@@ -1,5 +1,5 @@
-// A number per record in two bytes while the numbers allow it, and four bytes once they do not:
-// every number reads back as it was set, whichever way it is held.
+// A number per record in one or two bytes while the numbers allow it, and four bytes once they do
+// not: every number reads back as it was set, whichever way it is held.
 #include "store/record_values.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ constexpr std::int32_t kMinute = 60000;
 struct Case {
     const char* name;
     std::vector<std::int32_t> values;  // set to records 0, 1, ... in this order
-    bool twoBytes;
+    unsigned bytesEach;
     bool minutes = false;  // whole minutes in ms, else days
 };
 
@@ -33,10 +33,10 @@ void setAndReadBack(const Case& c)
     for (std::uint32_t r = 0; r < records; ++r)
         EXPECT_EQ(values[r], c.values[r]) << "record " << r;
     EXPECT_EQ(values[records], kNone);
-    EXPECT_EQ(values.bytesHeld(), (records + 1) * (c.twoBytes ? 2u : 4u));
+    EXPECT_EQ(values.bytesHeld(), (records + 1) * c.bytesEach);
 }
 
-TEST_P(RecordValuesTest, ReadsBackEveryNumberInTwoBytesWhereTheyFit)
+TEST_P(RecordValuesTest, ReadsBackEveryNumberAsNarrowAsTheyFit)
 {
     if (GetParam().minutes)
         setAndReadBack<kMinute>(GetParam());
@@ -47,17 +47,19 @@ TEST_P(RecordValuesTest, ReadsBackEveryNumberInTwoBytesWhereTheyFit)
 INSTANTIATE_TEST_SUITE_P(
     Numbers, RecordValuesTest,
     testing::Values(
-        Case {"DaysOfAFewYearsAndUnreadableOnes", {k2026, kNone, k2026 + 1, k2026 - 400, kNone, k2026 + 700}, true},
+        Case {"IndicesOfAFewHundredTexts", {0, 1, kNone, 254, 3}, 1}, Case {"OneTextTooMany", {0, 1, 255}, 2},
+        Case {"DaysOfAFewMonths", {k2026, k2026 + 100, kNone, k2026 - 154}, 1},
+        Case {"DaysOfAFewYearsAndUnreadableOnes", {k2026, kNone, k2026 + 1, k2026 - 400, kNone, k2026 + 700}, 2},
         // The first window reaches 32,767 days either way; the numbers met so far move it.
-        Case {"RisingBeyondTheFirstWindow", {k2026, k2026 + 40000, kNone, k2026 + 65534}, true},
-        Case {"FallingBeyondTheFirstWindow", {k2026, k2026 - 40000, k2026 - 65534, k2026 - 1}, true},
-        Case {"BackAndForthWithinOneWindow", {0, 40000, -20000, 45534, -20000}, true},
-        Case {"OneDayTooFarApart", {k2026, kNone, k2026 + 65535, k2026 + 1}, false},
-        Case {"TooFarApartAfterTheWindowMoved", {k2026, k2026 + 40000, k2026 - 30000, kNone}, false},
-        Case {"TheExtremes", {INT32_MAX, INT32_MIN + 1, 0}, false},
-        Case {"WholeMinutes", {8 * 60 * kMinute, 0, kNone, -90 * kMinute, 1000 * kMinute}, true, true},
-        Case {"AMinuteAndASecond", {30 * kMinute, kMinute + 1000, 45 * kMinute}, false, true},
-        Case {"MinutesTooFarApart", {-30000 * kMinute, 35535 * kMinute}, false, true}),
+        Case {"RisingBeyondTheFirstWindow", {k2026, k2026 + 300, k2026 + 40000, kNone, k2026 + 65534}, 2},
+        Case {"FallingBeyondTheFirstWindow", {k2026, k2026 - 40000, k2026 - 65534, k2026 - 1}, 2},
+        Case {"BackAndForthWithinOneWindow", {0, 40000, -20000, 45534, -20000}, 2},
+        Case {"OneDayTooFarApart", {k2026, kNone, k2026 + 65535, k2026 + 1}, 4},
+        Case {"TooFarApartAfterTheWindowMoved", {k2026, k2026 + 300, k2026 + 40000, k2026 - 30000, kNone}, 4},
+        Case {"TheExtremes", {INT32_MAX, INT32_MIN + 1, 0}, 4},
+        Case {"WholeMinutes", {8 * 60 * kMinute, 0, kNone, -90 * kMinute, 1000 * kMinute}, 2, true},
+        Case {"AMinuteAndASecond", {30 * kMinute, kMinute + 1000, 45 * kMinute}, 4, true},
+        Case {"MinutesTooFarApart", {-30000 * kMinute, 35535 * kMinute}, 4, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
