@@ -1,5 +1,5 @@
 // One whole number per record of a table, noted by a scan for a later pass that visits only some
-// records: one or two bytes a record where the numbers allow it.
+// records: in runs of equal numbers, or in one or two bytes a record, where the numbers allow it.
 #pragma once
 
 #include <algorithm>
@@ -10,12 +10,18 @@
 
 namespace horavant {
 
-// Numbers held in one byte each while every one is a multiple of Unit and all lie within 254
-// units of each other (the index of an employee among a few hundred), in two bytes while they lie
-// within 65,534 units (the days of the work-time table, worked times in minutes): on ten million
-// records 10 or 20 MB instead of 40. A number beyond that makes the whole list wider, once for
-// each width. The window of the narrow numbers starts centred on the first number met and moves
-// while the numbers met so far still fit into one.
+// A number per record, held as compactly as the numbers allow:
+// - as runs of records with the same number while there are few runs (a table's rows come mostly
+//   in date order, so its days form a few runs of hundreds of records), set in record order;
+// - else in one byte a record while every number is a multiple of Unit and all lie within 254
+//   units of each other (the index of an employee among a few hundred), in two bytes while they
+//   lie within 65,534 units (the days of a table, worked times in minutes): on ten million records
+//   10 or 20 MB instead of 40;
+// - else in four bytes a record.
+// A number that does not fit makes the list take the next form, once for each form. The window of
+// the narrow numbers starts centred on the numbers met and moves while they still fit into one.
+// Reading follows the runs with a cursor, so a pass in record order is as quick as over an array;
+// it is not for readers on several threads at once.
 template <std::int32_t Unit = 1>
 class RecordValues {
     static_assert(Unit > 0);
@@ -25,46 +31,121 @@ public:
 
     RecordValues() = default;
     // `records` records without a number.
-    explicit RecordValues(std::uint32_t records) : m_size(records), m_ones(records, kNoneOf<std::uint8_t>) {}
+    explicit RecordValues(std::uint32_t records) : m_size(records) {}
 
     // Callers pass record < size().
     void set(std::uint32_t record, std::int32_t value)
     {
-        if (m_width < 4 && value != kNone) {
+        if (m_form == Form::Runs) {
+            if (record >= m_runsEnd && appendRun(record, value))
+                return;
+            spread();
+        }
+        if (m_form != Form::Wide && value != kNone) {
             const std::int64_t units = value / Unit;
-            if (value % Unit != 0) {
-                widen(4, 0, 0);
-            } else {
-                if (m_low > m_high || units < m_base || units - m_base > span(m_width))
-                    makeRoomFor(units);
-                m_low = std::min(m_low, units);
-                m_high = std::max(m_high, units);
-            }
+            if (value % Unit != 0)
+                widen(Form::Wide, 0, 0);
+            else if (m_low > m_high || units < m_base || units - m_base > span(m_form))
+                makeRoomFor(units);
+            m_low = std::min(m_low, units);
+            m_high = std::max(m_high, units);
         }
-        switch (m_width) {
-        case 1: m_ones[record] = encode<std::uint8_t>(value); return;
-        case 2: m_twos[record] = encode<std::uint16_t>(value); return;
-        default: m_wide[record] = value; return;
-        }
+        store(record, value);
     }
     std::int32_t operator[](std::uint32_t record) const
     {
-        switch (m_width) {
-        case 1: return decode(m_ones[record]);
-        case 2: return decode(m_twos[record]);
+        switch (m_form) {
+        case Form::Runs: return inRuns(record);
+        case Form::Ones: return decode(m_ones[record]);
+        case Form::Twos: return decode(m_twos[record]);
         default: return m_wide[record];
         }
     }
     std::uint32_t size() const { return m_size; }
     // The bytes the list holds.
-    std::size_t bytesHeld() const { return m_ones.capacity() + m_twos.capacity() * 2 + m_wide.capacity() * 4; }
+    std::size_t bytesHeld() const
+    {
+        return m_runs.capacity() * sizeof(Run) + m_ones.capacity() + m_twos.capacity() * 2 + m_wide.capacity() * 4;
+    }
 
 private:
+    enum class Form { Runs, Ones, Twos, Wide };
+    struct Run {
+        std::uint32_t first;  // the run lasts until the next one's first record
+        std::int32_t value;
+    };
+    // Runs are kept while they take less than half a byte a record.
+    static constexpr std::uint32_t kRecordsPerRun = 16;
+
     template <class Narrow>
     static constexpr Narrow kNoneOf = static_cast<Narrow>(~Narrow {0});
-    // The largest distance two numbers of a width may have, in units.
-    static constexpr std::int64_t span(int width) { return width == 1 ? 0xFE : 0xFFFE; }
+    // The largest distance two numbers of a narrow form may have, in units.
+    static constexpr std::int64_t span(Form form) { return form == Form::Ones ? 0xFE : 0xFFFE; }
 
+    // Runs: false when there are too many.
+    bool appendRun(std::uint32_t record, std::int32_t value)
+    {
+        if (record > m_runsEnd)
+            extendRuns(m_runsEnd, kNone);  // the records passed over have no number
+        extendRuns(record, value);
+        m_runsEnd = record + 1;
+        return m_runs.size() <= m_size / kRecordsPerRun;
+    }
+    void extendRuns(std::uint32_t record, std::int32_t value)
+    {
+        if (m_runs.empty() || m_runs.back().value != value)
+            m_runs.push_back({record, value});
+    }
+    std::int32_t inRuns(std::uint32_t record) const
+    {
+        if (record >= m_runsEnd)
+            return kNone;
+        const auto endOf = [&](std::size_t i) { return i + 1 < m_runs.size() ? m_runs[i + 1].first : m_runsEnd; };
+        if (m_cursor >= m_runs.size() || record < m_runs[m_cursor].first || record >= endOf(m_cursor)) {
+            if (m_cursor + 1 < m_runs.size() && record >= m_runs[m_cursor + 1].first && record < endOf(m_cursor + 1)) {
+                ++m_cursor;
+            } else {
+                const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), record,
+                                                    [](std::uint32_t r, const Run& run) { return r < run.first; });
+                m_cursor = static_cast<std::size_t>(after - m_runs.begin()) - 1;
+            }
+        }
+        return m_runs[m_cursor].value;
+    }
+    // From runs to numbers per record, in the narrowest form that holds them all.
+    void spread()
+    {
+        std::vector<Run> runs;
+        runs.swap(m_runs);
+        Form form = Form::Ones;
+        for (const Run& run : runs) {
+            if (run.value == kNone)
+                continue;
+            if (run.value % Unit != 0)
+                form = Form::Wide;
+            m_low = std::min<std::int64_t>(m_low, run.value / Unit);
+            m_high = std::max<std::int64_t>(m_high, run.value / Unit);
+        }
+        if (form != Form::Wide && m_low <= m_high)
+            form = m_high - m_low <= span(Form::Ones)   ? Form::Ones
+                   : m_high - m_low <= span(Form::Twos) ? Form::Twos
+                                                        : Form::Wide;
+        widen(form, m_low, m_high);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            const std::uint32_t end = i + 1 < runs.size() ? runs[i + 1].first : m_runsEnd;
+            for (std::uint32_t r = runs[i].first; r < end; ++r)
+                store(r, runs[i].value);
+        }
+    }
+
+    void store(std::uint32_t record, std::int32_t value)
+    {
+        switch (m_form) {
+        case Form::Ones: m_ones[record] = encode<std::uint8_t>(value); return;
+        case Form::Twos: m_twos[record] = encode<std::uint16_t>(value); return;
+        default: m_wide[record] = value; return;
+        }
+    }
     template <class Narrow>
     Narrow encode(std::int32_t value) const
     {
@@ -81,26 +162,26 @@ private:
     {
         if (m_low > m_high) {
             // The first number: as much room below it as above.
-            m_base = units - span(m_width) / 2;
+            m_base = units - span(m_form) / 2;
             return;
         }
         const std::int64_t low = std::min(m_low, units);
         const std::int64_t high = std::max(m_high, units);
-        if (high - low > span(m_width)) {
-            widen(high - low > span(2) ? 4 : 2, low, high);
+        if (high - low > span(m_form)) {
+            widen(high - low > span(Form::Twos) ? Form::Wide : Form::Twos, low, high);
             return;
         }
-        const std::int64_t base = centred(m_width, low, high);
-        if (m_width == 1)
+        const std::int64_t base = centred(m_form, low, high);
+        if (m_form == Form::Ones)
             shift(m_ones, m_base - base);
         else
             shift(m_twos, m_base - base);
         m_base = base;
     }
     // Centred on what is held, so that the window seldom moves twice.
-    static std::int64_t centred(int width, std::int64_t low, std::int64_t high)
+    static std::int64_t centred(Form form, std::int64_t low, std::int64_t high)
     {
-        return low - (span(width) - (high - low)) / 2;
+        return low - (span(form) - (high - low)) / 2;
     }
     template <class Narrow>
     static void shift(std::vector<Narrow>& numbers, std::int64_t by)
@@ -110,32 +191,34 @@ private:
                 n = static_cast<Narrow>(n + by);
         }
     }
-    // To `width` bytes a number; low..high is what the narrow window is to hold.
-    void widen(int width, std::int64_t low, std::int64_t high)
+    // To `form`, the numbers held so far kept; low..high is what a narrow window is to hold.
+    void widen(Form form, std::int64_t low, std::int64_t high)
     {
-        std::vector<std::uint16_t> twos;
-        std::vector<std::int32_t> wide;
-        const std::int64_t base = width == 2 ? centred(2, low, high) : 0;
-        if (width == 2)
-            twos.resize(m_size);
-        else
-            wide.resize(m_size);
-        for (std::uint32_t r = 0; r < m_size; ++r) {
-            const std::int32_t value = (*this)[r];
-            if (width == 4)
-                wide[r] = value;
-            else
-                twos[r] = value == kNone ? kNoneOf<std::uint16_t> : static_cast<std::uint16_t>(value / Unit - base);
+        RecordValues wider;
+        wider.m_size = m_size;
+        wider.m_form = form;
+        switch (form) {
+        case Form::Ones: wider.m_ones.assign(m_size, kNoneOf<std::uint8_t>); break;
+        case Form::Twos: wider.m_twos.assign(m_size, kNoneOf<std::uint16_t>); break;
+        default: wider.m_wide.assign(m_size, kNone); break;
         }
-        std::vector<std::uint8_t>().swap(m_ones);
-        m_twos.swap(twos);
-        m_wide.swap(wide);
-        m_base = base;
-        m_width = width;
+        wider.m_base = low <= high && form != Form::Wide ? centred(form, low, high) : 0;
+        if (m_form != Form::Runs) {
+            for (std::uint32_t r = 0; r < m_size; ++r)
+                wider.store(r, (*this)[r]);
+        }
+        m_ones.swap(wider.m_ones);
+        m_twos.swap(wider.m_twos);
+        m_wide.swap(wider.m_wide);
+        m_base = wider.m_base;
+        m_form = form;
     }
 
     std::uint32_t m_size = 0;
-    int m_width = 1;
+    Form m_form = Form::Runs;
+    std::vector<Run> m_runs;
+    std::uint32_t m_runsEnd = 0;  // records from here on have no number yet
+    mutable std::size_t m_cursor = 0;  // the run read last
     std::vector<std::uint8_t> m_ones;  // a number less the base, in units; or kNoneOf
     std::vector<std::uint16_t> m_twos;
     std::vector<std::int32_t> m_wide;
