@@ -75,7 +75,8 @@ private:
         std::int32_t value;
     };
     // Runs are kept while they take less than half a byte a record.
-    static constexpr std::uint32_t kRecordsPerRun = 16;
+    static constexpr std::uint64_t kRecordsPerRun = 16;
+    static constexpr std::uint64_t kRunsToStartWith = 64;
 
     template <class Narrow>
     static constexpr Narrow kNoneOf = static_cast<Narrow>(~Narrow {0});
@@ -89,7 +90,10 @@ private:
             extendRuns(m_runsEnd, kNone);  // the records passed over have no number
         extendRuns(record, value);
         m_runsEnd = record + 1;
-        return m_runs.size() <= m_size / kRecordsPerRun;
+        // Judged along the way as well, so that numbers that change from record to record leave
+        // the runs early, before they took much room.
+        const std::uint64_t judged = std::min<std::uint64_t>(m_size, m_runsEnd + kRunsToStartWith * kRecordsPerRun);
+        return m_runs.size() <= judged / kRecordsPerRun;
     }
     void extendRuns(std::uint32_t record, std::int32_t value)
     {
