@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace horavant {
@@ -19,9 +20,9 @@ namespace horavant {
 //   10 or 20 MB instead of 40;
 // - else in four bytes a record.
 // A number that does not fit makes the list take the next form, once for each form. The window of
-// the narrow numbers starts centred on the numbers met and moves while they still fit into one.
-// Reading follows the runs with a cursor, so a pass in record order is as quick as over an array;
-// it is not for readers on several threads at once.
+// the narrow numbers is centred on the numbers held and moves while they still fit into one.
+// Reading remembers the run it found, so a pass in record order is about as quick as over an
+// array; it is not for readers on several threads at once.
 template <std::int32_t Unit = 1>
 class RecordValues {
     static_assert(Unit > 0);
@@ -36,30 +37,42 @@ public:
     // Callers pass record < size().
     void set(std::uint32_t record, std::int32_t value)
     {
-        if (m_form == Form::Runs) {
-            if (record >= m_runsEnd && appendRun(record, value))
+        switch (m_form) {
+        case Form::Runs:
+            // Mostly the run goes on.
+            if (record == m_runsEnd && !m_runs.empty() && m_runs.back().value == value) {
+                m_runsEnd = record + 1;
                 return;
-            spread();
+            }
+            break;
+        case Form::Ones:
+            if (const auto n = narrowed(value, span(Form::Ones))) {
+                m_ones[record] = static_cast<std::uint8_t>(*n);
+                return;
+            }
+            break;
+        case Form::Twos:
+            if (const auto n = narrowed(value, span(Form::Twos))) {
+                m_twos[record] = static_cast<std::uint16_t>(*n);
+                return;
+            }
+            break;
+        case Form::Wide: m_wide[record] = value; return;
         }
-        if (m_form != Form::Wide && value != kNone) {
-            const std::int64_t units = value / Unit;
-            if (value % Unit != 0)
-                widen(Form::Wide, 0, 0);
-            else if (m_low > m_high || units < m_base || units - m_base > span(m_form))
-                makeRoomFor(units);
-            m_low = std::min(m_low, units);
-            m_high = std::max(m_high, units);
-        }
-        store(record, value);
+        setOtherwise(record, value);
     }
     std::int32_t operator[](std::uint32_t record) const
     {
         switch (m_form) {
-        case Form::Runs: return inRuns(record);
-        case Form::Ones: return decode(m_ones[record]);
-        case Form::Twos: return decode(m_twos[record]);
-        default: return m_wide[record];
+        case Form::Runs:
+            if (record - m_foundFirst < m_foundCount)
+                return m_foundValue;
+            return inRuns(record);
+        case Form::Ones: return widened(m_ones[record]);
+        case Form::Twos: return widened(m_twos[record]);
+        case Form::Wide: break;
         }
+        return m_wide[record];
     }
     std::uint32_t size() const { return m_size; }
     // The bytes the list holds.
@@ -83,6 +96,54 @@ private:
     // The largest distance two numbers of a narrow form may have, in units.
     static constexpr std::int64_t span(Form form) { return form == Form::Ones ? 0xFE : 0xFFFE; }
 
+    // The value's place in the window, if it has one there (a multiple of the unit within it).
+    std::optional<std::uint32_t> narrowed(std::int32_t value, std::int64_t span) const
+    {
+        const std::int64_t offset = std::int64_t {value} - m_baseValue;
+        const std::int64_t units = offset / Unit;
+        if (offset < 0 || units > span || units * Unit != offset)
+            return std::nullopt;
+        return static_cast<std::uint32_t>(units);
+    }
+    template <class Narrow>
+    std::int32_t widened(Narrow n) const
+    {
+        // In 32 bits, wrapping: every number held is a 32-bit one.
+        const std::uint32_t value = static_cast<std::uint32_t>(m_baseValue) + std::uint32_t {n} * std::uint32_t {Unit};
+        return n == kNoneOf<Narrow> ? kNone : static_cast<std::int32_t>(value);
+    }
+
+    // Everything but the common cases of set().
+    [[gnu::noinline]] void setOtherwise(std::uint32_t record, std::int32_t value)
+    {
+        if (m_form == Form::Runs) {
+            if (record >= m_runsEnd && appendRun(record, value))
+                return;
+            spread();
+        }
+        if (m_form != Form::Wide && value != kNone) {
+            if (value % Unit != 0)
+                widen(Form::Wide, 0, 0);
+            else if (!narrowed(value, span(m_form)))
+                makeRoomFor(value / Unit);
+        }
+        store(record, value);
+    }
+    void store(std::uint32_t record, std::int32_t value)
+    {
+        switch (m_form) {
+        case Form::Runs: return;  // not reached: runs are made by appendRun
+        case Form::Ones: m_ones[record] = encode<std::uint8_t>(value); return;
+        case Form::Twos: m_twos[record] = encode<std::uint16_t>(value); return;
+        case Form::Wide: m_wide[record] = value; return;
+        }
+    }
+    template <class Narrow>
+    Narrow encode(std::int32_t value) const
+    {
+        return value == kNone ? kNoneOf<Narrow> : static_cast<Narrow>(value / Unit - m_base);
+    }
+
     // Runs: false when there are too many.
     bool appendRun(std::uint32_t record, std::int32_t value)
     {
@@ -104,37 +165,42 @@ private:
     {
         if (record >= m_runsEnd)
             return kNone;
-        const auto endOf = [&](std::size_t i) { return i + 1 < m_runs.size() ? m_runs[i + 1].first : m_runsEnd; };
-        if (m_cursor >= m_runs.size() || record < m_runs[m_cursor].first || record >= endOf(m_cursor)) {
-            if (m_cursor + 1 < m_runs.size() && record >= m_runs[m_cursor + 1].first && record < endOf(m_cursor + 1)) {
-                ++m_cursor;
-            } else {
-                const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), record,
-                                                    [](std::uint32_t r, const Run& run) { return r < run.first; });
-                m_cursor = static_cast<std::size_t>(after - m_runs.begin()) - 1;
-            }
+        // The run after the one found before, or else the one a search finds.
+        std::size_t at = m_foundAt + 1;
+        if (at >= m_runs.size() || record < m_runs[at].first
+            || (at + 1 < m_runs.size() && record >= m_runs[at + 1].first)) {
+            const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), record,
+                                                [](std::uint32_t r, const Run& run) { return r < run.first; });
+            at = static_cast<std::size_t>(after - m_runs.begin()) - 1;
         }
-        return m_runs[m_cursor].value;
+        m_foundAt = at;
+        m_foundFirst = m_runs[at].first;
+        m_foundCount = (at + 1 < m_runs.size() ? m_runs[at + 1].first : m_runsEnd) - m_foundFirst;
+        m_foundValue = m_runs[at].value;
+        return m_foundValue;
     }
     // From runs to numbers per record, in the narrowest form that holds them all.
     void spread()
     {
         std::vector<Run> runs;
         runs.swap(m_runs);
+        m_foundCount = 0;
         Form form = Form::Ones;
+        std::int64_t low = INT64_MAX;
+        std::int64_t high = INT64_MIN;
         for (const Run& run : runs) {
             if (run.value == kNone)
                 continue;
             if (run.value % Unit != 0)
                 form = Form::Wide;
-            m_low = std::min<std::int64_t>(m_low, run.value / Unit);
-            m_high = std::max<std::int64_t>(m_high, run.value / Unit);
+            low = std::min<std::int64_t>(low, run.value / Unit);
+            high = std::max<std::int64_t>(high, run.value / Unit);
         }
-        if (form != Form::Wide && m_low <= m_high)
-            form = m_high - m_low <= span(Form::Ones)   ? Form::Ones
-                   : m_high - m_low <= span(Form::Twos) ? Form::Twos
-                                                        : Form::Wide;
-        widen(form, m_low, m_high);
+        if (form != Form::Wide && low <= high)
+            form = high - low <= span(Form::Ones)   ? Form::Ones
+                   : high - low <= span(Form::Twos) ? Form::Twos
+                                                    : Form::Wide;
+        widen(form, low, high);
         for (std::size_t i = 0; i < runs.size(); ++i) {
             const std::uint32_t end = i + 1 < runs.size() ? runs[i + 1].first : m_runsEnd;
             for (std::uint32_t r = runs[i].first; r < end; ++r)
@@ -142,35 +208,15 @@ private:
         }
     }
 
-    void store(std::uint32_t record, std::int32_t value)
-    {
-        switch (m_form) {
-        case Form::Ones: m_ones[record] = encode<std::uint8_t>(value); return;
-        case Form::Twos: m_twos[record] = encode<std::uint16_t>(value); return;
-        default: m_wide[record] = value; return;
-        }
-    }
-    template <class Narrow>
-    Narrow encode(std::int32_t value) const
-    {
-        return value == kNone ? kNoneOf<Narrow> : static_cast<Narrow>(value / Unit - m_base);
-    }
-    template <class Narrow>
-    std::int32_t decode(Narrow n) const
-    {
-        return n == kNoneOf<Narrow> ? kNone : static_cast<std::int32_t>((m_base + n) * Unit);
-    }
-
-    // Moves the window so that it holds `units` as well, or widens the list.
+    // Moves the window so that it holds `units` as well as the numbers held, or widens the list.
     void makeRoomFor(std::int64_t units)
     {
-        if (m_low > m_high) {
-            // The first number: as much room below it as above.
-            m_base = units - span(m_form) / 2;
-            return;
-        }
-        const std::int64_t low = std::min(m_low, units);
-        const std::int64_t high = std::max(m_high, units);
+        std::int64_t low = units;
+        std::int64_t high = units;
+        if (m_form == Form::Ones)
+            heldRange(m_ones, low, high);
+        else
+            heldRange(m_twos, low, high);
         if (high - low > span(m_form)) {
             widen(high - low > span(Form::Twos) ? Form::Wide : Form::Twos, low, high);
             return;
@@ -180,9 +226,24 @@ private:
             shift(m_ones, m_base - base);
         else
             shift(m_twos, m_base - base);
-        m_base = base;
+        setBase(base);
     }
-    // Centred on what is held, so that the window seldom moves twice.
+    template <class Narrow>
+    void heldRange(const std::vector<Narrow>& numbers, std::int64_t& low, std::int64_t& high) const
+    {
+        for (const Narrow n : numbers) {
+            if (n != kNoneOf<Narrow>) {
+                low = std::min<std::int64_t>(low, m_base + n);
+                high = std::max<std::int64_t>(high, m_base + n);
+            }
+        }
+    }
+    void setBase(std::int64_t base)
+    {
+        m_base = base;
+        m_baseValue = base * Unit;
+    }
+    // Centred on the numbers, so that the window seldom moves twice.
     static std::int64_t centred(Form form, std::int64_t low, std::int64_t high)
     {
         return low - (span(form) - (high - low)) / 2;
@@ -202,9 +263,10 @@ private:
         wider.m_size = m_size;
         wider.m_form = form;
         switch (form) {
+        case Form::Runs: break;
         case Form::Ones: wider.m_ones.assign(m_size, kNoneOf<std::uint8_t>); break;
         case Form::Twos: wider.m_twos.assign(m_size, kNoneOf<std::uint16_t>); break;
-        default: wider.m_wide.assign(m_size, kNone); break;
+        case Form::Wide: wider.m_wide.assign(m_size, kNone); break;
         }
         wider.m_base = low <= high && form != Form::Wide ? centred(form, low, high) : 0;
         if (m_form != Form::Runs) {
@@ -214,7 +276,7 @@ private:
         m_ones.swap(wider.m_ones);
         m_twos.swap(wider.m_twos);
         m_wide.swap(wider.m_wide);
-        m_base = wider.m_base;
+        setBase(wider.m_base);
         m_form = form;
     }
 
@@ -222,14 +284,16 @@ private:
     Form m_form = Form::Runs;
     std::vector<Run> m_runs;
     std::uint32_t m_runsEnd = 0;  // records from here on have no number yet
-    mutable std::size_t m_cursor = 0;  // the run read last
+    // The run read last: its place, records and number.
+    mutable std::size_t m_foundAt = 0;
+    mutable std::uint32_t m_foundFirst = 0;
+    mutable std::uint32_t m_foundCount = 0;
+    mutable std::int32_t m_foundValue = kNone;
     std::vector<std::uint8_t> m_ones;  // a number less the base, in units; or kNoneOf
     std::vector<std::uint16_t> m_twos;
     std::vector<std::int32_t> m_wide;
     std::int64_t m_base = 0;  // in units
-    // The smallest and largest number held narrow so far, in units; none yet while low > high.
-    std::int64_t m_low = INT64_MAX;
-    std::int64_t m_high = INT64_MIN;
+    std::int64_t m_baseValue = 0;  // m_base * Unit
 };
 
 }  // namespace horavant
