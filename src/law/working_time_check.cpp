@@ -108,7 +108,7 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 {
     table.takeInAppended();
     LawCheckRows rows;
-    rows.dayOfRecord = RecordValues<>(table.physicalCount());
+    rows.dayOfRecord = RecordValues(table.physicalCount());
     // Each record's day, read as the check reads it; rows come mostly in date order, so a date
     // text is read only when it differs from the row before.
     std::string lastBytes;
@@ -126,6 +126,7 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
         }
         rows.dayOfRecord.set(t.recNo(), lastDay);
     });
+    rows.dayOfRecord.finish();
     return rows;
 }
 
@@ -166,18 +167,19 @@ std::optional<Candidates> recordsToCheck(const DbfTable& table, const LawCheckRo
     std::vector<std::int32_t> firstOfText(names.texts.size(), kNoFirstDay);
     const std::int32_t first = dayNumber(firstDay);
     const std::int32_t last = dayNumber(lastDay);
-    for (std::uint32_t r = 0; r < names.records; ++r) {
-        const std::int32_t text = names.textOfRecord[r];
-        if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
-            continue;
-        const std::int32_t day = gathered.dayOfRecord[r];
-        if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
-            c.records.push_back(r);
-        if (day != LawCheckRows::kNoDay) {
-            std::int32_t& firstOfThis = firstOfText[static_cast<std::size_t>(text)];
-            firstOfThis = std::min(firstOfThis, day);
-        }
-    }
+    forEachRecord(
+        names.records,
+        [&](std::uint32_t r, std::int32_t text, std::int32_t day) {
+            if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
+                return;
+            if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
+                c.records.push_back(r);
+            if (day != LawCheckRows::kNoDay) {
+                std::int32_t& firstOfThis = firstOfText[static_cast<std::size_t>(text)];
+                firstOfThis = std::min(firstOfThis, day);
+            }
+        },
+        names.textOfRecord, gathered.dayOfRecord);
     if (!names.fewEnough(c.records.size()))
         return std::nullopt;
     c.firstDays = employee ? std::vector<std::int32_t> {firstOfText[static_cast<std::size_t>(wanted)]}

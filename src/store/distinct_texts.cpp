@@ -132,7 +132,7 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
     DistinctTextRows rows;
     rows.file = table.fileStamp();
     rows.records = table.physicalCount();
-    rows.textOfRecord = RecordValues<>(rows.records);
+    rows.textOfRecord = RecordValues(rows.records);
     DistinctTexts field(position);
     for (table.First(); !table.Eof(); table.Next()) {
         const std::uint32_t text = field.take(table);
@@ -143,6 +143,7 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
         if (alsoEach)
             alsoEach(table);
     }
+    rows.textOfRecord.finish();
     rows.texts = field.release();
     return rows;
 }
@@ -162,10 +163,13 @@ std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfT
     if (at == texts.end())
         return found;
     const auto wanted = static_cast<std::int32_t>(at - texts.begin());
-    for (std::uint32_t r = 0; r < records; ++r) {
-        if (textOfRecord[r] == wanted)
-            found.push_back(r);
-    }
+    forEachRecord(
+        records,
+        [&](std::uint32_t r, std::int32_t text) {
+            if (text == wanted)
+                found.push_back(r);
+        },
+        textOfRecord);
     if (!fewEnough(found.size()))
         return std::nullopt;
     return found;

@@ -28,12 +28,12 @@ std::vector<std::vector<std::u16string>> collectDistinctTexts(
 // The distinct texts of a field and which of them each record holds, so that a later pass over
 // one text's rows visits those records alone instead of reading the whole table again.
 struct DistinctTextRows {
-    static constexpr std::int32_t kNotVisited = RecordValues<>::kNone;
+    static constexpr std::int32_t kNotVisited = RecordValues::kNone;
 
     std::vector<std::u16string> texts;
     // Per physical record an index into texts, or kNotVisited: a byte a record while there are at
     // most 255 texts (ten million records in 10 MB), two bytes up to 65,535 texts, four beyond.
-    RecordValues<> textOfRecord;
+    RecordValues textOfRecord;
     std::uint32_t records = 0;
     bool complete = true;  // every visited record's text is noted in textOfRecord
     std::optional<FileStamp> file;  // the table's file when the scan began

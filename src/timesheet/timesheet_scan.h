@@ -6,7 +6,6 @@
 #include "store/distinct_texts.h"
 #include "store/record_values.h"
 #include "store/regional.h"
-#include "store/work_time_text.h"
 #include "timesheet/timesheet_rules.h"
 
 #include <chrono>
@@ -64,9 +63,8 @@ struct WorkedRequest {
 // that the figures of one or of all employees need not read the table again.
 struct TimesheetRows {
     DistinctTextRows employees;
-    RecordValues<> dayOfRecord;
-    // Worked times are mostly whole minutes: two bytes a record where they are.
-    RecordValues<kMsPerMinute> workedOfRecord;
+    RecordValues dayOfRecord;
+    std::vector<std::int32_t> workedOfRecord;
 
     bool stillCurrent(const DbfTable& table) const { return employees.stillCurrent(table); }
     // Per employee of `employees.texts`, the worked time over from..to of those wanted.

@@ -545,6 +545,7 @@ TEST_F(AppShellTest, HeadersAreLaidOutWhenTheirViewFirstShows)
 TEST_F(AppShellTest, FreedBlocksGoBackToTheSystem)
 {
     start();
+    finishTheDaysBackup();  // no other thread frees memory meanwhile
     const auto allocateAndFree = [](std::size_t bytes) {
         void* volatile block = std::malloc(bytes);
         ASSERT_NE(block, nullptr);
