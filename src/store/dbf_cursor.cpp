@@ -4,6 +4,7 @@
 
 #include "store/dbf_table_internal.h"
 #include "store/error.h"
+#include "store/read_ahead.h"
 
 #include <algorithm>
 #include <functional>
@@ -42,41 +43,94 @@ const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
     const bool onward = m_blockCount != 0 && record == m_blockFirst + m_blockCount;
     m_blockBytes = onward ? std::min(2 * m_blockBytes, dbf::kBlockBytes) : dbf::kFirstBlockBytes;
     m_blockCount = 0;
-    const std::uint32_t perBlock = std::max<std::uint32_t>(1,
-                                                           static_cast<std::uint32_t>(m_blockBytes / m_recordLength));
-    const std::uint32_t first = onward ? record : record / perBlock * perBlock;
-    const std::uint32_t n = std::min(perBlock, m_count - first);
+    const auto perBlock = [this](std::size_t bytes) {
+        return std::max<std::uint32_t>(1, static_cast<std::uint32_t>(bytes / m_recordLength));
+    };
+    const std::uint32_t first = onward ? record : record / perBlock(m_blockBytes) * perBlock(m_blockBytes);
+    const std::uint32_t n = std::min(perBlock(m_blockBytes), m_count - first);
     const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
-    const std::size_t size = dbf::kCopyAlignment + bytes + dbf::kReadSlack;
-    if (size > m_cacheSize) {
-        // Uninitialised: the read fills the block, and its spare bytes are cleared below.
-        m_cache = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-        m_cacheSize = size;
+    std::uint8_t* data = takeReadAhead(first, n);
+    if (!data) {
+        data = placeBlock(m_cache, m_cacheSize, first, n);
+        // A file cut short by another program since it was counted reads short: a failed read.
+        if (readFullyAt(m_fd.get(), data, bytes, recordOffset(first)) != static_cast<long long>(bytes))
+            throw Error(dbf::readErrorText(path()));
     }
-    // The kernel copies from the page cache several times faster when the buffer lies at the
-    // same offset within a cache line as the file position (and far slower when it lies a few
-    // bytes beyond it), so the block is placed to match.
-    const std::uint64_t offset = recordOffset(first);
-    const auto misalignment = [](std::uint64_t at) { return static_cast<std::size_t>(at % dbf::kCopyAlignment); };
-    std::uint8_t* data = m_cache.get()
-                         + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(m_cache.get()))
-                            + misalignment(offset))
-                               % dbf::kCopyAlignment;
-    // A file cut short by another program since it was counted reads short: a failed read.
-    const long long got = readFullyAt(m_fd.get(), data, bytes, offset);
-    if (got != static_cast<long long>(bytes))
-        throw Error(dbf::readErrorText(path()));
     std::fill_n(data + bytes, dbf::kReadSlack, std::uint8_t {0});
     m_blockData = data;
     m_blockBegin = data;
     m_blockLimit = data + bytes + dbf::kReadSlack;
     m_blockFirst = first;
     m_blockCount = n;
+    // A scan's next block is read while this one is decoded.
+    const std::uint32_t next = first + n;
+    if (onward && next < m_count)
+        readAhead(next, std::min(perBlock(std::min(2 * m_blockBytes, dbf::kBlockBytes)), m_count - next));
     return data + static_cast<std::size_t>(record - first) * m_recordLength;
+}
+
+std::uint8_t* DbfTable::placeBlock(std::unique_ptr<std::uint8_t[]>& buffer, std::size_t& size, std::uint32_t first,
+                                   std::uint32_t n)
+{
+    const std::size_t needed = dbf::kCopyAlignment + static_cast<std::size_t>(n) * m_recordLength + dbf::kReadSlack;
+    if (needed > size) {
+        // Uninitialised: the read fills the block, and its spare bytes are cleared after it.
+        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(needed);
+        size = needed;
+    }
+    // The kernel copies from the page cache several times faster when the buffer lies at the
+    // same offset within a cache line as the file position (and far slower when it lies a few
+    // bytes beyond it), so the block is placed to match.
+    const auto misalignment = [](std::uint64_t at) { return static_cast<std::size_t>(at % dbf::kCopyAlignment); };
+    return buffer.get()
+           + (dbf::kCopyAlignment - misalignment(reinterpret_cast<std::uintptr_t>(buffer.get()))
+              + misalignment(recordOffset(first)))
+                 % dbf::kCopyAlignment;
+}
+
+void DbfTable::readAhead(std::uint32_t first, std::uint32_t n)
+{
+    dropReadAhead();
+    if (!dbf::ReadAhead::worthwhile())
+        return;
+    if (!m_readAhead)
+        m_readAhead = std::make_unique<dbf::ReadAhead>();
+    m_aheadData = placeBlock(m_aheadCache, m_aheadCacheSize, first, n);
+    if (m_readAhead->start(m_fd.get(), m_aheadData, static_cast<std::size_t>(n) * m_recordLength,
+                           recordOffset(first))) {
+        m_aheadFirst = first;
+        m_aheadCount = n;
+    }
+}
+
+std::uint8_t* DbfTable::takeReadAhead(std::uint32_t first, std::uint32_t n)
+{
+    if (m_aheadCount == 0)
+        return nullptr;
+    const bool same = first == m_aheadFirst && n == m_aheadCount;
+    const long long got = m_readAhead->finish();
+    m_aheadCount = 0;
+    // Read short, the file may have been cut since: it is read again, and so judged, as the block.
+    if (!same || got != static_cast<long long>(n) * m_recordLength)
+        return nullptr;
+    // The block read ahead becomes the current one, and the current one's buffer the next to read into.
+    std::swap(m_cache, m_aheadCache);
+    std::swap(m_cacheSize, m_aheadCacheSize);
+    return m_aheadData;
+}
+
+void DbfTable::dropReadAhead()
+{
+    if (m_aheadCount == 0)
+        return;
+    m_readAhead->finish();
+    m_aheadCount = 0;
 }
 
 void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
 {
+    if (record - m_aheadFirst < m_aheadCount)
+        dropReadAhead();
     if (const std::uint8_t* cached = cachedRecord(record))
         std::copy(bytes, bytes + m_recordLength, const_cast<std::uint8_t*>(cached));
 }
@@ -84,6 +138,7 @@ void DbfTable::storeInCache(std::uint32_t record, const std::uint8_t* bytes)
 void DbfTable::invalidateCache()
 {
     keepViewsOutOfBlock();
+    dropReadAhead();
     m_blockCount = 0;
     m_blockBegin = m_blockLimit = nullptr;
 }

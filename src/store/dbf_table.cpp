@@ -5,6 +5,7 @@
 #include "store/byte_io.h"
 #include "store/cp1252.h"
 #include "store/dbf_table_internal.h"
+#include "store/read_ahead.h"
 #include "store/error.h"
 #include "store/text.h"
 
@@ -374,6 +375,7 @@ void DbfTable::Close()
 {
     if (!active())
         return;
+    dropReadAhead();
     try {
         if (m_state == TableState::Edit || m_state == TableState::Insert)
             Post();

@@ -43,6 +43,8 @@ struct TableFileSummary {
 };
 
 namespace dbf {
+class ReadAhead;
+
 // File layout.
 constexpr std::size_t kHeaderSize = 32;
 constexpr std::size_t kDescriptorSize = 32;
@@ -255,6 +257,15 @@ private:
         return p ? p : loadBlock(record);
     }
     [[gnu::noinline]] const std::uint8_t* loadBlock(std::uint32_t record);
+    // Where the n records from `first` go in `buffer` (grown to hold them), at the file's
+    // offset within a cache line.
+    std::uint8_t* placeBlock(std::unique_ptr<std::uint8_t[]>& buffer, std::size_t& size, std::uint32_t first,
+                             std::uint32_t n);
+    // Starts reading the n records from `first` ahead; takes them when they are the ones asked for.
+    void readAhead(std::uint32_t first, std::uint32_t n);
+    std::uint8_t* takeReadAhead(std::uint32_t first, std::uint32_t n);
+    // Waits for a read ahead and forgets it: the table's own write or a look at the file again.
+    void dropReadAhead();
     // The record's bytes in the current block, or null when the block does not hold it.
     const std::uint8_t* cachedRecord(std::uint32_t record) const
     {
@@ -329,6 +340,14 @@ private:
     std::size_t m_blockBytes = 0;  // the size the block was read at
     std::unique_ptr<std::uint8_t[]> m_cache;
     std::size_t m_cacheSize = 0;
+    // The block after the current one, read on a thread of its own while a scan decodes the
+    // current one: m_aheadCount records from m_aheadFirst (none while m_aheadCount is 0).
+    std::unique_ptr<std::uint8_t[]> m_aheadCache;
+    std::size_t m_aheadCacheSize = 0;
+    std::unique_ptr<dbf::ReadAhead> m_readAhead;  // after its buffer: it waits for its read when destroyed
+    std::uint8_t* m_aheadData = nullptr;
+    std::uint32_t m_aheadFirst = 0;
+    std::uint32_t m_aheadCount = 0;
 
     bool m_readOnly = false;
     bool m_filtered = false;
