@@ -108,7 +108,7 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 {
     table.takeInAppended();
     LawCheckRows rows;
-    rows.dayOfRecord.assign(table.physicalCount(), LawCheckRows::kNoDay);
+    rows.dayOfRecord = RecordValues(table.physicalCount());
     // Each record's day, read as the check reads it; rows come mostly in date order, so a date
     // text is read only when it differs from the row before.
     std::string lastBytes;
@@ -124,8 +124,9 @@ LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
             lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : LawCheckRows::kNoDay;
             known = true;
         }
-        rows.dayOfRecord[t.recNo()] = lastDay;
+        rows.dayOfRecord.set(t.recNo(), lastDay);
     });
+    rows.dayOfRecord.finish();
     return rows;
 }
 
@@ -154,31 +155,35 @@ std::optional<Candidates> recordsToCheck(const DbfTable& table, const LawCheckRo
     if (!names.stillCurrent(table) || gathered.dayOfRecord.size() != names.records)
         return std::nullopt;
     // The employee's place in the list, or every visited record's text for everybody.
-    std::uint32_t wanted = DistinctTextRows::kNotVisited;
+    std::int32_t wanted = DistinctTextRows::kNotVisited;
     Candidates c;
     if (employee) {
         const auto at = std::find(names.texts.begin(), names.texts.end(), *employee);
         if (at == names.texts.end())
             return c;
-        wanted = static_cast<std::uint32_t>(at - names.texts.begin());
+        wanted = static_cast<std::int32_t>(at - names.texts.begin());
     }
     // Everybody is numbered in the order of the list, one employee as the only one.
     std::vector<std::int32_t> firstOfText(names.texts.size(), kNoFirstDay);
     const std::int32_t first = dayNumber(firstDay);
     const std::int32_t last = dayNumber(lastDay);
-    for (std::uint32_t r = 0; r < names.records; ++r) {
-        const std::uint32_t text = names.textOfRecord[r];
-        if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
-            continue;
-        const std::int32_t day = gathered.dayOfRecord[r];
-        if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
-            c.records.push_back(r);
-        if (day != LawCheckRows::kNoDay)
-            firstOfText[text] = std::min(firstOfText[text], day);
-    }
+    forEachRecord(
+        names.records,
+        [&](std::uint32_t r, std::int32_t text, std::int32_t day) {
+            if (text == DistinctTextRows::kNotVisited || (employee && text != wanted))
+                return;
+            if (day == LawCheckRows::kNoDay || (day >= first && day <= last))
+                c.records.push_back(r);
+            if (day != LawCheckRows::kNoDay) {
+                std::int32_t& firstOfThis = firstOfText[static_cast<std::size_t>(text)];
+                firstOfThis = std::min(firstOfThis, day);
+            }
+        },
+        names.textOfRecord, gathered.dayOfRecord);
     if (!names.fewEnough(c.records.size()))
         return std::nullopt;
-    c.firstDays = employee ? std::vector<std::int32_t> {firstOfText[wanted]} : std::move(firstOfText);
+    c.firstDays = employee ? std::vector<std::int32_t> {firstOfText[static_cast<std::size_t>(wanted)]}
+                           : std::move(firstOfText);
     return c;
 }
 

@@ -132,17 +132,18 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
     DistinctTextRows rows;
     rows.file = table.fileStamp();
     rows.records = table.physicalCount();
-    rows.textOfRecord.assign(rows.records, DistinctTextRows::kNotVisited);
+    rows.textOfRecord = RecordValues(rows.records);
     DistinctTexts field(position);
     for (table.First(); !table.Eof(); table.Next()) {
         const std::uint32_t text = field.take(table);
-        if (text < DistinctTextRows::kNotVisited)
-            rows.textOfRecord[table.recNo()] = static_cast<DistinctTextRows::TextIndex>(text);
+        if (text <= INT32_MAX)
+            rows.textOfRecord.set(table.recNo(), static_cast<std::int32_t>(text));
         else
             rows.complete = false;
         if (alsoEach)
             alsoEach(table);
     }
+    rows.textOfRecord.finish();
     rows.texts = field.release();
     return rows;
 }
@@ -161,11 +162,14 @@ std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfT
     std::vector<std::uint32_t> found;
     if (at == texts.end())
         return found;
-    const auto wanted = static_cast<std::uint32_t>(at - texts.begin());
-    for (std::uint32_t r = 0; r < records; ++r) {
-        if (textOfRecord[r] == wanted)
-            found.push_back(r);
-    }
+    const auto wanted = static_cast<std::int32_t>(at - texts.begin());
+    forEachRecord(
+        records,
+        [&](std::uint32_t r, std::int32_t text) {
+            if (text == wanted)
+                found.push_back(r);
+        },
+        textOfRecord);
     if (!fewEnough(found.size()))
         return std::nullopt;
     return found;

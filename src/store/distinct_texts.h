@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/posix_file.h"
+#include "store/record_values.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,13 +28,12 @@ std::vector<std::vector<std::u16string>> collectDistinctTexts(
 // The distinct texts of a field and which of them each record holds, so that a later pass over
 // one text's rows visits those records alone instead of reading the whole table again.
 struct DistinctTextRows {
-    // Two bytes a record keep ten million records in 20 MB; a field with more distinct texts
-    // than they count is noted as incomplete, and its texts' records are read from the table.
-    using TextIndex = std::uint16_t;
-    static constexpr TextIndex kNotVisited = 0xFFFF;
+    static constexpr std::int32_t kNotVisited = RecordValues::kNone;
 
     std::vector<std::u16string> texts;
-    std::vector<TextIndex> textOfRecord;  // per physical record: an index into texts, or kNotVisited
+    // Per physical record an index into texts, or kNotVisited: a byte a record while there are at
+    // most 255 texts (ten million records in 10 MB), two bytes up to 65,535 texts, four beyond.
+    RecordValues textOfRecord;
     std::uint32_t records = 0;
     bool complete = true;  // every visited record's text is noted in textOfRecord
     std::optional<FileStamp> file;  // the table's file when the scan began

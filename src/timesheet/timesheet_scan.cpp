@@ -89,15 +89,16 @@ TimesheetRows gatherTimesheetRows(DbfTable& table, const Regional& regional)
     WorkedReader reader(regional);
     table.takeInAppended();
     const std::uint32_t records = table.physicalCount();
-    rows.dayOfRecord.assign(records, WorkedReader::kNoDay);
+    rows.dayOfRecord = RecordValues(records);
     rows.workedOfRecord.assign(records, WorkedReader::kNoTime);
     rows.employees = collectDistinctTextRows(table, workfield::kEmployee, [&](const DbfTable& t) {
         const std::uint32_t r = t.recNo();
         if (r < records) {
-            rows.dayOfRecord[r] = reader.day(t);
+            rows.dayOfRecord.set(r, reader.day(t));
             rows.workedOfRecord[r] = reader.worked(t);
         }
     });
+    rows.dayOfRecord.finish();
     return rows;
 }
 
@@ -116,20 +117,24 @@ std::vector<WorkedTime> TimesheetRows::workedTimes(const std::vector<WorkedReque
         if (requests[e].accountStart)
             starts[e] = dayNumber(*requests[e].accountStart);
     }
-    const std::size_t n = std::min(employees.textOfRecord.size(), dayOfRecord.size());
-    for (std::size_t r = 0; r < n; ++r) {
-        const std::uint32_t e = employees.textOfRecord[r];
-        if (e >= requests.size() || !requests[e].wanted)
-            continue;
-        const std::int32_t day = dayOfRecord[r];
-        const std::int32_t worked = workedOfRecord[r];
-        if (day == WorkedReader::kNoDay || worked == WorkedReader::kNoTime)
-            continue;
-        if (day >= first && day <= last)
-            times[e].perDay[static_cast<std::size_t>(day - first)] += worked;
-        else if (day < first && day >= starts[e])
-            times[e].beforePeriod += worked;
-    }
+    const std::uint32_t n = std::min(
+        {employees.textOfRecord.size(), dayOfRecord.size(), static_cast<std::uint32_t>(workedOfRecord.size())});
+    forEachRecord(
+        n,
+        [&](std::uint32_t r, std::int32_t text, std::int32_t day) {
+            // A record not visited is beyond every request.
+            const auto e = static_cast<std::uint32_t>(text);
+            if (e >= requests.size() || !requests[e].wanted)
+                return;
+            const std::int32_t worked = workedOfRecord[r];
+            if (day == WorkedReader::kNoDay || worked == WorkedReader::kNoTime)
+                return;
+            if (day >= first && day <= last)
+                times[e].perDay[static_cast<std::size_t>(day - first)] += worked;
+            else if (day < first && day >= starts[e])
+                times[e].beforePeriod += worked;
+        },
+        employees.textOfRecord, dayOfRecord);
     return times;
 }
 
@@ -138,11 +143,13 @@ std::vector<std::uint32_t> TimesheetRows::recordsOf(std::uint32_t employee, sys_
     std::vector<std::uint32_t> found;
     const std::int32_t first = dayNumber(from);
     const std::int32_t last = dayNumber(to);
-    const std::size_t n = std::min(employees.textOfRecord.size(), dayOfRecord.size());
-    for (std::size_t r = 0; r < n; ++r) {
-        if (employees.textOfRecord[r] == employee && dayOfRecord[r] >= first && dayOfRecord[r] <= last)
-            found.push_back(static_cast<std::uint32_t>(r));
-    }
+    forEachRecord(
+        std::min(employees.textOfRecord.size(), dayOfRecord.size()),
+        [&](std::uint32_t r, std::int32_t text, std::int32_t day) {
+            if (static_cast<std::uint32_t>(text) == employee && day >= first && day <= last)
+                found.push_back(r);
+        },
+        employees.textOfRecord, dayOfRecord);
     return found;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/distinct_texts.h"
+#include "store/record_values.h"
 #include "store/regional.h"
 #include "timesheet/timesheet_rules.h"
 
@@ -62,7 +63,7 @@ struct WorkedRequest {
 // that the figures of one or of all employees need not read the table again.
 struct TimesheetRows {
     DistinctTextRows employees;
-    std::vector<std::int32_t> dayOfRecord;
+    RecordValues dayOfRecord;
     std::vector<std::int32_t> workedOfRecord;
 
     bool stillCurrent(const DbfTable& table) const { return employees.stillCurrent(table); }

@@ -26,7 +26,13 @@
 #include <QTreeView>
 
 #include <gmock/gmock.h>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace horavant::test {
 namespace {
@@ -532,6 +538,26 @@ TEST_F(AppShellTest, HeadersAreLaidOutWhenTheirViewFirstShows)
         w->hide();
     }
 }
+
+#ifdef __GLIBC__
+// A scan's notes per record are let go of when its action ends: a large block freed after a
+// larger one does not stay in the heap, as glibc's own rule would keep it.
+TEST_F(AppShellTest, FreedBlocksGoBackToTheSystem)
+{
+    start();
+    finishTheDaysBackup();  // no other thread frees memory meanwhile
+    const auto allocateAndFree = [](std::size_t bytes) {
+        void* volatile block = std::malloc(bytes);
+        ASSERT_NE(block, nullptr);
+        std::memset(block, 1, bytes);
+        std::free(block);
+    };
+    allocateAndFree(24 << 20);
+    const std::size_t before = mallinfo2().fordblks;
+    allocateAndFree(12 << 20);
+    EXPECT_LT(mallinfo2().fordblks, before + (4 << 20));
+}
+#endif
 
 // The program's style reads the menu bars' overflow arrows only when they are drawn; drawn, they
 // are the desktop style's own, at every size the desktop style has.

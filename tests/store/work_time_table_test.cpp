@@ -208,12 +208,13 @@ TEST_F(WorkTimeTableTest, FilterMatchesTheEmployeeExactlyWithoutTrailingBlanks)
     EXPECT_THAT(seen, testing::ElementsAre(0u, 2u));
 }
 
-// Each record's text is noted in two bytes: a field with more distinct texts than they count is
-// gathered as incomplete, and the records of a text are then read from the table.
-TEST_F(WorkTimeTableTest, TooManyDistinctTextsToNoteAreReadFromTheTable)
+// Each record's text is noted in as few bytes as the number of texts allows: a field with more
+// distinct texts than two bytes count is noted in four, and the records of a text are still
+// visited one by one.
+TEST_F(WorkTimeTableTest, ManyDistinctTextsAreNotedInWiderNumbers)
 {
     open();
-    const std::uint32_t many = DistinctTextRows::kNotVisited + 1u;
+    const std::uint32_t many = 0x10000;
     dbf1.beginBulk();
     for (std::uint32_t i = 0; i < many; ++i) {
         const std::string number = std::to_string(i);
@@ -223,8 +224,10 @@ TEST_F(WorkTimeTableTest, TooManyDistinctTextsToNoteAreReadFromTheTable)
     dbf1.endBulk();
     const DistinctTextRows gathered = collectDistinctTextRows(dbf1, workfield::kEmployee);
     EXPECT_EQ(gathered.texts.size(), many);
-    EXPECT_FALSE(gathered.complete);
-    EXPECT_EQ(gathered.recordsOf(dbf1, u"M7"), std::nullopt);
+    EXPECT_TRUE(gathered.complete);
+    EXPECT_EQ(gathered.textOfRecord.bytesHeld(), (many + 1) * 4);
+    EXPECT_EQ(gathered.recordsOf(dbf1, u"M7"), (std::vector<std::uint32_t> {7, many}));
+    EXPECT_EQ(gathered.recordsOf(dbf1, u"M65535"), (std::vector<std::uint32_t> {65535}));
 
     const DistinctTextRows few = collectDistinctTextRows(dbf1, workfield::kDate);
     EXPECT_TRUE(few.complete);
