@@ -39,14 +39,17 @@ const std::uint8_t* DbfTable::loadBlock(std::uint32_t record)
 {
     keepViewsOutOfBlock();
     // A scan that goes on from one block to the next reads ever larger blocks, up to
-    // kBlockBytes; a look elsewhere reads a small one around its record.
-    const bool onward = m_blockCount != 0 && record == m_blockFirst + m_blockCount;
-    m_blockBytes = onward ? std::min(2 * m_blockBytes, dbf::kBlockBytes) : dbf::kFirstBlockBytes;
-    m_blockCount = 0;
+    // kBlockBytes; so does a visit of chosen records in their order, as long as its next record
+    // lies in the block a scan would read next. A look elsewhere reads a small one around its record.
     const auto perBlock = [this](std::size_t bytes) {
         return std::max<std::uint32_t>(1, static_cast<std::uint32_t>(bytes / m_recordLength));
     };
-    const std::uint32_t first = onward ? record : record / perBlock(m_blockBytes) * perBlock(m_blockBytes);
+    const std::uint32_t end = m_blockFirst + m_blockCount;
+    const std::size_t onwardBytes = std::min(2 * m_blockBytes, dbf::kBlockBytes);
+    const bool onward = m_blockCount != 0 && record >= end && record - end < perBlock(onwardBytes);
+    m_blockBytes = onward ? onwardBytes : dbf::kFirstBlockBytes;
+    m_blockCount = 0;
+    const std::uint32_t first = onward ? end : record / perBlock(m_blockBytes) * perBlock(m_blockBytes);
     const std::uint32_t n = std::min(perBlock(m_blockBytes), m_count - first);
     const std::size_t bytes = static_cast<std::size_t>(n) * m_recordLength;
     std::uint8_t* data = takeReadAhead(first, n);

@@ -134,6 +134,17 @@ TEST_F(DbfBlocksTest, AFileLargerThanTheBlockIsReadOneBlockAtATime)
     EXPECT_EQ(n, records);
     EXPECT_EQ(wrong, 0u);
 
+    // A visit of chosen records in their order, by steps short and long (into the block a scan
+    // would read next, and beyond it), reads each of them.
+    for (const std::uint32_t step : {1u, 40u, 3000u, kPerBlock / 2 + 7, kPerBlock + 1}) {
+        std::uint32_t visited = 0;
+        wrong = 0;
+        for (std::uint32_t r = 3; r < records; r += step, ++visited)
+            wrong += !t.gotoRecord(r) || t.fieldText(1) != numbered(r);
+        EXPECT_EQ(wrong, 0u) << "step " << step;
+        EXPECT_EQ(visited, (records - 3 + step - 1) / step);
+    }
+
     // The current record stays itself while other blocks are looked at, and a filter may look at
     // records of another block while it judges one.
     ASSERT_TRUE(t.gotoRecord(kPerBlock - 1));
