@@ -39,16 +39,16 @@ std::u16string germanMessage(int number)
     return it == texts.end() ? std::u16string() : it->second;
 }
 
-// As the main window does it: the gathering scan remembers each record's employee, and the report
-// reads only the chosen employee's records.
+// As the main window does it: the gathering scan remembers each record's employee and day, and the
+// report reads only the chosen employee's records of the month.
 void BM_Evaluation(benchmark::State& state)
 {
     DbfTable t;
     openTable(t, workTimeTable(benchRecords()));
     std::size_t lines = 0;
     for (auto _ : state) {
-        const auto gathered = GatherSubjects(t, subjectPosition(EvaluationLayout::Employee));
-        const auto report = BuildEvaluation(t, EvaluationLayout::Employee, gathered.texts.at(7),
+        const auto gathered = GatherSubjects(t, subjectPosition(EvaluationLayout::Employee), Regional::german());
+        const auto report = BuildEvaluation(t, EvaluationLayout::Employee, gathered.subjects.texts.at(7),
                                             sys_days(2011y / March / 1), sys_days(2011y / March / 31), true,
                                             Regional::german(), germanMessage, &gathered);
         lines = report.size();

@@ -302,8 +302,8 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         m_model->takeInAppended();
         m_model->reloadIfStale();  // the grid is to show where the scan ends
         m_grid->postPending();
-        const DistinctTextRows gathered = GatherSubjects(Dbf1, subjectPosition(layout));
-        const std::vector<std::u16string>& subjects = gathered.texts;
+        const DatedTextRows gathered = GatherSubjects(Dbf1, subjectPosition(layout), m_services.regional);
+        const std::vector<std::u16string>& subjects = gathered.subjects.texts;
         // The scan has gone through the whole table; the grid shows where it stopped.
         m_grid->press(DbNavigator::Last);
         if (subjects.empty()) {
@@ -314,7 +314,7 @@ void TMainForm::runEvaluation(EvaluationLayout layout, int noRowsMessage)
         choice.setSubjects(subjects);
         if (choice.exec() != QDialog::Accepted)
             return;
-        // The report reads the chosen subject's rows again, not the whole table.
+        // The report reads the chosen subject's rows of the period again, not the whole table.
         m_windows.auswerten->setReport(BuildEvaluationReport(
             Dbf1, layout, choice.subject(), choice.fromDate(), choice.toDate(), showBreaks(), m_services.regional,
             m_services.messageLookup(), m_services.store.Translate(u"Stunden"), &gathered));
@@ -331,7 +331,7 @@ void TMainForm::PrfungArbeitszeitgesetz1Click()
         // The scan for the list of employees also notes each record's day, so the check reads
         // only the records of the period chosen.
         const LawCheckRows gathered = GatherLawCheckRows(Dbf1, m_services.regional);
-        std::vector<std::u16string> subjects = gathered.employees.texts;
+        std::vector<std::u16string> subjects = gathered.subjects.texts;
         m_grid->press(DbNavigator::Last);
         if (subjects.empty()) {
             showError(this, m_services.message(30));

@@ -133,7 +133,7 @@ std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_vi
 ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
                                   std::chrono::sys_days fromDate, std::chrono::sys_days toDate, bool showBreaks,
                                   const Regional& regional, const std::function<std::u16string(int)>& messageText,
-                                  std::u16string_view hoursTitle, const DistinctTextRows* gathered)
+                                  std::u16string_view hoursTitle, const DatedTextRows* gathered)
 {
     // Records another copy appended since the gathering make its records out of date.
     table.takeInAppended();
@@ -214,9 +214,9 @@ ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std:
             breakTotal += time->deducted;
         }
     };
-    const auto records = gathered ? gathered->recordsOf(table, subject) : std::nullopt;
+    const auto records = gathered ? gathered->recordsOf(table, subject, fromDate, toDate) : std::nullopt;
     if (records) {
-        // The subject's records as the gathering scan found them; each is still checked.
+        // The subject's records of the period as the gathering scan found them; each is still checked.
         for (const std::uint32_t r : *records) {
             if (storable && table.gotoRecord(r))
                 takeRow();
@@ -236,7 +236,7 @@ std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout la
                                             std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
                                             bool showBreaks, const Regional& regional,
                                             const std::function<std::u16string(int)>& messageText,
-                                            const DistinctTextRows* gathered)
+                                            const DatedTextRows* gathered)
 {
     return reportLines(BuildEvaluationReport(table, layout, subject, fromDate, toDate, showBreaks, regional,
                                              messageText, u"Stunden", gathered));

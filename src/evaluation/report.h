@@ -29,11 +29,11 @@ inline std::vector<std::u16string> CollectSubjects(DbfTable& table, int position
 {
     return collectDistinctTexts(table, position);
 }
-// The same, remembering which subject each record holds, for the report to visit only the
-// chosen subject's records.
-inline DistinctTextRows GatherSubjects(DbfTable& table, int position)
+// The same, remembering which subject and day each record holds, for the report to visit only
+// the chosen subject's records of its period.
+inline DatedTextRows GatherSubjects(DbfTable& table, int position, const Regional& regional)
 {
-    return collectDistinctTextRows(table, position);
+    return collectDatedTextRows(table, position, regional);
 }
 
 // Appends blanks until the text has at least `width` characters; never cuts.
@@ -65,18 +65,18 @@ std::optional<std::int64_t> workedMs(std::u16string_view from, std::u16string_vi
 // shown only with `showBreaks`; breaks are deducted always. A last column titled `hoursTitle`,
 // only for spreadsheets, holds each row's worked hours. Texts come from `messageText` in the
 // current language. Moves the cursor. With the subjects as GatherSubjects found them, only the
-// chosen subject's records are read again, unless the table's file has changed since; the report
-// is the same either way.
+// chosen subject's records of the period (and those without a readable date) are read again,
+// unless the table's file has changed since; the report is the same either way.
 ReportTable BuildEvaluationReport(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
                                   std::chrono::sys_days fromDate, std::chrono::sys_days toDate, bool showBreaks,
                                   const Regional& regional, const std::function<std::u16string(int)>& messageText,
-                                  std::u16string_view hoursTitle, const DistinctTextRows* gathered = nullptr);
+                                  std::u16string_view hoursTitle, const DatedTextRows* gathered = nullptr);
 
 // The text lines of that report.
 std::vector<std::u16string> BuildEvaluation(DbfTable& table, EvaluationLayout layout, std::u16string_view subject,
                                             std::chrono::sys_days fromDate, std::chrono::sys_days toDate,
                                             bool showBreaks, const Regional& regional,
                                             const std::function<std::u16string(int)>& messageText,
-                                            const DistinctTextRows* gathered = nullptr);
+                                            const DatedTextRows* gathered = nullptr);
 
 }  // namespace horavant

@@ -106,28 +106,7 @@ std::vector<std::uint32_t> orderByKey(const std::vector<std::uint64_t>& keys)
 
 LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional)
 {
-    table.takeInAppended();
-    LawCheckRows rows;
-    rows.dayOfRecord = RecordValues(table.physicalCount());
-    // Each record's day, read as the check reads it; rows come mostly in date order, so a date
-    // text is read only when it differs from the row before.
-    std::string lastBytes;
-    std::int32_t lastDay = LawCheckRows::kNoDay;
-    std::u16string text;
-    bool known = false;
-    rows.employees = collectDistinctTextRows(table, workfield::kEmployee, [&](const DbfTable& t) {
-        const std::string_view bytes = t.fieldBytes(workfield::kDate);
-        if (!known || !sameBytes(bytes, lastBytes)) {
-            lastBytes.assign(bytes);
-            cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), text);
-            const auto day = readStoredDate(text, regional);
-            lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : LawCheckRows::kNoDay;
-            known = true;
-        }
-        rows.dayOfRecord.set(t.recNo(), lastDay);
-    });
-    rows.dayOfRecord.finish();
-    return rows;
+    return collectDatedTextRows(table, workfield::kEmployee, regional);
 }
 
 namespace {
@@ -151,7 +130,7 @@ std::optional<Candidates> recordsToCheck(const DbfTable& table, const LawCheckRo
                                          std::optional<std::u16string_view> employee, sys_days firstDay,
                                          sys_days lastDay)
 {
-    const DistinctTextRows& names = gathered.employees;
+    const DistinctTextRows& names = gathered.subjects;
     if (!names.stillCurrent(table) || gathered.dayOfRecord.size() != names.records)
         return std::nullopt;
     // The employee's place in the list, or every visited record's text for everybody.
@@ -251,7 +230,7 @@ WorkingTimeCheck CheckWorkingTimeLaw(DbfTable& table, std::optional<std::u16stri
         // Employees are numbered by their first row in the whole table, as a scan of every
         // row numbers them, though only the period's rows are read.
         if (!employee)
-            rows.knowEmployees(gathered->employees.texts);
+            rows.knowEmployees(gathered->subjects.texts);
         firstDays = candidates->firstDays;
         for (const std::uint32_t r : candidates->records) {
             if (table.gotoRecord(r))

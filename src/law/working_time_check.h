@@ -3,7 +3,6 @@
 #pragma once
 
 #include "store/distinct_texts.h"
-#include "store/record_values.h"
 #include "store/regional.h"
 #include "timesheet/timesheet_data.h"
 
@@ -74,12 +73,7 @@ struct WorkingTimeCheck {
 
 // What the scan that gathers the employees for the choice of one can find out for the check as
 // well: each record's employee and day, so that the check visits only the records of its period.
-struct LawCheckRows {
-    static constexpr std::int32_t kNoDay = RecordValues::kNone;  // a date that cannot be read
-
-    DistinctTextRows employees;
-    RecordValues dayOfRecord;  // days since 1970, per physical record
-};
+using LawCheckRows = DatedTextRows;
 LawCheckRows GatherLawCheckRows(DbfTable& table, const Regional& regional);
 
 // Checks the rows of `employee` (exact text of the employee field), or of every employee when

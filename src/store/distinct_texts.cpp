@@ -5,6 +5,8 @@
 #include "store/byte_io.h"
 #include "store/cp1252.h"
 #include "store/dbf_table.h"
+#include "store/work_time_fields.h"
+#include "store/work_time_text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -146,6 +148,56 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
     rows.textOfRecord.finish();
     rows.texts = field.release();
     return rows;
+}
+
+DatedTextRows collectDatedTextRows(DbfTable& table, int position, const Regional& regional)
+{
+    table.takeInAppended();
+    DatedTextRows rows;
+    rows.dayOfRecord = RecordValues(table.physicalCount());
+    // Rows come mostly in date order, so a date text is read only when it differs from the row before.
+    std::string lastBytes;
+    std::int32_t lastDay = DatedTextRows::kNoDay;
+    std::u16string text;
+    bool known = false;
+    rows.subjects = collectDistinctTextRows(table, position, [&](const DbfTable& t) {
+        const std::string_view bytes = t.fieldBytes(workfield::kDate);
+        if (!known || !sameBytes(bytes, lastBytes)) {
+            lastBytes.assign(bytes);
+            cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), text);
+            const auto day = readStoredDate(text, regional);
+            lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : DatedTextRows::kNoDay;
+            known = true;
+        }
+        rows.dayOfRecord.set(t.recNo(), lastDay);
+    });
+    rows.dayOfRecord.finish();
+    return rows;
+}
+
+std::optional<std::vector<std::uint32_t>> DatedTextRows::recordsOf(const DbfTable& table, std::u16string_view text,
+                                                                   std::chrono::sys_days from,
+                                                                   std::chrono::sys_days to) const
+{
+    if (!subjects.stillCurrent(table) || dayOfRecord.size() != subjects.records)
+        return std::nullopt;
+    const auto at = std::find(subjects.texts.begin(), subjects.texts.end(), text);
+    std::vector<std::uint32_t> found;
+    if (at == subjects.texts.end())
+        return found;
+    const auto wanted = static_cast<std::int32_t>(at - subjects.texts.begin());
+    const auto first = static_cast<std::int32_t>(from.time_since_epoch().count());
+    const auto last = static_cast<std::int32_t>(to.time_since_epoch().count());
+    forEachRecord(
+        subjects.records,
+        [&](std::uint32_t r, std::int32_t t, std::int32_t day) {
+            if (t == wanted && (day == kNoDay || (day >= first && day <= last)))
+                found.push_back(r);
+        },
+        subjects.textOfRecord, dayOfRecord);
+    if (!subjects.fewEnough(found.size()))
+        return std::nullopt;
+    return found;
 }
 
 bool DistinctTextRows::stillCurrent(const DbfTable& table) const

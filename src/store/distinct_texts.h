@@ -4,6 +4,7 @@
 #include "store/posix_file.h"
 #include "store/record_values.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,6 +15,7 @@
 namespace horavant {
 
 class DbfTable;
+struct Regional;
 
 // Each distinct text of the field at `position` over the rows the table shows, once, in order
 // of first appearance; exact comparison (case-sensitive, no trimming), the empty text included.
@@ -54,5 +56,22 @@ struct DistinctTextRows {
 // more of each record in the same scan.
 DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
                                          const std::function<void(const DbfTable&)>& alsoEach = {});
+
+// The same with each record's day beside its text, so that a later pass visits only the records
+// of one text within a period.
+struct DatedTextRows {
+    static constexpr std::int32_t kNoDay = RecordValues::kNone;  // a date that cannot be read
+
+    DistinctTextRows subjects;
+    RecordValues dayOfRecord;  // days since 1970, per physical record
+
+    // The records holding `text` dated from..to (both inclusive), and those whose date cannot be
+    // read, in physical order; nothing where DistinctTextRows::recordsOf gives nothing.
+    std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table, std::u16string_view text,
+                                                        std::chrono::sys_days from, std::chrono::sys_days to) const;
+};
+// Each record's day is read from the work-time table's date field as the regional settings read a
+// stored date.
+DatedTextRows collectDatedTextRows(DbfTable& table, int position, const Regional& regional);
 
 }  // namespace horavant

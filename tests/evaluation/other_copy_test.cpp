@@ -31,7 +31,7 @@ bool has(const std::vector<std::u16string>& texts, std::u16string_view text)
 // This copy, with what it gathered before the other copy recorded.
 struct Here {
     DbfTable table;
-    DistinctTextRows employees;
+    DatedTextRows employees;
     LawCheckRows law;
     std::filesystem::path folder;
 };
@@ -50,7 +50,7 @@ TEST_P(OtherCopysRows, AreTakenInByEveryActionThatReadsTheTable)
     here.folder = dir.path();
     test::createWorkTimeTable(here.table, dir.path());
     test::appendRows(here.table, {Row {}});
-    here.employees = GatherSubjects(here.table, 1);
+    here.employees = GatherSubjects(here.table, 1, Regional::german());
     here.law = GatherLawCheckRows(here.table, Regional::german());
     here.table.First();
 
@@ -81,7 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
                                .back()
                                .ends_with(u"12,00");
                        }},
-        ReadingAction {"EvaluationSubjects", [](Here& h) { return has(GatherSubjects(h.table, 1).texts, u"Neu"); }},
+        ReadingAction {
+            "EvaluationSubjects",
+            [](Here& h) { return has(GatherSubjects(h.table, 1, Regional::german()).subjects.texts, u"Neu"); }},
         ReadingAction {
             "LawCheckWithTheRowsGatheredBefore",
             [](Here& h) {

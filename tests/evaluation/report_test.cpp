@@ -185,12 +185,15 @@ TEST_F(Evaluation, GatheredSubjectsGiveTheSameReportAndAChangedFileIsReadAgain)
 {
     addWorkedExample();
     test::appendRows(table, {Row {.employee = u"Schulz", .remarks = u"Schulz"}, Row {.date = u"06.03.2012"}});
-    // Meier's rows are few enough among the others' to be read one by one.
+    // Meier's rows are few enough among the others' to be read one by one; Schulz's lie on both
+    // sides of the period's ends.
     test::appendRows(table, std::vector<Row>(4, Row {.date = u"01.02.2012", .employee = u"Schulz"}));
+    for (const char16_t* date : {u"29.02.2012", u"31.03.2012", u"01.04.2012", u"1.3.12"})
+        test::appendRows(table, {Row {.date = date, .employee = u"Schulz", .to = u"09:00"}});
     const auto layout = EvaluationLayout::Employee;
     const Lines whole = build(layout, u"Meier");
-    const DistinctTextRows gathered = GatherSubjects(table, subjectPosition(layout));
-    EXPECT_THAT(gathered.texts, ElementsAre(u"Meier", u"Müller", u"Schulz"));
+    const DatedTextRows gathered = GatherSubjects(table, subjectPosition(layout), Regional::german());
+    EXPECT_THAT(gathered.subjects.texts, ElementsAre(u"Meier", u"Müller", u"Schulz"));
     const auto fromGathered = [&](std::u16string_view subject) {
         return BuildEvaluation(table, layout, subject, day(1, 3), day(31, 3), true, Regional::german(), german,
                                &gathered);

@@ -513,7 +513,7 @@ TEST_F(WorkingTimeLaw, GatheredRowsGiveTheSameCheckAndAChangedFileIsReadAgain)
     // Records outside the period, so that the period's are few enough to be read one by one.
     add(std::vector<Row>(10, row(u"05.01.2026", u"08:00", u"09:00", u"00:00", u"Bernd")));
     const LawCheckRows gathered = GatherLawCheckRows(table, Regional::german());
-    EXPECT_THAT(gathered.employees.texts, ElementsAre(u"Bernd", u"Anna"));
+    EXPECT_THAT(gathered.subjects.texts, ElementsAre(u"Bernd", u"Anna"));
     const auto fromGathered = [&](std::optional<std::u16string_view> who, sys_days from, sys_days to) {
         return CheckWorkingTimeLaw(table, who, from, to, Regional::german(), &gathered);
     };
