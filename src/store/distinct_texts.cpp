@@ -205,26 +205,4 @@ bool DistinctTextRows::stillCurrent(const DbfTable& table) const
     return complete && file && table.physicalCount() == records && table.fileStamp() == file;
 }
 
-std::optional<std::vector<std::uint32_t>> DistinctTextRows::recordsOf(const DbfTable& table,
-                                                                      std::u16string_view text) const
-{
-    if (!stillCurrent(table))
-        return std::nullopt;
-    const auto at = std::find(texts.begin(), texts.end(), text);
-    std::vector<std::uint32_t> found;
-    if (at == texts.end())
-        return found;
-    const auto wanted = static_cast<std::int32_t>(at - texts.begin());
-    forEachRecord(
-        records,
-        [&](std::uint32_t r, std::int32_t text) {
-            if (text == wanted)
-                found.push_back(r);
-        },
-        textOfRecord);
-    if (!fewEnough(found.size()))
-        return std::nullopt;
-    return found;
-}
-
 }  // namespace horavant

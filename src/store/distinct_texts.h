@@ -40,10 +40,6 @@ struct DistinctTextRows {
     bool complete = true;  // every visited record's text is noted in textOfRecord
     std::optional<FileStamp> file;  // the table's file when the scan began
 
-    // The records holding `text`, in physical order; nothing when the table's file has changed
-    // since (written by this or another program), or when they are too many to be worth
-    // visiting one by one: the caller must then read the table again.
-    std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table, std::u16string_view text) const;
     // Whether the noted texts still stand for the table: every one noted, and the table's file
     // as the scan found it.
     bool stillCurrent(const DbfTable& table) const;
@@ -66,7 +62,9 @@ struct DatedTextRows {
     RecordValues dayOfRecord;  // days since 1970, per physical record
 
     // The records holding `text` dated from..to (both inclusive), and those whose date cannot be
-    // read, in physical order; nothing where DistinctTextRows::recordsOf gives nothing.
+    // read, in physical order; nothing when the table's file has changed since (written by this
+    // or another program), or when they are too many to be worth visiting one by one: the caller
+    // must then read the table again.
     std::optional<std::vector<std::uint32_t>> recordsOf(const DbfTable& table, std::u16string_view text,
                                                         std::chrono::sys_days from, std::chrono::sys_days to) const;
 };

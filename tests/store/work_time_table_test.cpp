@@ -3,6 +3,7 @@
 #include "store/error.h"
 #include "store/distinct_texts.h"
 #include "store/posix_file.h"
+#include "store/regional.h"
 #include "store/work_time_table.h"
 #include "support/temp_dir.h"
 #include "support/work_time_table.h"
@@ -222,16 +223,17 @@ TEST_F(WorkTimeTableTest, ManyDistinctTextsAreNotedInWiderNumbers)
     }
     test::appendRows(dbf1, {{.employee = u"M7"}});
     dbf1.endBulk();
-    const DistinctTextRows gathered = collectDistinctTextRows(dbf1, workfield::kEmployee);
-    EXPECT_EQ(gathered.texts.size(), many);
-    EXPECT_TRUE(gathered.complete);
-    EXPECT_EQ(gathered.textOfRecord.bytesHeld(), (many + 1) * 4);
-    EXPECT_EQ(gathered.recordsOf(dbf1, u"M7"), (std::vector<std::uint32_t> {7, many}));
-    EXPECT_EQ(gathered.recordsOf(dbf1, u"M65535"), (std::vector<std::uint32_t> {65535}));
+    const std::chrono::sys_days day = std::chrono::year(2012) / 3 / 1;
+    const DatedTextRows gathered = collectDatedTextRows(dbf1, workfield::kEmployee, Regional::german());
+    EXPECT_EQ(gathered.subjects.texts.size(), many);
+    EXPECT_TRUE(gathered.subjects.complete);
+    EXPECT_EQ(gathered.subjects.textOfRecord.bytesHeld(), (many + 1) * 4);
+    EXPECT_EQ(gathered.recordsOf(dbf1, u"M7", day, day), (std::vector<std::uint32_t> {7, many}));
+    EXPECT_EQ(gathered.recordsOf(dbf1, u"M65535", day, day), (std::vector<std::uint32_t> {65535}));
 
-    const DistinctTextRows few = collectDistinctTextRows(dbf1, workfield::kDate);
-    EXPECT_TRUE(few.complete);
-    EXPECT_EQ(few.recordsOf(dbf1, u"01.03.2012"), std::nullopt);  // too many to visit one by one
+    const DatedTextRows few = collectDatedTextRows(dbf1, workfield::kDate, Regional::german());
+    EXPECT_TRUE(few.subjects.complete);
+    EXPECT_EQ(few.recordsOf(dbf1, u"01.03.2012", day, day), std::nullopt);  // too many to visit one by one
 }
 
 }  // namespace
