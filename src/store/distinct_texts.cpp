@@ -155,21 +155,9 @@ DatedTextRows collectDatedTextRows(DbfTable& table, int position, const Regional
     table.takeInAppended();
     DatedTextRows rows;
     rows.dayOfRecord = RecordValues(table.physicalCount());
-    // Rows come mostly in date order, so a date text is read only when it differs from the row before.
-    std::string lastBytes;
-    std::int32_t lastDay = DatedTextRows::kNoDay;
-    std::u16string text;
-    bool known = false;
+    StoredDays days(regional);
     rows.subjects = collectDistinctTextRows(table, position, [&](const DbfTable& t) {
-        const std::string_view bytes = t.fieldBytes(workfield::kDate);
-        if (!known || !sameBytes(bytes, lastBytes)) {
-            lastBytes.assign(bytes);
-            cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), text);
-            const auto day = readStoredDate(text, regional);
-            lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : DatedTextRows::kNoDay;
-            known = true;
-        }
-        rows.dayOfRecord.set(t.recNo(), lastDay);
+        rows.dayOfRecord.set(t.recNo(), days.of(t.fieldBytes(workfield::kDate)));
     });
     rows.dayOfRecord.finish();
     return rows;

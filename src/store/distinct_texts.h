@@ -3,6 +3,7 @@
 
 #include "store/posix_file.h"
 #include "store/record_values.h"
+#include "store/work_time_text.h"
 
 #include <chrono>
 #include <cstdint>
@@ -15,7 +16,6 @@
 namespace horavant {
 
 class DbfTable;
-struct Regional;
 
 // Each distinct text of the field at `position` over the rows the table shows, once, in order
 // of first appearance; exact comparison (case-sensitive, no trimming), the empty text included.
@@ -57,6 +57,7 @@ DistinctTextRows collectDistinctTextRows(DbfTable& table, int position,
 // of one text within a period.
 struct DatedTextRows {
     static constexpr std::int32_t kNoDay = RecordValues::kNone;  // a date that cannot be read
+    static_assert(kNoDay == StoredDays::kNoDay);
 
     DistinctTextRows subjects;
     RecordValues dayOfRecord;  // days since 1970, per physical record

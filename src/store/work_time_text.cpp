@@ -1,6 +1,8 @@
 // Reading and writing the stored date and time texts of the work-time table.
 #include "store/work_time_text.h"
 
+#include "store/cp1252.h"
+
 #include <array>
 
 namespace horavant {
@@ -88,6 +90,16 @@ std::optional<std::chrono::sys_days> readStoredDate(std::u16string_view text, co
         break;
     }
     return std::nullopt;
+}
+
+std::int32_t StoredDays::read(std::string_view dateBytes)
+{
+    m_lastBytes.assign(dateBytes);
+    cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(dateBytes.data()), dateBytes.size(), m_text);
+    const auto day = readStoredDate(m_text, m_regional);
+    m_lastDay = day ? static_cast<std::int32_t>(day->time_since_epoch().count()) : kNoDay;
+    m_known = true;
+    return m_lastDay;
 }
 
 namespace {

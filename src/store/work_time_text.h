@@ -1,10 +1,12 @@
 // The one reading and writing of the dates and times stored as text in the work-time table.
 #pragma once
 
+#include "store/byte_io.h"
 #include "store/regional.h"
 #include "store/work_time_fields.h"
 
 #include <chrono>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,6 +31,29 @@ std::u16string PadZeros(std::u16string text, std::size_t width);
 // Nothing else: no blanks, no two-digit or missing year (their meaning would depend on the
 // current date), no names of months. The day must exist in the calendar; years 1 to 9999.
 std::optional<std::chrono::sys_days> readStoredDate(std::u16string_view text, const Regional& regional);
+
+// The days of one record after another from their date fields' stored bytes (without padding), as
+// readStoredDate reads them, in days since 1970. Rows come mostly in date order, so a date text is
+// read only when it differs from the row before's.
+class StoredDays {
+public:
+    static constexpr std::int32_t kNoDay = INT32_MIN;  // a date that cannot be read
+
+    explicit StoredDays(const Regional& regional) : m_regional(regional) {}
+    std::int32_t of(std::string_view dateBytes)
+    {
+        return m_known && sameBytes(dateBytes, m_lastBytes) ? m_lastDay : read(dateBytes);
+    }
+
+private:
+    std::int32_t read(std::string_view dateBytes);
+
+    const Regional& m_regional;
+    std::string m_lastBytes;
+    std::int32_t m_lastDay = kNoDay;
+    bool m_known = false;
+    std::u16string m_text;
+};
 
 // Reads a stored time of day or duration as milliseconds since 00:00: hours of one or two
 // digits, minutes of two digits and optionally seconds of two digits, separated by ":" or by

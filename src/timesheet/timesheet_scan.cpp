@@ -27,6 +27,7 @@ std::int32_t dayNumber(sys_days day)
 
 WorkedReader::WorkedReader(const Regional& regional)
     : m_regional(regional),
+      m_days(regional),
       m_timeSeparator(regional.timeSeparator < 0x80 ? static_cast<char>(regional.timeSeparator) : ':')
 {
 }
@@ -59,15 +60,7 @@ std::u16string WorkedReader::decoded(const DbfTable& table, const Field& field)
 
 std::int32_t WorkedReader::day(const DbfTable& table)
 {
-    const std::string_view text = bytes(table, m_date);
-    if (m_dateKnown && sameBytes(text, m_lastDate))
-        return m_lastDay;
-    m_lastDate.assign(text);
-    cp1252::decodeInto(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), m_text);
-    const auto read = readStoredDate(m_text, m_regional);
-    m_lastDay = read ? dayNumber(*read) : kNoDay;
-    m_dateKnown = true;
-    return m_lastDay;
+    return m_days.of(bytes(table, m_date));
 }
 
 std::int32_t WorkedReader::worked(const DbfTable& table)

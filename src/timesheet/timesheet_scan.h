@@ -6,6 +6,7 @@
 #include "store/distinct_texts.h"
 #include "store/record_values.h"
 #include "store/regional.h"
+#include "store/work_time_text.h"
 #include "timesheet/timesheet_rules.h"
 
 #include <chrono>
@@ -23,7 +24,7 @@ class DbfTable;
 // The current record's day and worked time.
 class WorkedReader {
 public:
-    static constexpr std::int32_t kNoDay = INT32_MIN;  // a date that cannot be read
+    static constexpr std::int32_t kNoDay = StoredDays::kNoDay;  // a date that cannot be read
     static constexpr std::int32_t kNoTime = INT32_MIN;  // a start or end that cannot be read
 
     explicit WorkedReader(const Regional& regional);
@@ -42,14 +43,10 @@ private:
     std::u16string decoded(const DbfTable& table, const Field& field);
 
     const Regional& m_regional;
+    StoredDays m_days;
     char m_timeSeparator;
     bool m_placed = false;
     Field m_date, m_from, m_to, m_break;
-    // Rows come mostly in date order: the last date text read and its day.
-    std::string m_lastDate;
-    std::int32_t m_lastDay = kNoDay;
-    bool m_dateKnown = false;
-    std::u16string m_text;
 };
 
 // What an employee's figures need to know of the work-time table: whether, and since when, the
